@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include "generate/ReceiverList.h"
+
+namespace {
+
+struct CollectCase {
+    const char* name;
+    std::string receivers;
+    int delimiter;
+    std::string expected;
+};
+
+TEST(CollectReceivers, FindsAndJoinsAddresses)
+{
+    const CollectCase cases[] = {
+        {"semicolon", "a@x.org, b@y.org", 0, "a@x.org; b@y.org"},
+        {"comma", "a@x.org, b@y.org", 1, "a@x.org, b@y.org"},
+        {"space", "a@x.org, b@y.org", 2, "a@x.org b@y.org"},
+        {"newline", "a@x.org, b@y.org", 3, "a@x.org\nb@y.org"},
+        {"unknown setting joins like semicolon", "a@x.org b@y.org", 7, "a@x.org; b@y.org"},
+        {"negative setting joins like semicolon", "a@x.org b@y.org", -1, "a@x.org; b@y.org"},
+        {"last address keeps its last character", "a@x.org", 0, "a@x.org"},
+        {"leading blank line and blanks", "\n   a@x.org", 0, "a@x.org"},
+        {"one address per line in line order", "c@z.org\na@x.org\nb@y.org\n", 0,
+         "c@z.org; a@x.org; b@y.org"},
+        {"two at signs in one word", "a@b@c", 0, "a@b@c; b@c"},
+        {"at sign alone", "x @ y", 0, "@"},
+        {"no at sign", "nobody here", 0, ""},
+        {"empty", "", 3, ""},
+        {"tab and semicolon separate", "a@x\tb@y;c@z", 2, "a@x b@y c@z"},
+        {"carriage return is part of the address", "a@x\r\nb@y", 0, "a@x\r; b@y"},
+        {"other characters are kept", "<A@X.org> \"Name\"", 0, "<A@X.org>"},
+        {"duplicates stay", "a@x a@x", 0, "a@x; a@x"},
+        {"word before the address is not part of it", "mail:a@x", 0, "mail:a@x"},
+        {"UTF-8 stays whole", "jürgen@bäcker.de", 0, "jürgen@bäcker.de"},
+    };
+    for (const CollectCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CollectReceivers(c.receivers, c.delimiter), c.expected);
+    }
+}
+
+TEST(CollectReceivers, KeepsEveryAddressBeyondTheFirst1024)
+{
+    std::string receivers;
+    std::string expected;
+    for (int i = 0; i < 1500; ++i) {
+        const std::string address = "r" + std::to_string(i) + "@x.org";
+        receivers += address + "\n";
+        expected += (i == 0 ? "" : ", ") + address;
+    }
+    EXPECT_EQ(CollectReceivers(receivers, 1), expected);
+}
+
+TEST(ReceiverSeparator, ForEachSetting)
+{
+    const std::pair<int, std::string> cases[] = {
+        {0, "; "}, {1, ", "}, {2, " "}, {3, "\n"}, {4, "; "}, {-5, "; "},
+    };
+    for (const auto& [delimiter, separator] : cases) {
+        SCOPED_TRACE(delimiter);
+        EXPECT_EQ(ReceiverSeparator(delimiter), separator);
+    }
+}
+
+}  // namespace

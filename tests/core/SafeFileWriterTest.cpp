@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <map>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "TempHome.h"
+#include "documents/SafeFileWriter.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kRefused = 1;
+constexpr int kCannotTestHere = 77;
+
+// What a folder holds: each name with its kind and, for files, the bytes.
+std::map<std::string, std::string> Snapshot(const std::string& folder)
+{
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const auto status = entry.symlink_status();
+        std::string description = std::to_string(static_cast<int>(status.type()));
+        if (status.type() == fs::file_type::regular) {
+            const std::string bytes = ReadFileBytes(entry.path().string());
+            description += ":" + std::to_string(bytes.size()) + ":" + bytes.substr(0, 40);
+        }
+        entries[entry.path().filename().string()] = description;
+    }
+    return entries;
+}
+
+// Runs body in a forked child, for limits and identities that must not
+// stay with the test process; gives the child's exit code.
+int RunInChild(const std::function<int()>& body)
+{
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(body());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+int ExitCodeOf(bool written)
+{
+    return written ? 0 : kRefused;
+}
+
+// As an unprivileged user where the test runs as root, since root writes
+// into read-only folders.
+int WriteIntoReadOnlyFolder(const std::string& path)
+{
+    constexpr uid_t kNobody = 65534;
+    const std::string folder = fs::path(path).parent_path().string();
+    if (geteuid() == 0) {
+        if (chown(folder.c_str(), kNobody, kNobody) != 0 || chown(path.c_str(), kNobody, kNobody) != 0)
+            return kCannotTestHere;
+    }
+    chmod(folder.c_str(), 0555);
+    return RunInChild([&] {
+        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
+            return kCannotTestHere;
+        const std::string probe = folder + "/probe";
+        const int fd = open(probe.c_str(), O_CREAT | O_WRONLY, 0600);
+        if (fd >= 0) {
+            close(fd);
+            unlink(probe.c_str());
+            return kCannotTestHere;
+        }
+        if (access(path.c_str(), R_OK | W_OK) != 0)
+            return kCannotTestHere;  // the file itself must stay writable for the test to mean anything
+        return ExitCodeOf(WriteFileAtomically(path, "new contents"));
+    });
+}
+
+int WriteOntoFullDisk(const std::string& path)
+{
+    return RunInChild([&] {
+        const rlimit limit{4096, 4096};
+        signal(SIGXFSZ, SIG_IGN);
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return kCannotTestHere;
+        return ExitCodeOf(WriteFileAtomically(path, std::string(100000, 'x')));
+    });
+}
+
+using Prepare = std::function<std::string(const std::string& folder)>;  // gives the target
+using Write = std::function<int(const std::string& path)>;
+
+std::string OldDocument(const std::string& folder)
+{
+    WriteFileBytes(folder + "/doc.pre", "7 old doc\r\n");
+    return folder + "/doc.pre";
+}
+
+int WriteInProcess(const std::string& path)
+{
+    return ExitCodeOf(WriteFileAtomically(path, "new contents"));
+}
+
+// Runs a failing write; expects it refused with the folder exactly as it
+// was. Gives the write's exit code.
+int ExpectRefusedAndFolderKept(const Prepare& prepare, const Write& write)
+{
+    TempHome home;
+    const std::string folder = home.sandbox() + "/documents";
+    fs::create_directories(folder);
+    chmod(home.sandbox().c_str(), 0711);
+    const std::string path = prepare(folder);
+    const auto before = Snapshot(folder);
+
+    const int result = write(path);
+    if (result != kCannotTestHere) {
+        EXPECT_EQ(result, kRefused);
+        chmod(folder.c_str(), 0755);
+        EXPECT_EQ(Snapshot(folder), before);
+    }
+    return result;
+}
+
+TEST(SafeFileWriter, FailedWritesKeepTheOldFileAndLeaveNothingBehind)
+{
+    struct Case {
+        const char* name;
+        Prepare prepare;
+        Write write;
+    };
+    const Case cases[] = {
+        {"target is a folder",
+         [](const std::string& folder) {
+             WriteFileBytes(folder + "/doc.pre/inside", "kept");
+             return folder + "/doc.pre";
+         },
+         WriteInProcess},
+        {"target is a named pipe",
+         [](const std::string& folder) {
+             mkfifo((folder + "/doc.pre").c_str(), 0644);
+             return folder + "/doc.pre";
+         },
+         WriteInProcess},
+        {"folder does not exist",
+         [](const std::string& folder) { return folder + "/missing/doc.pre"; }, WriteInProcess},
+        {"path ends in a slash", [](const std::string& folder) { return folder + "/"; },
+         WriteInProcess},
+        {"loop of symbolic links",
+         [](const std::string& folder) {
+             fs::create_symlink("b.pre", folder + "/a.pre");
+             fs::create_symlink("a.pre", folder + "/b.pre");
+             return folder + "/a.pre";
+         },
+         WriteInProcess},
+        {"full disk", OldDocument, WriteOntoFullDisk},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_NE(ExpectRefusedAndFolderKept(c.prepare, c.write), kCannotTestHere);
+    }
+}
+
+TEST(SafeFileWriter, ReadOnlyFolderKeepsTheOldFile)
+{
+    if (ExpectRefusedAndFolderKept(OldDocument, WriteIntoReadOnlyFolder) == kCannotTestHere)
+        GTEST_SKIP() << "permission bits do not stop writes for any user this test can become";
+}
+
+TEST(SafeFileWriter, ReplacesTheFileAndKeepsItsMode)
+{
+    TempHome home;
+    const std::string path = home.sandbox() + "/doc.pre";
+    WriteFileBytes(path, std::string(5000, 'o'));
+    chmod(path.c_str(), 0604);
+
+    ASSERT_TRUE(WriteFileAtomically(path, "short"));
+    EXPECT_EQ(ReadFileBytes(path), "short");
+    struct stat info;
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0604u);
+    EXPECT_EQ(Snapshot(home.sandbox()).size(), 2u);  // home and doc.pre, no temporary file
+
+    ASSERT_TRUE(WriteFileAtomically(path, ""));
+    EXPECT_EQ(ReadFileBytes(path), "");
+    EXPECT_TRUE(fs::is_regular_file(path));
+}
+
+TEST(SafeFileWriter, NewFileGetsTheModeTheUmaskAllows)
+{
+    TempHome home;
+    const mode_t oldMask = umask(027);
+    const bool written = WriteFileAtomically(home.sandbox() + "/new.pre", "x");
+    umask(oldMask);
+    ASSERT_TRUE(written);
+    struct stat info;
+    ASSERT_EQ(stat((home.sandbox() + "/new.pre").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+TEST(SafeFileWriter, WritesThroughSymbolicLinks)
+{
+    TempHome home;
+    const std::string real = home.sandbox() + "/real/doc.pre";
+    WriteFileBytes(real, "old");
+    const std::string link = home.sandbox() + "/link.pre";
+    fs::create_symlink("real/doc.pre", link);
+    const std::string dangling = home.sandbox() + "/dangling.pre";
+    fs::create_symlink(home.sandbox() + "/real/later.pre", dangling);
+
+    ASSERT_TRUE(WriteFileAtomically(link, "new"));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFileBytes(real), "new");
+
+    ASSERT_TRUE(WriteFileAtomically(dangling, "later"));
+    EXPECT_TRUE(fs::is_symlink(dangling));
+    EXPECT_EQ(ReadFileBytes(home.sandbox() + "/real/later.pre"), "later");
+    EXPECT_EQ(Snapshot(home.sandbox() + "/real").size(), 2u);
+}
+
+TEST(SafeFileWriter, ReadsWholeFilesUpToTheBound)
+{
+    TempHome home;
+    const std::string folder = home.sandbox();
+    WriteFileBytes(folder + "/ten", "0123456789");
+    WriteFileBytes(folder + "/eleven", "0123456789A");
+    WriteFileBytes(folder + "/empty", "");
+    WriteFileBytes(folder + "/binary", std::string("a\0\r\n\xff", 5));
+    mkfifo((folder + "/pipe").c_str(), 0644);
+    struct Case {
+        std::string name;
+        ReadFileStatus status;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"ten", ReadFileStatus::Ok, "0123456789"},
+        {"eleven", ReadFileStatus::TooLarge, ""},
+        {"empty", ReadFileStatus::Ok, ""},
+        {"binary", ReadFileStatus::Ok, std::string("a\0\r\n\xff", 5)},
+        {"missing", ReadFileStatus::CannotOpen, ""},
+        {"home", ReadFileStatus::CannotOpen, ""},  // a folder
+        {"pipe", ReadFileStatus::Ok, ""},          // no writer: no wait either
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string bytes = "left over";
+        EXPECT_EQ(ReadWholeFile(folder + "/" + c.name, 10, bytes), c.status);
+        EXPECT_EQ(bytes, c.bytes);
+    }
+}
+
+}  // namespace

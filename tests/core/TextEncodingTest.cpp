@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "documents/TextEncoding.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+TEST(TextEncoding, ValidatesUtf8)
+{
+    const std::pair<std::string, bool> cases[] = {
+        {"", true},
+        {"plain ASCII\n", true},
+        {"\xc3\xa9", true},              // é
+        {"\xe2\x82\xac", true},          // €
+        {"\xf0\x9f\x98\x80", true},      // emoji
+        {"\xf4\x8f\xbf\xbf", true},      // U+10FFFF
+        {"\0"s, true},
+        {"\xe9", false},                 // Windows-1252 é
+        {"\x80", false},                 // lone continuation byte
+        {"\xc0\x80", false},             // overlong NUL
+        {"\xc1\xbf", false},             // overlong
+        {"\xe0\x80\x80", false},         // overlong
+        {"\xf0\x80\x80\x80", false},     // overlong
+        {"\xed\xa0\x80", false},         // surrogate
+        {"\xf4\x90\x80\x80", false},     // beyond U+10FFFF
+        {"\xf5\x80\x80\x80", false},
+        {"\xe2\x82", false},             // cut short
+        {"ok \xe2\x82", false},
+        {"\xff", false},
+    };
+    for (const auto& [text, valid] : cases) {
+        SCOPED_TRACE(testing::PrintToString(text));
+        EXPECT_EQ(IsValidUtf8(text), valid);
+    }
+}
+
+TEST(TextEncoding, ReadsWindows1252WhenNotUtf8)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"Caf\xe9", "Caf\xc3\xa9"},
+        {"\x80", "\xe2\x82\xac"},
+        {"\x9f", "\xc5\xb8"},            // Ÿ
+        {"\x99", "\xe2\x84\xa2"},        // ™
+        {"\xa0\xff", "\xc2\xa0\xc3\xbf"},
+        {"\x81\x8d\x8f\x90\x9d", "\xc2\x81\xc2\x8d\xc2\x8f\xc2\x90\xc2\x9d"},
+        {"M\xfcller \xc3\xa9", "M\xc3\xbcller \xc3\x83\xc2\xa9"},  // one bad byte: all 1252
+        {"Caf\xc3\xa9", "Caf\xc3\xa9"},  // valid UTF-8 stays
+    };
+    for (const auto& [in, out] : cases) {
+        SCOPED_TRACE(testing::PrintToString(in));
+        EXPECT_EQ(Utf8FromUtf8OrWindows1252(in), out);
+    }
+}
+
+TEST(TextEncoding, EveryWindows1252ByteBecomesItsOwnCharacter)
+{
+    std::set<std::string> seen;
+    for (int byte = 0x80; byte <= 0xff; ++byte) {
+        // Behind a lone 0xFF the text is never UTF-8, so each byte is converted.
+        const std::string converted =
+            Utf8FromUtf8OrWindows1252(std::string(1, static_cast<char>(byte)) + "\xff");
+        SCOPED_TRACE(byte);
+        EXPECT_TRUE(IsValidUtf8(converted));
+        EXPECT_EQ(converted.substr(converted.size() - 2), "\xc3\xbf");
+        seen.insert(converted);
+    }
+    EXPECT_EQ(seen.size(), 128u);
+    for (int byte = 0; byte < 0x80; ++byte)
+        EXPECT_EQ(Utf8FromUtf8OrWindows1252(std::string(1, static_cast<char>(byte)) + "\xff"),
+                  std::string(1, static_cast<char>(byte)) + "\xc3\xbf");
+}
+
+TEST(TextEncoding, TranslatesLineEnds)
+{
+    const std::pair<std::string, std::string> toLf[] = {
+        {"a\r\nb", "a\nb"},       {"\r\n\r\n", "\n\n"}, {"a\rb", "a\rb"},
+        {"a\nb", "a\nb"},         {"\r\r\n", "\r\n"},   {"\n\r", "\n\r"},
+        {"end\r", "end\r"},       {"", ""},
+    };
+    for (const auto& [in, out] : toLf) {
+        SCOPED_TRACE(testing::PrintToString(in));
+        EXPECT_EQ(CrLfToLf(in), out);
+    }
+    const std::pair<std::string, std::string> toCrLf[] = {
+        {"a\nb", "a\r\nb"}, {"\n\n", "\r\n\r\n"}, {"a\r\nb", "a\r\r\nb"}, {"a\rb", "a\rb"}, {"", ""},
+    };
+    for (const auto& [in, out] : toCrLf) {
+        SCOPED_TRACE(testing::PrintToString(in));
+        EXPECT_EQ(LfToCrLf(in), out);
+        EXPECT_EQ(CrLfToLf(LfToCrLf(in)), in);
+    }
+}
+
+}  // namespace
