@@ -1,0 +1,63 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// A small HTTP/1.1 server on 127.0.0.1 with a port of the system's choice,
+// answering from its own threads. Routes are set before or while it runs;
+// an unknown path gets 404. Every answer closes the connection.
+class LocalHttpServer {
+public:
+    struct Route {
+        int status = 200;
+        std::int64_t bodySize = 0;  // bytes of filler, generated while sending
+        std::string body;           // sent instead of filler when not empty
+        std::string location;       // a Location header when not empty
+        bool stall = false;         // accept, read the request, then send nothing
+    };
+
+    LocalHttpServer();
+    ~LocalHttpServer();
+    LocalHttpServer(const LocalHttpServer&) = delete;
+    LocalHttpServer& operator=(const LocalHttpServer&) = delete;
+
+    bool IsRunning() const { return listenFd_ >= 0; }
+    int port() const { return port_; }
+    std::string Url(const std::string& path) const;
+
+    void Serve(const std::string& path, const Route& route);
+    void ServeBody(const std::string& path, std::int64_t size);
+    void ServeStatus(const std::string& path, int status);
+    void ServeRedirect(const std::string& path, const std::string& location);
+    void ServeStall(const std::string& path);
+
+    // The User-Agent header of the last request, and how many were served.
+    std::string LastUserAgent() const;
+    int RequestCount() const;
+
+private:
+    void AcceptLoop();
+    void HandleConnection(int fd);
+    void SendAnswer(int fd, const Route& route);
+    void WaitForPeerToClose(int fd);
+    bool FindRoute(const std::string& path, Route& route) const;
+
+    int listenFd_ = -1;
+    int port_ = 0;
+    int wakePipe_[2] = {-1, -1};
+    std::atomic<bool> stopping_{false};
+    std::thread acceptThread_;
+    std::vector<std::thread> connections_;
+    mutable std::mutex mutex_;
+    std::map<std::string, Route> routes_;
+    std::string lastUserAgent_;
+    int requestCount_ = 0;
+};
+
+// A port on 127.0.0.1 that nobody listens on: bound once, then closed.
+int RefusedPort();
