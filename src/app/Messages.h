@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+#include <wx/msgdlg.h>
+
+// Every report of the program: a modal box with one OK button and the
+// information icon, also for errors.
+inline int ShowInformation(wxWindow* parent, const std::string& text, const char* caption)
+{
+    return wxMessageBox(wxString::FromUTF8(text.data(), text.size()), caption,
+                        wxOK | wxICON_INFORMATION, parent);
+}

@@ -1,0 +1,154 @@
+#include "app/PressReleaseApp.h"
+
+#include <wx/image.h>
+#include <wx/splash.h>
+
+#include "app/CommandIds.h"
+#include "app/FormPanel.h"
+#include "app/PressReleaseFrame.h"
+#include "app/Resources.h"
+#include "form/FormControls.h"
+#include "settings/SettingsStore.h"
+
+wxBEGIN_EVENT_TABLE(PressReleaseApp, wxApp)
+    EVT_MENU(ID_EXPORT_RECEIVERS, PressReleaseApp::OnExportReceivers)
+    EVT_MENU(ID_IMPORT_RECEIVERS, PressReleaseApp::OnImportReceivers)
+    EVT_MENU(ID_GENERATE_TEXT_FILE, PressReleaseApp::OnGenerateTextFile)
+    EVT_MENU(ID_GENERATE_EMAIL, PressReleaseApp::OnGenerateEmail)
+    EVT_MENU(ID_CHECK_EVERYTHING, PressReleaseApp::OnCheckEverything)
+    EVT_MENU_RANGE(ID_DELIMITER_SEMICOLON, ID_DELIMITER_NEWLINE, PressReleaseApp::OnDelimiter)
+wxEND_EVENT_TABLE()
+
+namespace {
+
+inline constexpr int kSplashMilliseconds = 3500;
+
+std::string Utf8(const wxString& text) { return text.utf8_string(); }
+wxString FromUtf8(const std::string& text) { return wxString::FromUTF8(text.data(), text.size()); }
+
+int ReadChoice(const wxChoice* choice) { return choice->GetSelection(); }
+
+// An index outside the list leaves no entry selected.
+void WriteChoice(wxChoice* choice, int index)
+{
+    const bool valid = index >= 0 && static_cast<unsigned>(index) < choice->GetCount();
+    choice->SetSelection(valid ? index : wxNOT_FOUND);
+}
+
+}  // namespace
+
+bool PressReleaseApp::OnInit()
+{
+    mainWindow = new PressReleaseFrame();
+    mainWindow->SetIcon(LoadProgramIcon());
+    mainWindow->app = this;
+
+    auto* panel = new FormPanel(mainWindow);
+    CreateFormControls(panel, *this);
+
+    mainWindow->SetMenuBar(CreateMenuBar());
+    mainWindow->Centre(wxBOTH);
+    mainWindow->Show(true);
+    SetTopWindow(mainWindow);
+
+    std::string latestPath;
+    ReadSetting(kSettingsKeyPath, kLatestPathSetting, latestPath);
+    if (!latestPath.empty())
+        mainWindow->ReadDocument(latestPath);
+
+    SetExitOnFrameDelete(true);
+    ShowSplashScreen();
+    wxYield();
+    return true;
+}
+
+wxMenuBar* PressReleaseApp::CreateMenuBar()
+{
+    auto* fileMenu = new wxMenu;
+    fileMenu->Append(ID_NEW, "&New...");
+    fileMenu->Append(ID_OPEN, "&Open...");
+    fileMenu->Append(ID_SAVE, "&Save...");
+    fileMenu->AppendSeparator();
+    fileMenu->Append(ID_EXIT, "&Exit");
+
+    settingsMenu = new wxMenu;
+    settingsMenu->Append(ID_EXPORT_RECEIVERS, "Export Receivers...");
+    settingsMenu->Append(ID_IMPORT_RECEIVERS, "Import Receivers...");
+    settingsMenu->AppendSeparator();
+    settingsMenu->AppendCheckItem(ID_DELIMITER_SEMICOLON, "Delimiter: ;");
+    settingsMenu->AppendCheckItem(ID_DELIMITER_COMMA, "Delimiter: , ");
+    settingsMenu->AppendCheckItem(ID_DELIMITER_SPACE, "Delimiter: Space");
+    settingsMenu->AppendCheckItem(ID_DELIMITER_NEWLINE, "Delimiter: Newline");
+    settingsMenu->Check(ID_DELIMITER_SEMICOLON, true);
+    receiverDelimiter = 0;
+
+    auto* generateMenu = new wxMenu;
+    generateMenu->Append(ID_GENERATE_EMAIL, "Email...");
+    generateMenu->Append(ID_GENERATE_TEXT_FILE, "Text File...");
+    generateMenu->AppendSeparator();
+    generateMenu->Append(ID_CHECK_EVERYTHING, "Check everything");
+
+    auto* helpMenu = new wxMenu;
+    helpMenu->Append(ID_BASIC_HELP, "Basic Help...");
+    helpMenu->Append(ID_OPEN_MANUAL, "Open the Manual");
+
+    auto* menuBar = new wxMenuBar;
+    menuBar->Append(fileMenu, "&File");
+    menuBar->Append(settingsMenu, "&Settings");
+    menuBar->Append(generateMenu, "&Generate");
+    menuBar->Append(helpMenu, "&Help");
+    return menuBar;
+}
+
+void PressReleaseApp::ShowSplashScreen()
+{
+    wxLogNull quiet;  // a missing splash image is no news to the user
+    wxBitmap splash;
+    if (!wxFileExists("splash.bmp") || !splash.LoadFile("splash.bmp", wxBITMAP_TYPE_BMP))
+        return;
+    new wxSplashScreen(splash, wxSPLASH_CENTRE_ON_PARENT | wxSPLASH_TIMEOUT, kSplashMilliseconds,
+                       mainWindow, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                       wxSIMPLE_BORDER | wxSTAY_ON_TOP);
+}
+
+FormValues PressReleaseApp::ReadForm() const
+{
+    FormValues form;
+    form.productName = Utf8(productName->GetValue());
+    form.productVersion = Utf8(productVersion->GetValue());
+    form.featuresText = Utf8(featuresText->GetValue());
+    form.receivers = Utf8(receivers->GetValue());
+    form.productType = ReadChoice(productType);
+    form.otherTypeText = Utf8(otherTypeText->GetValue());
+    form.productUrl = Utf8(productUrl->GetValue());
+    form.imageUrl = Utf8(imageUrl->GetValue());
+    form.price = Utf8(price->GetValue());
+    form.operatingSystem = Utf8(operatingSystem->GetValue());
+    form.contactEmail = Utf8(contactEmail->GetValue());
+    form.trialAvailable = trialAvailable->GetValue();
+    form.trialKind = ReadChoice(trialKind);
+    form.trialLimit = Utf8(trialLimit->GetValue());
+    form.companyName = Utf8(companyName->GetValue());
+    form.contactName = Utf8(contactName->GetValue());
+    return form;
+}
+
+void PressReleaseApp::WriteForm(const FormValues& form)
+{
+    productName->SetValue(FromUtf8(form.productName));
+    productVersion->SetValue(FromUtf8(form.productVersion));
+    price->SetValue(FromUtf8(form.price));
+    operatingSystem->SetValue(FromUtf8(form.operatingSystem));
+    imageUrl->SetValue(FromUtf8(form.imageUrl));
+    featuresText->SetValue(FromUtf8(form.featuresText));
+    WriteChoice(productType, form.productType);
+    otherTypeText->SetValue(FromUtf8(form.otherTypeText));
+    productUrl->SetValue(FromUtf8(form.productUrl));
+    trialAvailable->SetValue(form.trialAvailable);
+    WriteChoice(trialKind, form.trialKind);
+    trialLimit->SetValue(FromUtf8(form.trialLimit));
+    companyName->SetValue(FromUtf8(form.companyName));
+    contactName->SetValue(FromUtf8(form.contactName));
+    contactEmail->SetValue(FromUtf8(form.contactEmail));
+    receivers->SetValue(FromUtf8(form.receivers));
+}

@@ -1,0 +1,3 @@
+#include "app/PressReleaseApp.h"
+
+wxIMPLEMENT_APP(PressReleaseApp);

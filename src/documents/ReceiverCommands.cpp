@@ -1,0 +1,4 @@
+#include "app/PressReleaseApp.h"
+
+void PressReleaseApp::OnExportReceivers(wxCommandEvent&) {}
+void PressReleaseApp::OnImportReceivers(wxCommandEvent&) {}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <vector>
+
+#include <wx/wx.h>
+
+class PressReleaseApp;
+
+// A label of the background bitmap: its text and where the tops of its
+// letters stand.
+struct FormLabel {
+    const char* text;
+    int x;
+    int top;
+};
+
+const std::vector<FormLabel>& FormLabels();
+wxFont FormLabelFont();
+// The blank rows above the letters, so that the letters' tops land on their place.
+int FormLabelInternalLeading(wxDC& dc);
+
+// Creates the sixteen controls on the panel with their places and start
+// values, and stores them in the application.
+void CreateFormControls(wxWindow* panel, PressReleaseApp& app);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+// The one place of the program's settings. On Linux the key path becomes
+// the file $XDG_CONFIG_HOME/Tarsel/Vantrel.conf (or ~/.config/...).
+inline constexpr const char* kSettingsKeyPath = "Software\\Tarsel\\Vantrel";
+inline constexpr const char* kLatestPathSetting = "LatestPath";
+inline constexpr const char* kInstallPathSetting = "InstallPath";
+
+// Stored texts hold at most this many bytes; longer ones are cut on writing
+// and read as missing.
+inline constexpr std::size_t kMaxSettingLength = 1023;
+
+// The file that holds the values of keyPath, or empty when no home is known.
+std::string SettingsFilePath(const std::string& keyPath);
+
+// True with the stored text, or false with the empty text.
+bool ReadSetting(const std::string& keyPath, const std::string& valueName, std::string& text);
+
+// Creates the file and its folders when needed; the file is replaced
+// atomically, so a crash never leaves half of it behind.
+bool WriteSetting(const std::string& keyPath, const std::string& valueName, const std::string& text);

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+#include "TempHome.h"
+#include "settings/SettingsStore.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::set<std::string> FilesBelow(const std::string& folder)
+{
+    std::set<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (!entry.is_directory())
+            files.insert(fs::relative(entry.path(), folder).string());
+    return files;
+}
+
+bool Read(const char* name, std::string& text)
+{
+    text = "left over from before";
+    return ReadSetting(kSettingsKeyPath, name, text);
+}
+
+TEST(SettingsStore, KeyPathBecomesOneFileUnderTheConfigFolder)
+{
+    TempHome home;
+    EXPECT_EQ(SettingsFilePath(kSettingsKeyPath), home.SettingsFile());
+
+    setenv("XDG_CONFIG_HOME", "", 1);
+    EXPECT_EQ(SettingsFilePath(kSettingsKeyPath), home.SettingsFile()) << "empty means unset";
+    setenv("XDG_CONFIG_HOME", (home.home() + "/cfg").c_str(), 1);
+    EXPECT_EQ(SettingsFilePath(kSettingsKeyPath), home.home() + "/cfg/Tarsel/Vantrel.conf");
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST(SettingsStore, MissingFolderFileOrValueReadsAsFalseWithTheEmptyText)
+{
+    TempHome home;
+    std::string text;
+    EXPECT_FALSE(Read(kLatestPathSetting, text));
+    EXPECT_EQ(text, "");
+    EXPECT_FALSE(fs::exists(home.home() + "/.config")) << "reading creates nothing";
+
+    WriteFileBytes(home.SettingsFile(), "InstallPath=/opt/vantrel\n");
+    EXPECT_FALSE(Read(kLatestPathSetting, text));
+    EXPECT_EQ(text, "");
+}
+
+TEST(SettingsStore, WritesCreateTheFoldersAndRoundTrip)
+{
+    TempHome home;
+    const std::string path30 = "/home/ann/launches/quill21.pre";
+    ASSERT_EQ(path30.size(), 30u);
+    ASSERT_TRUE(WriteSetting(kSettingsKeyPath, kLatestPathSetting, path30));
+    ASSERT_TRUE(WriteSetting(kSettingsKeyPath, kInstallPathSetting, "/opt/v"));
+
+    std::string text;
+    EXPECT_TRUE(Read(kLatestPathSetting, text));
+    EXPECT_EQ(text, path30);
+    EXPECT_TRUE(Read(kInstallPathSetting, text));
+    EXPECT_EQ(text, "/opt/v") << "writing one value keeps the other";
+
+    // Nothing but the one settings file, no temporary file left behind.
+    EXPECT_EQ(FilesBelow(home.sandbox()), std::set<std::string>{"home/.config/Tarsel/Vantrel.conf"});
+    EXPECT_NE(ReadFileBytes(home.SettingsFile()).find("LatestPath=" + path30 + "\n"),
+              std::string::npos);
+}
+
+TEST(SettingsStore, TextsAreCutToTheirFirst1023Bytes)
+{
+    TempHome home;
+    const std::string longText = "/" + std::string(1099, 'x');
+    ASSERT_TRUE(WriteSetting(kSettingsKeyPath, kLatestPathSetting, longText));
+    std::string text;
+    EXPECT_TRUE(Read(kLatestPathSetting, text));
+    EXPECT_EQ(text, longText.substr(0, 1023));
+
+    // A multi-byte character is never split.
+    const std::string umlauts = std::string(1022, 'a') + "\xC3\xBC";
+    ASSERT_TRUE(WriteSetting(kSettingsKeyPath, kLatestPathSetting, umlauts));
+    EXPECT_TRUE(Read(kLatestPathSetting, text));
+    EXPECT_EQ(text, std::string(1022, 'a'));
+}
+
+TEST(SettingsStore, StoredTextsTooLongForTheReadAreMissing)
+{
+    TempHome home;
+    struct Case { size_t length; bool readable; };
+    for (Case c : {Case{1023, true}, Case{1024, false}, Case{5000, false}}) {
+        SCOPED_TRACE(c.length);
+        const std::string value(c.length, 'p');
+        WriteFileBytes(home.SettingsFile(), "LatestPath=" + value + "\n");
+        std::string text;
+        EXPECT_EQ(Read(kLatestPathSetting, text), c.readable);
+        EXPECT_EQ(text, c.readable ? value : "");
+    }
+}
+
+TEST(SettingsStore, HandWrittenLinesAreRead)
+{
+    TempHome home;
+    WriteFileBytes(home.SettingsFile(),
+                   "# written by hand\nLatestPath=/home/ann/launch.pre\nInstallPath=/usr/share/v\n");
+    std::string text;
+    EXPECT_TRUE(Read(kLatestPathSetting, text));
+    EXPECT_EQ(text, "/home/ann/launch.pre");
+    EXPECT_TRUE(Read(kInstallPathSetting, text));
+    EXPECT_EQ(text, "/usr/share/v");
+}
+
+TEST(SettingsStore, DamagedFilesNeverCrashAndReadAsNoValue)
+{
+    TempHome home;
+    const std::string damaged[] = {
+        std::string("\x00\x01\xff\xfe garbage\n", 14),
+        "[unclosed section\n=no name\n",
+        "\xC3\x28\xA0\xA1 not UTF-8\n",
+        std::string(100000, '['),
+    };
+    for (const std::string& bytes : damaged) {
+        WriteFileBytes(home.SettingsFile(), bytes);
+        std::string text;
+        EXPECT_FALSE(Read(kLatestPathSetting, text));
+        EXPECT_EQ(text, "");
+        // A later write still works and is read back.
+        EXPECT_TRUE(WriteSetting(kSettingsKeyPath, kLatestPathSetting, "/a.pre"));
+        EXPECT_TRUE(Read(kLatestPathSetting, text));
+        EXPECT_EQ(text, "/a.pre");
+    }
+}
+
+TEST(SettingsStore, AFolderWhereTheFileBelongsFailsCleanly)
+{
+    TempHome home;
+    fs::create_directories(home.SettingsFile());
+    std::string text;
+    EXPECT_FALSE(Read(kLatestPathSetting, text));
+    EXPECT_EQ(text, "");
+    EXPECT_FALSE(WriteSetting(kSettingsKeyPath, kLatestPathSetting, "/a.pre"));
+}
+
+TEST(SettingsStore, RelativeConfigHomeIsIgnored)
+{
+    TempHome home;
+    setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+    EXPECT_EQ(SettingsFilePath(kSettingsKeyPath), home.SettingsFile());
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+}  // namespace

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+// A fresh folder that stands in for the user's home while it lives: HOME
+// points into it and XDG_CONFIG_HOME is unset, so nothing the program does
+// reaches the real user's files. The folder is removed afterwards.
+class TempHome {
+public:
+    TempHome();
+    ~TempHome();
+    TempHome(const TempHome&) = delete;
+    TempHome& operator=(const TempHome&) = delete;
+
+    const std::string& home() const { return home_; }
+    const std::string& sandbox() const { return sandbox_; }
+    std::string SettingsFile() const { return home_ + "/.config/Tarsel/Vantrel.conf"; }
+
+private:
+    std::string sandbox_;  // holds home_, so writes beside it can be seen
+    std::string home_;
+    std::string oldHome_;
+    std::string oldConfigHome_;
+    bool hadConfigHome_ = false;
+};
+
+// Small file helpers for tests.
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);

@@ -1,0 +1,93 @@
+#include "GuiTestSupport.h"
+
+#include "app/CommandIds.h"
+
+namespace {
+
+using CommandRoutingTest = AppTest;
+
+wxCommandEvent MenuEvent(int id, wxWindow* source)
+{
+    wxCommandEvent event(wxEVT_MENU, id);
+    event.SetEventObject(source);
+    return event;
+}
+
+// Whatever a handler asks, it is answered with Cancel: this test is about
+// who handles a command, not what the handler does.
+#define ANSWER_ANY_DIALOGS(code)                                                   \
+    wxTEST_DIALOG(code, wxExpectAny(wxID_CANCEL).Optional(),                       \
+                  wxExpectAny(wxID_CANCEL).Optional(), wxExpectAny(wxID_CANCEL).Optional())
+
+TEST_F(CommandRoutingTest, FileAndHelpCommandsAreTheMainWindows)
+{
+    for (int id : {ID_NEW, ID_OPEN, ID_SAVE, ID_BASIC_HELP, ID_OPEN_MANUAL}) {
+        SCOPED_TRACE(id);
+        wxCommandEvent event = MenuEvent(id, &frame());
+        bool handled = false;
+        ANSWER_ANY_DIALOGS(handled = frame().ProcessWindowEventLocally(event));
+        EXPECT_TRUE(handled);
+        wxCommandEvent again = MenuEvent(id, &frame());
+        EXPECT_FALSE(app().ProcessEventLocally(again)) << "the application must not take it";
+    }
+}
+
+TEST_F(CommandRoutingTest, SettingsAndGenerateCommandsPassOnToTheApplication)
+{
+    for (int id : {ID_EXPORT_RECEIVERS, ID_IMPORT_RECEIVERS, ID_GENERATE_TEXT_FILE,
+                   ID_GENERATE_EMAIL, ID_CHECK_EVERYTHING, ID_DELIMITER_SEMICOLON,
+                   ID_DELIMITER_COMMA, ID_DELIMITER_SPACE, ID_DELIMITER_NEWLINE}) {
+        SCOPED_TRACE(id);
+        wxCommandEvent local = MenuEvent(id, &frame());
+        EXPECT_FALSE(frame().ProcessWindowEventLocally(local)) << "the frame must not take it";
+        wxCommandEvent event = MenuEvent(id, &frame());
+        bool handled = false;
+        ANSWER_ANY_DIALOGS(handled = frame().GetEventHandler()->ProcessEvent(event));
+        EXPECT_TRUE(handled) << "propagated from the frame to the application";
+    }
+}
+
+TEST_F(CommandRoutingTest, UnknownIdentifiersReachNobody)
+{
+    for (int id : {6, 10, 18, 20}) {
+        wxCommandEvent event = MenuEvent(id, &frame());
+        EXPECT_FALSE(frame().GetEventHandler()->ProcessEvent(event)) << id;
+    }
+}
+
+// Runs close and tells whether it destroyed the main window.
+template <class Close>
+bool DestroysTheMainWindow(PressReleaseApp& app, Close close)
+{
+    PressReleaseFrame* window = app.mainWindow;
+    bool destroyed = false;
+    window->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& event) {
+        destroyed = destroyed || event.GetEventObject() == window;
+        event.Skip();
+    });
+    close();
+    wxTheApp->ProcessIdle();
+    if (destroyed)
+        app.mainWindow = nullptr;
+    return destroyed;
+}
+
+// Any dialog during these would fail the test: there is no question.
+TEST_F(CommandRoutingTest, ExitClosesTheWindowAtOnce)
+{
+    app().productName->SetValue("unsaved work");
+    EXPECT_TRUE(DestroysTheMainWindow(app(), [&] { SendMenuCommand(ID_EXIT); }));
+}
+
+TEST_F(CommandRoutingTest, TheLibrarysExitIdentifierExitsToo)
+{
+    EXPECT_TRUE(DestroysTheMainWindow(app(), [&] { SendMenuCommand(wxID_EXIT); }));
+}
+
+TEST_F(CommandRoutingTest, TheCloseButtonClosesWithoutAQuestion)
+{
+    app().productName->SetValue("unsaved work");
+    EXPECT_TRUE(DestroysTheMainWindow(app(), [&] { frame().Close(false); }));
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+#include "GuiTestSupport.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include <wx/stopwatch.h>
+
+int GuiTestDialogHook::Enter(wxDialog* dialog)
+{
+    const int result = wxTestingModalHook::Enter(dialog);
+    // Never leave an unexpected dialog standing: the test would hang.
+    return result == wxID_NONE ? wxID_CANCEL : result;
+}
+
+void GuiTestDialogHook::ReportFailure(const wxString& message)
+{
+    ADD_FAILURE() << message.utf8_string();
+}
+
+int ExpectBox::OnInvoked(wxMessageDialog* dialog) const
+{
+    if (shown_) {
+        shown_->text = Utf8(dialog->GetMessage());
+        shown_->caption = Utf8(dialog->GetCaption());
+        shown_->style = dialog->GetMessageDialogStyle();
+        shown_->parent = dialog->GetParent();
+        ++shown_->count;
+    }
+    return answer_;
+}
+
+int ExpectFileDialog::OnInvoked(wxFileDialog* dialog) const
+{
+    if (shown_) {
+        shown_->message = Utf8(dialog->GetMessage());
+        shown_->wildcard = Utf8(dialog->GetWildcard());
+        shown_->style = dialog->GetWindowStyle();
+        shown_->parent = dialog->GetParent();
+    }
+    const wxString path = wxString::FromUTF8(path_);
+    dialog->SetPath(path);
+    wxStopWatch watch;
+    while (dialog->GetPath() != path && watch.Time() < 1000)
+        PumpEvents(10);
+    return answer_;
+}
+
+void AppTest::SetUp()
+{
+    home_ = std::make_unique<TempHome>();
+    BeforeStart();
+    ASSERT_TRUE(app().OnInit());
+    ASSERT_NE(app().mainWindow, nullptr);
+}
+
+void AppTest::TearDown()
+{
+    if (PressReleaseFrame* window = app().mainWindow; window && !wxPendingDelete.Member(window))
+        window->Destroy();
+    app().mainWindow = nullptr;
+    wxTheApp->ProcessIdle();
+    home_.reset();
+}
+
+bool AppTest::SendMenuCommand(int id)
+{
+    wxCommandEvent event(wxEVT_MENU, id);
+    event.SetEventObject(&frame());
+    return frame().GetEventHandler()->ProcessEvent(event);
+}
+
+FakeDesktop::FakeDesktop(const std::string& folder) : folder_(folder), log_(folder + "/launches.log")
+{
+    std::filesystem::create_directories(folder_);
+    const std::string script = folder_ + "/xdg-open";
+    WriteFileBytes(script, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + log_ + ".part'\n"
+                           "mv '" + log_ + ".part' '" + log_ + "'\n");
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    if (const char* path = std::getenv("PATH"))
+        oldPath_ = path;
+    setenv("PATH", (folder_ + ":" + oldPath_).c_str(), 1);
+}
+
+FakeDesktop::~FakeDesktop()
+{
+    setenv("PATH", oldPath_.c_str(), 1);
+}
+
+std::string FakeDesktop::WaitForLaunch(int maxMilliseconds) const
+{
+    wxStopWatch watch;
+    while (!FileExists(log_) && watch.Time() < maxMilliseconds)
+        PumpEvents(20);
+    return FileExists(log_) ? ReadFileBytes(log_) : std::string();
+}
+
+void PumpEvents(int milliseconds)
+{
+    wxStopWatch watch;
+    do {
+        wxYield();
+        wxMilliSleep(5);
+    } while (watch.Time() < milliseconds);
+}
+
+std::string Utf8(const wxString& text)
+{
+    return text.utf8_string();
+}

@@ -1,0 +1,115 @@
+#pragma once
+
+// Include this instead of <wx/testing.h>: unexpected or missing dialogs
+// become test failures instead of an assertion box that hangs the run.
+#include <gtest/gtest.h>
+#include <wx/wx.h>
+
+class GuiTestDialogHook;
+#define wxTEST_DIALOG_HOOK_CLASS GuiTestDialogHook
+#include <wx/modalhook.h>
+#include <wx/testing.h>
+
+#include <memory>
+#include <string>
+
+#include "TempHome.h"
+#include "app/PressReleaseApp.h"
+#include "app/PressReleaseFrame.h"
+
+class GuiTestDialogHook : public wxTestingModalHook {
+public:
+    GuiTestDialogHook(const char* file, int line, const char* func)
+        : wxTestingModalHook(file, line, func) {}
+
+protected:
+    int Enter(wxDialog* dialog) override;
+    void ReportFailure(const wxString& message) override;
+};
+
+// What a message box showed.
+struct ShownBox {
+    std::string text;
+    std::string caption;
+    long style = 0;
+    wxWindow* parent = nullptr;
+    int count = 0;
+};
+
+// Answers a message box with answer (wxID_OK, wxID_YES, ...) and records it.
+class ExpectBox : public wxExpectModalBase<wxMessageDialog, ExpectBox> {
+public:
+    ExpectBox(int answer, ShownBox* shown) : answer_(answer), shown_(shown) {}
+
+protected:
+    int OnInvoked(wxMessageDialog* dialog) const override;
+
+private:
+    int answer_;
+    ShownBox* shown_;
+};
+
+// What a file dialog was asked for.
+struct ShownFileDialog {
+    std::string message;
+    std::string wildcard;
+    long style = 0;
+    wxWindow* parent = nullptr;
+};
+
+// Answers a file dialog with OK and path (or with answer), and waits until
+// the GTK chooser reports that path.
+class ExpectFileDialog : public wxExpectModalBase<wxFileDialog, ExpectFileDialog> {
+public:
+    ExpectFileDialog(const std::string& path, ShownFileDialog* shown = nullptr,
+                     int answer = wxID_OK)
+        : path_(path), shown_(shown), answer_(answer) {}
+
+protected:
+    int OnInvoked(wxFileDialog* dialog) const override;
+
+private:
+    std::string path_;
+    ShownFileDialog* shown_;
+    int answer_;
+};
+
+// A running application with its main window, started afresh for each test
+// in a temporary HOME. Tests that need settings before start-up override
+// BeforeStart().
+class AppTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    virtual void BeforeStart() {}
+
+    PressReleaseApp& app() { return wxGetApp(); }
+    PressReleaseFrame& frame() { return *wxGetApp().mainWindow; }
+
+    // Sends a menu command to the main window, as choosing the item does.
+    // True when some handler took it.
+    bool SendMenuCommand(int id);
+
+    std::unique_ptr<TempHome> home_;
+};
+
+// Replaces xdg-open on PATH with a script that records its arguments.
+class FakeDesktop {
+public:
+    explicit FakeDesktop(const std::string& folder);
+    ~FakeDesktop();
+
+    // Waits (at most a few seconds, events flowing) for a launch and
+    // returns its arguments, one per line; empty when nothing was started.
+    std::string WaitForLaunch(int maxMilliseconds = 5000) const;
+
+private:
+    std::string folder_;
+    std::string log_;
+    std::string oldPath_;
+};
+
+// Lets pending events run for a moment.
+void PumpEvents(int milliseconds = 50);
+
+std::string Utf8(const wxString& text);

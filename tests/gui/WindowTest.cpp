@@ -1,0 +1,223 @@
+#include "GuiTestSupport.h"
+
+#include <wx/display.h>
+
+#include "app/FormPanel.h"
+#include "form/ChoiceLists.h"
+
+namespace {
+
+using WindowTest = AppTest;
+
+enum class Kind { Text, MultiLine, Choice, CheckBox };
+
+struct ControlSpec {
+    const char* field;
+    wxWindow* (*control)(PressReleaseApp&);
+    Kind kind;
+    wxPoint position;
+    wxSize size;
+    long style;  // of the bits wxTE_MULTILINE and wxHSCROLL
+    const char* startText;
+};
+
+#define FIELD(name) #name, [](PressReleaseApp& app) -> wxWindow* { return app.name; }
+
+const ControlSpec kControls[] = {
+    {FIELD(productName), Kind::Text, {20, 38}, {160, 20}, 0, ""},
+    {FIELD(productVersion), Kind::Text, {190, 38}, {30, 20}, 0, ""},
+    {FIELD(featuresText), Kind::MultiLine, {260, 38}, {250, 234}, 0x20, ""},
+    {FIELD(receivers), Kind::MultiLine, {550, 38}, {250, 342}, 0x40000020, ""},
+    {FIELD(productType), Kind::Choice, {20, 92}, {130, 18}, 0, nullptr},
+    {FIELD(otherTypeText), Kind::Text, {160, 92}, {60, 20}, 0, ""},
+    {FIELD(productUrl), Kind::Text, {20, 146}, {200, 20}, 0, "http://"},
+    {FIELD(imageUrl), Kind::Text, {20, 200}, {200, 20}, 0, "http://"},
+    {FIELD(price), Kind::Text, {20, 254}, {60, 20}, 0, ""},
+    {FIELD(operatingSystem), Kind::Text, {120, 254}, {100, 20}, 0, ""},
+    {FIELD(contactEmail), Kind::Text, {20, 308}, {200, 20}, 0, ""},
+    {FIELD(trialAvailable), Kind::CheckBox, {260, 308}, {-1, -1}, 0, nullptr},
+    {FIELD(trialKind), Kind::Choice, {360, 308}, {90, 18}, 0, nullptr},
+    {FIELD(trialLimit), Kind::Text, {460, 308}, {50, 18}, 0, ""},
+    {FIELD(companyName), Kind::Text, {20, 362}, {200, 20}, 0, ""},
+    {FIELD(contactName), Kind::Text, {260, 362}, {250, 20}, 0, ""},
+};
+
+void ExpectKindAndStart(const ControlSpec& spec, wxWindow* control)
+{
+    switch (spec.kind) {
+    case Kind::Text:
+    case Kind::MultiLine: {
+        auto* text = wxDynamicCast(control, wxTextCtrl);
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(text->IsMultiLine(), spec.kind == Kind::MultiLine);
+        EXPECT_EQ(Utf8(text->GetValue()), spec.startText);
+        EXPECT_EQ(text->GetWindowStyleFlag() & (wxTE_MULTILINE | wxHSCROLL | wxTE_READONLY), spec.style);
+        EXPECT_EQ(text->GetId() < 0, true) << "the library chooses the identifier";
+        break;
+    }
+    case Kind::Choice: {
+        auto* choice = wxDynamicCast(control, wxChoice);
+        ASSERT_NE(choice, nullptr);
+        EXPECT_EQ(choice->GetSelection(), 0);
+        EXPECT_LT(choice->GetId(), 0);
+        break;
+    }
+    case Kind::CheckBox: {
+        auto* check = wxDynamicCast(control, wxCheckBox);
+        ASSERT_NE(check, nullptr);
+        EXPECT_FALSE(check->GetValue());
+        EXPECT_EQ(Utf8(check->GetLabel()), "");
+        EXPECT_EQ(check->GetId(), 19);
+        break;
+    }
+    }
+}
+
+TEST_F(WindowTest, FrameHasTitleSizeCentredPlaceAndOneStatusField)
+{
+    EXPECT_EQ(Utf8(frame().GetTitle()), "Vantrel");
+    EXPECT_EQ(Utf8(frame().GetName()), "frame");
+    EXPECT_EQ(frame().GetSize(), wxSize(835, 470));
+    EXPECT_EQ(frame().GetWindowStyleFlag() & wxDEFAULT_FRAME_STYLE, wxDEFAULT_FRAME_STYLE);
+
+    const wxRect screen = wxDisplay(0u).GetGeometry();
+    const wxPoint place = frame().GetPosition();
+    EXPECT_NEAR(place.x, screen.x + (screen.width - 835) / 2, 1);
+    EXPECT_NEAR(place.y, screen.y + (screen.height - 470) / 2, 1);
+
+    wxStatusBar* status = frame().GetStatusBar();
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->GetFieldsCount(), 1);
+    EXPECT_EQ(status->GetId(), 0);
+    EXPECT_EQ(Utf8(status->GetName()), "status_line");
+    EXPECT_TRUE(status->HasFlag(wxSTB_SIZEGRIP));
+    EXPECT_EQ(Utf8(status->GetStatusText()), "");
+    ASSERT_EQ(frame().GetIcons().GetIconCount(), 1u);
+    EXPECT_TRUE(frame().GetIcons().GetIconByIndex(0).IsOk());
+    EXPECT_EQ(wxTheApp->GetTopWindow(), &frame());
+}
+
+TEST_F(WindowTest, PanelFillsTheFrameAndCarriesTheBackground)
+{
+    const wxWindowList& children = frame().GetChildren();
+    FormPanel* panel = nullptr;
+    for (wxWindow* child : children)
+        if (auto* found = wxDynamicCast(child, FormPanel))
+            panel = found;
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(Utf8(panel->GetName()), "Vantrel");
+    EXPECT_EQ(panel->GetPosition(), wxPoint(0, 0));
+    EXPECT_EQ(panel->GetSize(), frame().GetClientSize());
+    EXPECT_TRUE(panel->HasFlag(wxRAISED_BORDER));
+    EXPECT_TRUE(panel->HasFlag(wxCLIP_SIBLINGS));
+    EXPECT_EQ(panel->background().GetSize(), wxSize(1024, 768));
+    EXPECT_EQ(panel->background().GetDepth(), 24);
+
+    frame().SetSize(wxSize(900, 520));
+    PumpEvents();
+    EXPECT_EQ(panel->GetSize(), frame().GetClientSize()) << "the panel follows the frame";
+    EXPECT_EQ(app().price->GetPosition(), wxPoint(20, 254)) << "controls keep their places";
+}
+
+TEST_F(WindowTest, EveryControlHasItsKindPlaceSizeStyleAndStartValue)
+{
+    wxWindow* panel = app().productName->GetParent();
+    const wxWindowList& created = panel->GetChildren();
+    ASSERT_EQ(created.size(), std::size(kControls));
+    auto next = created.begin();
+    for (const ControlSpec& spec : kControls) {
+        SCOPED_TRACE(spec.field);
+        wxWindow* control = spec.control(app());
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control, *next++) << "created in the order of the form";
+        EXPECT_EQ(control->GetPosition(), spec.position);
+        if (spec.kind == Kind::Choice) {
+            // GTK draws a drop-down list no shorter than its natural height.
+            EXPECT_EQ(control->GetSize().x, spec.size.x);
+            EXPECT_GE(control->GetSize().y, spec.size.y);
+        } else if (spec.size.x > 0) {
+            EXPECT_EQ(control->GetSize(), spec.size);
+        }
+        EXPECT_TRUE(control->IsEnabled());
+        EXPECT_TRUE(control->IsShown());
+        ExpectKindAndStart(spec, control);
+    }
+}
+
+TEST_F(WindowTest, ChoiceListsHoldTheirEntriesInOrder)
+{
+    const char* const productTypes[] = {
+        "Add-in", "Add-on", "Audio", "Business", "Desktop", "Development", "Education",
+        "File sharing", "Game", "Graphics", "Home/Hobby", "Info management", "Internet", "Math",
+        "Music", "Networking", "Plugin", "Presentation", "Privacy", "Screen saver", "Security",
+        "Science", "Sound", "Telecom", "Translation", "Utility", "Web design", "Other"};
+    const char* const trialKinds[] = {"Days", "Starts", "No Open", "No Save", "No Open/Save",
+                                      "Function Limited", "Other"};
+    ASSERT_EQ(app().productType->GetCount(), std::size(productTypes));
+    for (unsigned i = 0; i < std::size(productTypes); ++i)
+        EXPECT_EQ(Utf8(app().productType->GetString(i)), productTypes[i]) << i;
+    ASSERT_EQ(app().trialKind->GetCount(), std::size(trialKinds));
+    for (unsigned i = 0; i < std::size(trialKinds); ++i)
+        EXPECT_EQ(Utf8(app().trialKind->GetString(i)), trialKinds[i]) << i;
+    EXPECT_EQ(Utf8(app().productType->GetString(20)), "Security");
+    EXPECT_EQ(Utf8(app().productType->GetString(kOtherProductType)), "Other");
+}
+
+TEST_F(WindowTest, MultiLineFieldsUseSingleLineFeeds)
+{
+    app().featuresText->SetValue("first line\nsecond line");
+    EXPECT_EQ(Utf8(app().featuresText->GetValue()), "first line\nsecond line");
+    app().receivers->SetValue("a@example.org\nb@example.org\n");
+    EXPECT_EQ(app().receivers->GetNumberOfLines(), 3);
+    EXPECT_EQ(Utf8(app().receivers->GetLineText(1)), "b@example.org");
+}
+
+struct MenuItemSpec {
+    const char* label;
+    wxItemKind kind;
+    int id;
+};
+
+const MenuItemSpec kSeparator = {nullptr, wxITEM_SEPARATOR, 0};
+
+TEST_F(WindowTest, MenusHoldEveryItemWithItsLabelKindAndIdentifier)
+{
+    const std::vector<std::pair<const char*, std::vector<MenuItemSpec>>> menus = {
+        {"&File", {{"&New...", wxITEM_NORMAL, 1}, {"&Open...", wxITEM_NORMAL, 2},
+                   {"&Save...", wxITEM_NORMAL, 3}, kSeparator, {"&Exit", wxITEM_NORMAL, 17}}},
+        {"&Settings", {{"Export Receivers...", wxITEM_NORMAL, 7},
+                       {"Import Receivers...", wxITEM_NORMAL, 8}, kSeparator,
+                       {"Delimiter: ;", wxITEM_CHECK, 13}, {"Delimiter: , ", wxITEM_CHECK, 14},
+                       {"Delimiter: Space", wxITEM_CHECK, 15},
+                       {"Delimiter: Newline", wxITEM_CHECK, 16}}},
+        {"&Generate", {{"Email...", wxITEM_NORMAL, 11}, {"Text File...", wxITEM_NORMAL, 9},
+                       kSeparator, {"Check everything", wxITEM_NORMAL, 12}}},
+        {"&Help", {{"Basic Help...", wxITEM_NORMAL, 4}, {"Open the Manual", wxITEM_NORMAL, 5}}},
+    };
+    wxMenuBar* bar = frame().GetMenuBar();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(bar->GetMenuCount(), menus.size());
+    for (size_t m = 0; m < menus.size(); ++m) {
+        SCOPED_TRACE(menus[m].first);
+        EXPECT_EQ(Utf8(bar->GetMenuLabel(m)), menus[m].first);
+        const wxMenuItemList& items = bar->GetMenu(m)->GetMenuItems();
+        ASSERT_EQ(items.size(), menus[m].second.size());
+        auto item = items.begin();
+        for (const MenuItemSpec& spec : menus[m].second) {
+            const wxMenuItem* actual = *item++;
+            EXPECT_EQ(actual->GetKind(), spec.kind);
+            if (spec.kind == wxITEM_SEPARATOR)
+                continue;
+            SCOPED_TRACE(spec.label);
+            EXPECT_EQ(Utf8(actual->GetItemLabel()), spec.label);
+            EXPECT_EQ(actual->GetId(), spec.id);
+            EXPECT_EQ(Utf8(actual->GetHelp()), "");
+            EXPECT_EQ(actual->GetAccel(), nullptr);
+        }
+    }
+    EXPECT_EQ(app().settingsMenu, bar->GetMenu(1));
+    EXPECT_TRUE(bar->IsChecked(13));
+    EXPECT_EQ(app().receiverDelimiter, 0);
+}
+
+}  // namespace
