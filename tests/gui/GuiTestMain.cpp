@@ -1,3 +1,5 @@
+#include <cstdio>
+
 #include <gtest/gtest.h>
 #include <wx/evtloop.h>
 #include <wx/init.h>
@@ -34,7 +36,10 @@ wxIMPLEMENT_APP_NO_MAIN(PressReleaseApp);
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
-    wxEntryStart(argc, argv);
+    if (!wxEntryStart(argc, argv)) {
+        fprintf(stderr, "The GUI tests need an X display (run them under xvfb-run).\n");
+        return 1;
+    }
     wxSetAssertHandler(FailOnAssert);
     wxLog::SetActiveTarget(new wxLogStderr);
 

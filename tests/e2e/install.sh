@@ -1,0 +1,25 @@
+#!/bin/sh
+# Installs the build into a temporary prefix for a temporary user and checks
+# what the installation leaves: program, data folder, launcher, and the
+# InstallPath setting that the program reads.
+set -eu
+build="$1"
+
+sandbox=$(mktemp -d)
+trap 'rm -rf "$sandbox"' EXIT
+export HOME="$sandbox/home"
+unset XDG_CONFIG_HOME
+prefix="$sandbox/prefix with blank"
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+fail() { echo "FAILED: $*"; exit 1; }
+data="$prefix/share/vantrel"
+[ -x "$prefix/bin/vantrel" ] || fail "no program"
+[ -s "$data/manVantrel.pdf" ] || fail "no manual"
+head -c 5 "$data/manVantrel.pdf" | grep -q '%PDF-' || fail "the manual is no PDF"
+[ -s "$data/splash.bmp" ] || fail "no splash image"
+[ -s "$prefix/share/icons/hicolor/64x64/apps/vantrel.png" ] || fail "no icon"
+grep -qx "Path=$data" "$prefix/share/applications/vantrel.desktop" || fail "launcher does not start in the data folder"
+grep -qx "InstallPath=$data" "$HOME/.config/Tarsel/Vantrel.conf" || fail "InstallPath not registered"
+echo "installed and registered $data"
