@@ -1,1 +1,420 @@
-#include <gtest/gtest.h>
+#include "GuiTestSupport.h"
+
+#include <csignal>
+#include <filesystem>
+#include <vector>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "FormSamples.h"
+#include "app/CommandIds.h"
+#include "documents/DocumentFormat.h"
+#include "documents/FileMessages.h"
+#include "settings/SettingsStore.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string LatestPath()
+{
+    std::string path;
+    ReadSetting(kSettingsKeyPath, kLatestPathSetting, path);
+    return path;
+}
+
+std::vector<int> CheckedDelimiterItems(wxMenu* menu)
+{
+    std::vector<int> checked;
+    for (int id = ID_DELIMITER_SEMICOLON; id <= ID_DELIMITER_NEWLINE; ++id)
+        if (menu->IsChecked(id))
+            checked.push_back(id);
+    return checked;
+}
+
+void ExpectInformationBox(const ShownBox& box, wxWindow* parent, const std::string& text,
+                          const std::string& caption)
+{
+    EXPECT_EQ(box.count, 1);
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.caption, caption);
+    EXPECT_EQ(box.style & (wxOK | wxICON_INFORMATION | wxYES_NO), wxOK | wxICON_INFORMATION);
+    EXPECT_EQ(box.parent, parent);
+}
+
+class DocumentCommandsTest : public AppTest {
+protected:
+    std::string Folder() const { return home_->sandbox() + "/documents"; }
+
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        fs::create_directories(Folder());
+    }
+
+    void Save(const std::string& path, ShownFileDialog* shown = nullptr)
+    {
+        wxTEST_DIALOG(SendMenuCommand(ID_SAVE), ExpectFileDialog(path, shown));
+    }
+
+    void Open(const std::string& path, ShownFileDialog* shown = nullptr)
+    {
+        wxTEST_DIALOG(SendMenuCommand(ID_OPEN), ExpectFileDialog(path, shown));
+    }
+
+    // Opening or saving that ends in a box, which the test answers and records.
+    ShownBox OpenWithBox(const std::string& path)
+    {
+        ShownBox box;
+        wxTEST_DIALOG(SendMenuCommand(ID_OPEN), ExpectFileDialog(path), ExpectBox(wxID_OK, &box));
+        return box;
+    }
+
+    ShownBox SaveWithBox(const std::string& path)
+    {
+        ShownBox box;
+        wxTEST_DIALOG(SendMenuCommand(ID_SAVE), ExpectFileDialog(path), ExpectBox(wxID_OK, &box));
+        return box;
+    }
+
+    void ChooseDelimiter(int value) { SendMenuCommand(ID_DELIMITER_SEMICOLON + value); }
+};
+
+TEST_F(DocumentCommandsTest, SaveAndOpenShowTheirDialogs)
+{
+    ShownFileDialog saveDialog;
+    Save(Folder() + "/a.pre", &saveDialog);
+    EXPECT_EQ(saveDialog.message, "Save Press Release");
+    EXPECT_EQ(saveDialog.wildcard, "*.pre");
+    EXPECT_EQ(saveDialog.style & (wxFD_SAVE | wxFD_OPEN | wxFD_OVERWRITE_PROMPT), wxFD_SAVE);
+    EXPECT_EQ(saveDialog.parent, &frame());
+
+    ShownFileDialog openDialog;
+    Open(Folder() + "/a.pre", &openDialog);
+    EXPECT_EQ(openDialog.message, "Open Press Release");
+    EXPECT_EQ(openDialog.wildcard, "*.pre");
+    EXPECT_EQ(openDialog.style & (wxFD_SAVE | wxFD_OPEN | wxFD_FILE_MUST_EXIST), wxFD_OPEN);
+    EXPECT_EQ(openDialog.parent, &frame());
+}
+
+TEST_F(DocumentCommandsTest, CancelledDialogsChangeNothing)
+{
+    app().WriteForm(SampleForm());
+    const std::string path = Folder() + "/cancelled.pre";
+    wxTEST_DIALOG(SendMenuCommand(ID_SAVE), ExpectFileDialog(path, nullptr, wxID_CANCEL));
+    EXPECT_FALSE(FileExists(path));
+
+    WriteFileBytes(path, WriteDocumentBytes(OtherForm(), 2));
+    wxTEST_DIALOG(SendMenuCommand(ID_OPEN), ExpectFileDialog(path, nullptr, wxID_CANCEL));
+    EXPECT_EQ(Describe(app().ReadForm()), Describe(SampleForm()));
+    EXPECT_EQ(app().receiverDelimiter, 0);
+    EXPECT_EQ(LatestPath(), "");
+}
+
+TEST_F(DocumentCommandsTest, SavesTheCompleteDocumentByteForByte)
+{
+    app().WriteForm(SampleForm());
+    ChooseDelimiter(3);
+    const std::string path = Folder() + "/release.pre";
+    WriteFileBytes(path, std::string(50000, 'o'));  // replaced without a question
+    Save(path);
+    EXPECT_EQ(ReadFileBytes(path), kSampleDocument);
+    EXPECT_EQ(LatestPath(), path);
+}
+
+TEST_F(DocumentCommandsTest, RoundTripRestoresEveryFieldAndTheDelimiterWithItsMark)
+{
+    FormValues noSelections = SampleForm();
+    noSelections.productType = -1;
+    noSelections.trialKind = -1;
+    noSelections.trialAvailable = false;
+    FormValues unusual = SampleForm();
+    unusual.featuresText = "Zürich €\n\nlast line";
+    unusual.receivers = std::string(20000, 'r') + "@x.org\n";  // beyond 16383 characters
+    const std::pair<FormValues, int> cases[] = {
+        {SampleForm(), 0}, {SampleForm(), 1}, {noSelections, 2}, {unusual, 3},
+    };
+    for (const auto& [form, delimiter] : cases) {
+        SCOPED_TRACE(delimiter);
+        app().WriteForm(form);
+        ChooseDelimiter(delimiter);
+        const std::string path = Folder() + "/round" + std::to_string(delimiter) + ".pre";
+        Save(path);
+        const std::string bytes = ReadFileBytes(path);
+        EXPECT_EQ(bytes, WriteDocumentBytes(form, delimiter));
+
+        app().WriteForm(OtherForm());
+        ChooseDelimiter((delimiter + 1) % 4);
+        Open(path);
+        EXPECT_EQ(Describe(app().ReadForm()), Describe(form));
+        EXPECT_EQ(app().receiverDelimiter, delimiter);
+        EXPECT_EQ(CheckedDelimiterItems(app().settingsMenu),
+                  std::vector<int>{ID_DELIMITER_SEMICOLON + delimiter});
+        EXPECT_EQ(LatestPath(), path);
+
+        Save(path + ".again");
+        EXPECT_EQ(ReadFileBytes(path + ".again"), bytes);
+    }
+}
+
+TEST_F(DocumentCommandsTest, OpensStoredValuesTheMenuDoesNotOffer)
+{
+    ChooseDelimiter(2);
+    FormValues outOfRange = SampleForm();
+    outOfRange.productType = 28;
+    outOfRange.trialKind = 99;
+    std::string bytes = WriteDocumentBytes(outOfRange, 7);
+    const std::size_t productUrl = bytes.find("12 http://x.org1 1");  // records 9 and 10
+    ASSERT_NE(productUrl, std::string::npos);
+    bytes.replace(productUrl + 15, 3, "1 2");
+    const std::string path = Folder() + "/odd.pre";
+    WriteFileBytes(path, bytes);
+
+    Open(path);
+    EXPECT_EQ(app().productType->GetSelection(), wxNOT_FOUND);
+    EXPECT_EQ(app().trialKind->GetSelection(), wxNOT_FOUND);
+    EXPECT_TRUE(app().trialAvailable->GetValue());
+    EXPECT_EQ(app().receiverDelimiter, 7);
+    EXPECT_EQ(CheckedDelimiterItems(app().settingsMenu), std::vector<int>{ID_DELIMITER_SPACE});
+
+    const std::string again = Folder() + "/again.pre";
+    Save(again);
+    FormValues written = SampleForm();
+    written.productType = -1;
+    written.trialKind = -1;
+    EXPECT_EQ(ReadFileBytes(again), WriteDocumentBytes(written, 7));
+}
+
+TEST_F(DocumentCommandsTest, OpensDocumentsWrittenInWindows1252)
+{
+    const std::string path = Folder() + "/windows.pre";
+    WriteFileBytes(path, "4 Caf\xe9" "2 \x80\x93" "0 0 0 0 1 00 0 1 01 00 0 0 0 1 08 M\xfcller@x");
+    Open(path);
+    EXPECT_EQ(Utf8(app().productName->GetValue()), "Café");
+    EXPECT_EQ(Utf8(app().productVersion->GetValue()), "€“");
+    EXPECT_EQ(Utf8(app().receivers->GetValue()), "Müller@x");
+}
+
+TEST_F(DocumentCommandsTest, DamagedDocumentsKeepTheFieldsBeforeTheDamageAndLatestPath)
+{
+    const std::string intact = kSampleDocument;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string productName;   // record 1
+        std::string featuresText;  // record 6
+        std::string receivers;     // record 17
+    };
+    const std::string first16 = intact.substr(0, intact.rfind("16 a@x.org"));
+    const FormValues old = OtherForm();
+    const Case cases[] = {
+        {"empty file", "", old.productName, old.featuresText, old.receivers},
+        {"ends inside a value", intact.substr(0, 60), "Vantrel", old.featuresText, old.receivers},
+        {"length without its space", first16 + "16", "Vantrel", "Hello\nWorld!", old.receivers},
+        {"length text of 1024 characters", "7 Vantrel" + std::string(1024, '1') + " x", "Vantrel",
+         old.featuresText, old.receivers},
+        {"negative length", "7 Vantrel3 2.1-3 $49", "Vantrel", old.featuresText, old.receivers},
+        {"length beyond the end", first16 + "17 a@x.org", "Vantrel", "Hello\nWorld!",
+         old.receivers},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string latest = Folder() + "/latest.pre";
+        Save(latest);  // any earlier document
+        app().WriteForm(old);
+        const std::string path = Folder() + "/damaged.pre";
+        WriteFileBytes(path, c.bytes);
+
+        const ShownBox box = OpenWithBox(path);
+        ExpectInformationBox(box, &frame(), DamagedDocumentText(path), "Open failed");
+        EXPECT_NE(box.text.find(path), std::string::npos);
+        EXPECT_EQ(Utf8(app().productName->GetValue()), c.productName);
+        EXPECT_EQ(Utf8(app().featuresText->GetValue()), c.featuresText);
+        EXPECT_EQ(Utf8(app().receivers->GetValue()), c.receivers);
+        EXPECT_EQ(LatestPath(), latest);
+    }
+}
+
+TEST_F(DocumentCommandsTest, MissingDocumentShowsOpenFailed)
+{
+    app().WriteForm(SampleForm());
+    const ShownBox box = OpenWithBox(Folder() + "/no such file.pre");
+    ExpectInformationBox(box, &frame(), kCannotOpenText, "Open failed");
+    EXPECT_EQ(Describe(app().ReadForm()), Describe(SampleForm()));
+    EXPECT_EQ(LatestPath(), "");
+}
+
+// Save faults: the old document stays byte for byte, LatestPath stays, and
+// the box says so.
+class SaveFaultTest : public DocumentCommandsTest {
+protected:
+    std::string oldPath_;
+    std::string oldBytes_;
+
+    void PrepareOldDocument(const std::string& path)
+    {
+        oldPath_ = path;
+        oldBytes_ = WriteDocumentBytes(OtherForm(), 1);
+        WriteFileBytes(path, oldBytes_);
+        WriteSetting(kSettingsKeyPath, kLatestPathSetting, Folder() + "/earlier.pre");
+        FormValues large = SampleForm();
+        large.receivers = std::string(100000, 'r') + "@x.org";
+        app().WriteForm(large);
+    }
+
+    void ExpectSaveFailedAndOldKept(const std::string& target)
+    {
+        const ShownBox box = SaveWithBox(target);
+        ExpectInformationBox(box, &frame(), kCannotSaveText, "Save failed");
+        EXPECT_EQ(ReadFileBytes(oldPath_), oldBytes_);
+        EXPECT_EQ(LatestPath(), Folder() + "/earlier.pre");
+        std::size_t entries = 0;
+        for ([[maybe_unused]] const auto& entry : fs::directory_iterator(fs::path(target).parent_path()))
+            ++entries;
+        EXPECT_EQ(entries, 1u) << "a temporary file was left behind";
+    }
+};
+
+TEST_F(SaveFaultTest, PathThatIsAFolder)
+{
+    PrepareOldDocument(Folder() + "/doc.pre/inside.pre");
+    ExpectSaveFailedAndOldKept(Folder() + "/doc.pre");
+    EXPECT_TRUE(fs::is_directory(Folder() + "/doc.pre"));
+}
+
+TEST_F(SaveFaultTest, FullDisk)
+{
+    PrepareOldDocument(Folder() + "/doc.pre");
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const rlimit small{8192, old.rlim_max};
+    auto* const oldHandler = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    ExpectSaveFailedAndOldKept(oldPath_);
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+}
+
+TEST_F(SaveFaultTest, ReadOnlyFolder)
+{
+    // Root writes into read-only folders, so the save runs as an ordinary
+    // user that owns the old document, the folder and the settings.
+    constexpr uid_t kNobody = 65534;
+    const bool root = geteuid() == 0;
+    PrepareOldDocument(Folder() + "/doc.pre");
+    if (root) {
+        chmod(home_->sandbox().c_str(), 0711);
+        for (const auto& entry : fs::recursive_directory_iterator(home_->sandbox()))
+            lchown(entry.path().c_str(), kNobody, kNobody);
+        if (setegid(kNobody) != 0 || seteuid(kNobody) != 0) {
+            setegid(0);
+            GTEST_SKIP() << "cannot become an ordinary user";
+        }
+    }
+    chmod(Folder().c_str(), 0555);
+    const bool bitsBind = eaccess(Folder().c_str(), W_OK) != 0 && eaccess(oldPath_.c_str(), W_OK) == 0;
+    if (bitsBind)
+        ExpectSaveFailedAndOldKept(oldPath_);
+    chmod(Folder().c_str(), 0755);
+    if (root) {
+        seteuid(0);
+        setegid(0);
+    }
+    if (!bitsBind)
+        GTEST_SKIP() << "permission bits do not stop writes here";
+}
+
+TEST_F(DocumentCommandsTest, PathTooLongForTheSettingsIsNotRemembered)
+{
+    std::string folder = Folder();
+    for (int i = 0; i < 5; ++i)
+        folder += "/" + std::string(200, 'd');
+    fs::create_directories(folder);
+    WriteSetting(kSettingsKeyPath, kLatestPathSetting, Folder() + "/earlier.pre");
+    Save(folder + "/long.pre");
+    EXPECT_TRUE(FileExists(folder + "/long.pre"));
+    EXPECT_EQ(LatestPath(), "");
+}
+
+// Start-up reopens the document named by LatestPath.
+class StartUpTest : public AppTest {
+protected:
+    void BeforeStart() override
+    {
+        if (!documentBytes_.empty())
+            WriteFileBytes(home_->sandbox() + "/latest.pre", documentBytes_);
+        if (!latestPath_.empty())
+            WriteSetting(kSettingsKeyPath, kLatestPathSetting, latestPath_);
+    }
+
+    void SetUp() override
+    {
+        home_ = std::make_unique<TempHome>();
+        Configure(*home_);
+        BeforeStart();
+        bool started = false;
+        if (expectBox_) {
+            wxTEST_DIALOG(started = app().OnInit(), ExpectBox(wxID_OK, &startBox_));
+        } else {
+            started = app().OnInit();
+        }
+        ASSERT_TRUE(started);
+        ASSERT_NE(app().mainWindow, nullptr);
+    }
+
+    virtual void Configure(const TempHome&) {}
+
+    std::string documentBytes_;
+    std::string latestPath_;
+    bool expectBox_ = false;
+    ShownBox startBox_;
+};
+
+FormValues StartValues()
+{
+    return FormValues{};
+}
+
+class StartWithoutLatestPath : public StartUpTest {};
+
+TEST_F(StartWithoutLatestPath, ShowsTheStartValues)
+{
+    EXPECT_EQ(Describe(app().ReadForm()), Describe(StartValues()));
+    EXPECT_EQ(app().receiverDelimiter, 0);
+    EXPECT_EQ(CheckedDelimiterItems(app().settingsMenu), std::vector<int>{ID_DELIMITER_SEMICOLON});
+}
+
+class StartWithValidLatestPath : public StartUpTest {
+    void Configure(const TempHome& home) override
+    {
+        documentBytes_ = WriteDocumentBytes(SampleForm(), 2);
+        latestPath_ = home.sandbox() + "/latest.pre";
+    }
+};
+
+TEST_F(StartWithValidLatestPath, ShowsTheDocumentAndItsDelimiter)
+{
+    EXPECT_EQ(Describe(app().ReadForm()), Describe(SampleForm()));
+    EXPECT_EQ(app().receiverDelimiter, 2);
+    EXPECT_EQ(CheckedDelimiterItems(app().settingsMenu), std::vector<int>{ID_DELIMITER_SPACE});
+}
+
+class StartWithStaleLatestPath : public StartUpTest {
+    void Configure(const TempHome& home) override
+    {
+        latestPath_ = home.sandbox() + "/deleted.pre";
+        expectBox_ = true;
+    }
+};
+
+TEST_F(StartWithStaleLatestPath, ShowsOpenFailedAndTheStartValues)
+{
+    ExpectInformationBox(startBox_, &frame(), kCannotOpenText, "Open failed");
+    EXPECT_EQ(Describe(app().ReadForm()), Describe(StartValues()));
+    EXPECT_EQ(app().receiverDelimiter, 0);
+    EXPECT_EQ(LatestPath(), home_->sandbox() + "/deleted.pre");
+}
+
+}  // namespace
