@@ -1,1 +1,77 @@
+#include "check/ProbeUrl.h"
+
+#include <memory>
+
+#include <wx/progdlg.h>
+#include <wx/stopwatch.h>
+
 #include "app/PressReleaseApp.h"
+#include "app/PressReleaseFrame.h"
+#include "check/UrlDownload.h"
+
+namespace {
+
+constexpr int kProbeSteps = 2;
+constexpr unsigned long kFinishedPauseMilliseconds = 1000;
+// libcurl reports progress for every chunk; the window needs far fewer
+// updates to stay alive and to notice a Cancel click.
+constexpr long kUpdateIntervalMilliseconds = 50;
+
+struct ProbeTexts {
+    wxString title;
+    wxString firstMessage;
+};
+
+ProbeTexts TextsFor(ProbeUse use)
+{
+    if (use == ProbeUse::Image)
+        return {kImageProbeTitle, kImageProbeMessage};
+    return {kPageProbeTitle, kPageProbeMessage};
+}
+
+// Keeps the window answering while the download runs on this same thread;
+// false once the user has pressed Cancel.
+class WindowProgress {
+public:
+    WindowProgress(wxProgressDialog& window, const wxString& message) : window_(window), message_(message) {}
+
+    bool operator()()
+    {
+        if (keepGoing_ && sinceUpdate_.Time() >= kUpdateIntervalMilliseconds) {
+            keepGoing_ = window_.Update(0, message_);
+            sinceUpdate_.Start();
+        }
+        return keepGoing_;
+    }
+
+private:
+    wxProgressDialog& window_;
+    wxString message_;
+    bool keepGoing_ = true;
+    wxStopWatch sinceUpdate_;
+};
+
+DownloadResult DownloadWithWindow(const std::string& url, const ProbeTexts& texts)
+{
+    auto window = std::make_unique<wxProgressDialog>(texts.title, texts.firstMessage, kProbeSteps,
+                                                     wxGetApp().mainWindow, wxPD_CAN_ABORT | wxPD_APP_MODAL);
+    window->Update(0, texts.title);
+    WindowProgress progress(*window, texts.title);
+    const DownloadResult result = DownloadUrl(url, DownloadLimits{}, std::ref(progress));
+    window->Update(1, texts.title);
+    wxMilliSleep(kFinishedPauseMilliseconds);
+    return result;
+}
+
+}  // namespace
+
+ProbeOutcome ProbeUrl(const std::string& url, ProbeUse use, bool showProgress)
+{
+    const DownloadResult result =
+        showProgress ? DownloadWithWindow(url, TextsFor(use)) : DownloadUrl(url, DownloadLimits{}, {});
+    ProbeOutcome outcome;
+    outcome.responds = result.responds;
+    if (use == ProbeUse::Image && result.responds)
+        outcome.size = result.size;
+    return outcome;
+}

@@ -170,6 +170,14 @@ void LocalHttpServer::ServeStall(const std::string& path)
     Serve(path, route);
 }
 
+void LocalHttpServer::ServeTrickle(const std::string& path, std::int64_t size, int millisecondsPerByte)
+{
+    Route route;
+    route.bodySize = size;
+    route.trickleMilliseconds = millisecondsPerByte;
+    Serve(path, route);
+}
+
 std::string LocalHttpServer::LastUserAgent() const
 {
     std::lock_guard lock(mutex_);
@@ -241,13 +249,28 @@ void LocalHttpServer::SendAnswer(int fd, const Route& route)
         SendAll(fd, route.body.data(), route.body.size());
         return;
     }
+    SendFiller(fd, length, route.trickleMilliseconds);
+}
+
+void LocalHttpServer::SendFiller(int fd, std::int64_t length, int trickleMilliseconds)
+{
     const std::string filler(65536, 'v');
+    const std::int64_t chunkSize = trickleMilliseconds > 0 ? 1 : static_cast<std::int64_t>(filler.size());
     for (std::int64_t left = length; left > 0 && !stopping_;) {
-        const std::size_t chunk = static_cast<std::size_t>(std::min<std::int64_t>(left, filler.size()));
+        const std::size_t chunk = static_cast<std::size_t>(std::min(left, chunkSize));
         if (!SendAll(fd, filler.data(), chunk))
             return;
         left -= static_cast<std::int64_t>(chunk);
+        if (trickleMilliseconds > 0 && !Pause(trickleMilliseconds))
+            return;
     }
+}
+
+// False when the server is being stopped.
+bool LocalHttpServer::Pause(int milliseconds)
+{
+    pollfd wake = {wakePipe_[0], POLLIN, 0};
+    return poll(&wake, 1, milliseconds) == 0;
 }
 
 void LocalHttpServer::WaitForPeerToClose(int fd)

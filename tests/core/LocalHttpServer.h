@@ -19,6 +19,7 @@ public:
         std::string body;           // sent instead of filler when not empty
         std::string location;       // a Location header when not empty
         bool stall = false;         // accept, read the request, then send nothing
+        int trickleMilliseconds = 0;  // filler sent one byte at a time with this pause
     };
 
     LocalHttpServer();
@@ -35,6 +36,7 @@ public:
     void ServeStatus(const std::string& path, int status);
     void ServeRedirect(const std::string& path, const std::string& location);
     void ServeStall(const std::string& path);
+    void ServeTrickle(const std::string& path, std::int64_t size, int millisecondsPerByte);
 
     // The User-Agent header of the last request, and how many were served.
     std::string LastUserAgent() const;
@@ -45,6 +47,8 @@ private:
     void HandleConnection(int fd);
     void SendAnswer(int fd, const Route& route);
     void WaitForPeerToClose(int fd);
+    void SendFiller(int fd, std::int64_t length, int trickleMilliseconds);
+    bool Pause(int milliseconds);
     bool FindRoute(const std::string& path, Route& route) const;
 
     int listenFd_ = -1;

@@ -1,1 +1,209 @@
-#include <gtest/gtest.h>
+#include "GuiTestSupport.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include <wx/eventfilter.h>
+#include <wx/progdlg.h>
+
+#include "LocalHttpServer.h"
+#include "app/CommandIds.h"
+#include "check/CheckReport.h"
+#include "check/ProbeUrl.h"
+
+namespace {
+
+// What one progress window showed while it stood.
+struct SeenWindow {
+    std::string title;
+    std::string lastMessage;
+    int range = 0;
+    int highestValue = -1;
+    wxWindow* parent = nullptr;
+    bool hasCancel = false;
+    bool mainWindowDisabled = false;
+};
+
+// Watches every event the toolkit delivers and notes the progress windows
+// they belong to; on request it presses Cancel in the window with a title.
+class ProgressWindowWatcher : public wxEventFilter {
+public:
+    explicit ProgressWindowWatcher(wxWindow* mainWindow, std::string cancelTitle = {})
+        : mainWindow_(mainWindow), cancelTitle_(std::move(cancelTitle))
+    {
+        wxEvtHandler::AddFilter(this);
+    }
+    ~ProgressWindowWatcher() override { wxEvtHandler::RemoveFilter(this); }
+
+    int FilterEvent(wxEvent& event) override
+    {
+        auto* window = wxDynamicCast(event.GetEventObject(), wxWindow);
+        auto* progress = window ? wxDynamicCast(wxGetTopLevelParent(window), wxGenericProgressDialog) : nullptr;
+        // Events also arrive while the window is being built; its parts
+        // exist once it is shown.
+        if (progress && progress->IsShown() && !busy_) {
+            busy_ = true;
+            Note(*progress);
+            busy_ = false;
+        }
+        return Event_Skip;
+    }
+
+    std::vector<SeenWindow> seen;
+    bool cancelled = false;
+
+private:
+    void Note(wxGenericProgressDialog& progress)
+    {
+        const std::string title = Utf8(progress.GetTitle());
+        if (seen.empty() || seen.back().title != title)
+            seen.push_back(SeenWindow{title, {}});
+        SeenWindow& current = seen.back();
+        current.lastMessage = Utf8(progress.GetMessage());
+        current.range = progress.GetRange();
+        current.highestValue = std::max(current.highestValue, progress.GetValue());
+        current.parent = progress.GetParent();
+        current.hasCancel = progress.FindWindow(wxID_CANCEL) != nullptr;
+        current.mainWindowDisabled = !mainWindow_->IsEnabled();
+        if (!cancelled && title == cancelTitle_) {
+            cancelled = true;
+            wxCommandEvent click(wxEVT_BUTTON, wxID_CANCEL);
+            click.SetEventObject(progress.FindWindow(wxID_CANCEL));
+            progress.GetEventHandler()->ProcessEvent(click);
+        }
+    }
+
+    wxWindow* mainWindow_;
+    std::string cancelTitle_;
+    bool busy_ = false;
+};
+
+bool AnyProgressWindowLeft()
+{
+    for (wxWindow* window : wxTopLevelWindows) {
+        if (wxDynamicCast(window, wxGenericProgressDialog))
+            return true;
+    }
+    return false;
+}
+
+class CheckCommandTest : public AppTest {
+protected:
+    void BeforeStart() override
+    {
+        ASSERT_TRUE(server.IsRunning());
+        setenv("no_proxy", "127.0.0.1", 1);
+        server.ServeBody("/product.html", 3000);
+        server.ServeBody("/press.png", 8000);
+        // Would respond after some seconds, unless Cancel stops it first.
+        server.ServeTrickle("/slow.html", 60, 100);
+    }
+
+    void FillCompleteForm(const std::string& pagePath = "/product.html")
+    {
+        FormValues form;
+        form.productName = "Notely";
+        form.productVersion = "2.1";
+        form.productType = 25;
+        form.productUrl = server.Url(pagePath);
+        form.imageUrl = server.Url("/press.png");
+        form.price = "$19.95";
+        form.operatingSystem = "Linux";
+        form.featuresText = "Takes notes fast and keeps them in sync everywhere.";
+        form.companyName = "Tarsel Soft";
+        form.contactName = "Ada Moor";
+        form.contactEmail = "ada@example.org";
+        app().WriteForm(form);
+    }
+
+    void ExpectBothWindows(const ProgressWindowWatcher& watcher)
+    {
+        ASSERT_EQ(watcher.seen.size(), 2u);
+        const char* titles[] = {kPageProbeTitle, kImageProbeTitle};
+        for (std::size_t i = 0; i < 2; ++i) {
+            SCOPED_TRACE(titles[i]);
+            const SeenWindow& window = watcher.seen[i];
+            EXPECT_EQ(window.title, titles[i]);
+            EXPECT_EQ(window.lastMessage, titles[i]);
+            EXPECT_EQ(window.range, 2);
+            EXPECT_EQ(window.highestValue, 1);
+            EXPECT_EQ(window.parent, &frame());
+            EXPECT_TRUE(window.hasCancel);
+            EXPECT_TRUE(window.mainWindowDisabled);
+        }
+        EXPECT_FALSE(AnyProgressWindowLeft());
+    }
+
+    LocalHttpServer server;
+};
+
+TEST_F(CheckCommandTest, CompleteFormShowsTheCheckBoxAfterBothProbeWindows)
+{
+    FillCompleteForm();
+    ProgressWindowWatcher watcher(&frame());
+    ShownBox box;
+    wxTEST_DIALOG(EXPECT_TRUE(SendMenuCommand(ID_CHECK_EVERYTHING)), ExpectBox(wxID_OK, &box));
+    EXPECT_EQ(box.count, 1);
+    EXPECT_EQ(box.caption, "Check");
+    EXPECT_EQ(box.text,
+              "All settings are OK to generate a press release.\n\n"
+              "Please choose Generate -> Email or Generate -> File\n"
+              "to generate the press release.");
+    EXPECT_EQ(box.parent, &frame());
+    EXPECT_EQ(box.style & (wxOK | wxICON_INFORMATION), wxOK | wxICON_INFORMATION);
+    EXPECT_EQ(server.RequestCount(), 2);
+    ExpectBothWindows(watcher);
+}
+
+TEST_F(CheckCommandTest, StartFormShowsTheErrorsBoxLineByLine)
+{
+    ProgressWindowWatcher watcher(&frame());
+    ShownBox box;
+    wxTEST_DIALOG(EXPECT_TRUE(SendMenuCommand(ID_CHECK_EVERYTHING)), ExpectBox(wxID_OK, &box));
+    EXPECT_EQ(box.count, 1);
+    EXPECT_EQ(box.caption, "Errors");
+    EXPECT_EQ(box.parent, &frame());
+    EXPECT_EQ(box.style & (wxOK | wxICON_INFORMATION), wxOK | wxICON_INFORMATION);
+    EXPECT_EQ(box.text,
+              "Please fill in the product name.\n"
+              "Please enter a version number.\n"
+              "The web page http:// for the product doesn't respond.\n"
+              "The image URL http:// doesn't respond.\n"
+              "You have used a bad format (://) for the image. Please use TIF, JPG, GIF, BMP or PNG files only.\n"
+              "Please enter a price.\n"
+              "No currency has been specified for the price.\n"
+              "Please supply an operating system.\n"
+              "Please enter a contact email address.\n"
+              "Please enter a contact name.\n"
+              "Please enter a company name.\n"
+              "The features text is too short. Please supply more information.\n");
+    ExpectBothWindows(watcher);
+}
+
+TEST_F(CheckCommandTest, CancelStopsTheDownloadAndTheCheckGoesOn)
+{
+    FillCompleteForm("/slow.html");
+    ProgressWindowWatcher watcher(&frame(), kPageProbeTitle);
+    ShownBox box;
+    wxTEST_DIALOG(EXPECT_TRUE(SendMenuCommand(ID_CHECK_EVERYTHING)), ExpectBox(wxID_OK, &box));
+    EXPECT_TRUE(watcher.cancelled);
+    EXPECT_EQ(box.caption, "Errors");
+    EXPECT_EQ(box.text, "The web page " + server.Url("/slow.html") + " for the product doesn't respond.\n");
+    ASSERT_EQ(watcher.seen.size(), 2u);
+    EXPECT_EQ(watcher.seen[1].title, kImageProbeTitle);
+    EXPECT_FALSE(AnyProgressWindowLeft());
+}
+
+TEST_F(CheckCommandTest, WithoutProgressNoWindowIsShown)
+{
+    FillCompleteForm();
+    server.ServeBody("/press.png", 1200);
+    ProgressWindowWatcher watcher(&frame());
+    CheckValues values;
+    EXPECT_EQ(app().CheckSettings(values, false), CheckErrors{1} << kImageTooSmall);
+    EXPECT_EQ(values[0], "1200");
+    EXPECT_TRUE(watcher.seen.empty());
+    EXPECT_EQ(server.RequestCount(), 2);
+}
+
+}  // namespace
