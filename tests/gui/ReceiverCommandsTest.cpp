@@ -1,1 +1,178 @@
-#include <gtest/gtest.h>
+#include "GuiTestSupport.h"
+
+#include <filesystem>
+
+#include "app/CommandIds.h"
+#include "documents/FileMessages.h"
+#include "documents/ReceiverFile.h"
+#include "settings/SettingsStore.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using namespace std::string_literals;
+
+class ReceiverCommandsTest : public AppTest {
+protected:
+    std::string Folder() const { return home_->sandbox() + "/lists"; }
+
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        fs::create_directories(Folder());
+    }
+
+    void SetReceivers(const std::string& text) { app().receivers->SetValue(wxString::FromUTF8(text)); }
+    std::string Receivers() { return Utf8(app().receivers->GetValue()); }
+
+    void Export(const std::string& path, ShownFileDialog* shown = nullptr)
+    {
+        wxTEST_DIALOG(SendMenuCommand(ID_EXPORT_RECEIVERS), ExpectFileDialog(path, shown));
+    }
+
+    void Import(const std::string& path, ShownFileDialog* shown = nullptr)
+    {
+        wxTEST_DIALOG(SendMenuCommand(ID_IMPORT_RECEIVERS), ExpectFileDialog(path, shown));
+    }
+
+    ShownBox CommandWithBox(int id, const std::string& path)
+    {
+        ShownBox box;
+        wxTEST_DIALOG(SendMenuCommand(id), ExpectFileDialog(path), ExpectBox(wxID_OK, &box));
+        return box;
+    }
+
+    void ExpectBoxShown(const ShownBox& box, const std::string& text, const std::string& caption)
+    {
+        EXPECT_EQ(box.count, 1);
+        EXPECT_EQ(box.text, text);
+        EXPECT_EQ(box.caption, caption);
+        EXPECT_EQ(box.style & (wxOK | wxICON_INFORMATION | wxYES_NO), wxOK | wxICON_INFORMATION);
+        EXPECT_EQ(box.parent, &frame());
+    }
+};
+
+TEST_F(ReceiverCommandsTest, ExportAndImportShowTheirDialogs)
+{
+    ShownFileDialog exportDialog;
+    Export(Folder() + "/a.csv", &exportDialog);
+    EXPECT_EQ(exportDialog.message, "Export email addresses");
+    EXPECT_EQ(exportDialog.wildcard, "*.csv");
+    EXPECT_EQ(exportDialog.style & (wxFD_SAVE | wxFD_OPEN | wxFD_OVERWRITE_PROMPT), wxFD_SAVE);
+    EXPECT_EQ(exportDialog.parent, &frame());
+
+    ShownFileDialog importDialog;
+    Import(Folder() + "/a.csv", &importDialog);
+    EXPECT_EQ(importDialog.message, "Import email addresses");
+    EXPECT_EQ(importDialog.wildcard, "*.csv");
+    EXPECT_EQ(importDialog.style & (wxFD_SAVE | wxFD_OPEN | wxFD_FILE_MUST_EXIST), wxFD_OPEN);
+    EXPECT_EQ(importDialog.parent, &frame());
+}
+
+TEST_F(ReceiverCommandsTest, ExportWritesTheCollectedAddresses)
+{
+    struct Case {
+        const char* name;
+        std::string receivers;
+        int delimiterItem;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"no at sign gives an empty file", "nobody\nat all\n", ID_DELIMITER_SEMICOLON, ""},
+        {"newline gives CR LF between two addresses", "ann@x.org, bob@y.org\n", ID_DELIMITER_NEWLINE,
+         "ann@x.org\r\nbob@y.org"},
+        {"comma", "ann@x.org\nbob@y.org", ID_DELIMITER_COMMA, "ann@x.org, bob@y.org"},
+        {"space", "ann@x.org;bob@y.org", ID_DELIMITER_SPACE, "ann@x.org bob@y.org"},
+        {"semicolon", "ann@x.org bob@y.org", ID_DELIMITER_SEMICOLON, "ann@x.org; bob@y.org"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetReceivers(c.receivers);
+        SendMenuCommand(c.delimiterItem);
+        const std::string path = Folder() + "/export.csv";
+        WriteFileBytes(path, "an older list that is replaced without a question");
+        Export(path);
+        EXPECT_EQ(ReadFileBytes(path), c.bytes);
+        EXPECT_EQ(Receivers(), c.receivers);
+    }
+    std::string latestPath;
+    EXPECT_FALSE(ReadSetting(kSettingsKeyPath, kLatestPathSetting, latestPath));
+}
+
+TEST_F(ReceiverCommandsTest, ImportReplacesTheReceiversWithTheFileAndOneLineFeed)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "\n"},
+        {"ann@x.org\r\n", "ann@x.org\n\n"},
+        {"ann@x.org\r\nbob@y.org", "ann@x.org\nbob@y.org\n"},
+        {"ann@x.org\0bob@y.org"s, "ann@x.org\n"},
+        {"J\xfcrgen@x.de", "Jürgen@x.de\n"},
+    };
+    for (const auto& [bytes, receivers] : cases) {
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        SetReceivers("old@example.org");
+        const std::string path = Folder() + "/import.csv";
+        WriteFileBytes(path, bytes);
+        Import(path);
+        EXPECT_EQ(Receivers(), receivers);
+    }
+}
+
+TEST_F(ReceiverCommandsTest, ImportingTwiceReplaces)
+{
+    WriteFileBytes(Folder() + "/first.csv", "first@x.org");
+    WriteFileBytes(Folder() + "/second.csv", "second@y.org");
+    Import(Folder() + "/first.csv");
+    Import(Folder() + "/second.csv");
+    EXPECT_EQ(Receivers(), "second@y.org\n");
+}
+
+TEST_F(ReceiverCommandsTest, ExportThenImportGivesTheJoinedList)
+{
+    std::string receivers;
+    for (int i = 0; i < 2000; ++i)  // far beyond 16383 characters
+        receivers += "receiver" + std::to_string(i) + "@example.org\n";
+    SetReceivers(receivers);
+    SendMenuCommand(ID_DELIMITER_NEWLINE);
+    const std::string path = Folder() + "/list.csv";
+    Export(path);
+    SetReceivers("something else");
+    Import(path);
+    // The joined list, each address on a line, and the one line feed of the import.
+    const std::string imported = Receivers();
+    EXPECT_EQ(imported.size(), receivers.size());
+    EXPECT_TRUE(imported == receivers) << imported.substr(0, 200);
+}
+
+TEST_F(ReceiverCommandsTest, FailuresShowTheirBoxAndChangeNothing)
+{
+    SetReceivers("kept@x.org\n");
+    WriteFileBytes(Folder() + "/huge.csv", std::string(kMaxImportBytes + 1, 'a'));
+    fs::create_directories(Folder() + "/folder.csv");
+
+    ExpectBoxShown(CommandWithBox(ID_IMPORT_RECEIVERS, Folder() + "/missing.csv"), kCannotOpenText,
+                   "Open failed");
+    const ShownBox tooLarge = CommandWithBox(ID_IMPORT_RECEIVERS, Folder() + "/huge.csv");
+    ExpectBoxShown(tooLarge, TooLargeText(Folder() + "/huge.csv", "16 MiB"), "Open failed");
+    EXPECT_NE(tooLarge.text.find("too large"), std::string::npos);
+    ExpectBoxShown(CommandWithBox(ID_EXPORT_RECEIVERS, Folder() + "/folder.csv"), kCannotSaveText,
+                   "Save failed");
+
+    EXPECT_EQ(Receivers(), "kept@x.org\n");
+    EXPECT_TRUE(fs::is_directory(Folder() + "/folder.csv"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(Folder()), fs::directory_iterator()), 2);
+}
+
+TEST_F(ReceiverCommandsTest, CancelledDialogsChangeNothing)
+{
+    SetReceivers("kept@x.org");
+    const std::string path = Folder() + "/list.csv";
+    WriteFileBytes(path, "other@y.org");
+    wxTEST_DIALOG(SendMenuCommand(ID_IMPORT_RECEIVERS), ExpectFileDialog(path, nullptr, wxID_CANCEL));
+    wxTEST_DIALOG(SendMenuCommand(ID_EXPORT_RECEIVERS), ExpectFileDialog(path, nullptr, wxID_CANCEL));
+    EXPECT_EQ(Receivers(), "kept@x.org");
+    EXPECT_EQ(ReadFileBytes(path), "other@y.org");
+}
+
+}  // namespace
