@@ -1,6 +1,7 @@
 #include "GuiTestSupport.h"
 
 #include <wx/display.h>
+#include <wx/splash.h>
 
 #include "app/FormPanel.h"
 #include "form/ChoiceLists.h"
@@ -218,6 +219,65 @@ TEST_F(WindowTest, MenusHoldEveryItemWithItsLabelKindAndIdentifier)
     EXPECT_EQ(app().settingsMenu, bar->GetMenu(1));
     EXPECT_TRUE(bar->IsChecked(13));
     EXPECT_EQ(app().receiverDelimiter, 0);
+}
+
+}  // namespace
+
+namespace {
+
+class SplashTest : public AppTest {
+protected:
+    // Start-up looks for splash.bmp in the working folder.
+    void BeforeStart() override
+    {
+        oldFolder_ = wxGetCwd();
+        wxSetWorkingDirectory(wxString::FromUTF8(home_->sandbox()));
+        if (withSplash_)
+            WriteFileBytes(home_->sandbox() + "/splash.bmp",
+                           ReadFileBytes(VANTREL_SOURCE_DIR "/resources/splash.bmp"));
+    }
+    void TearDown() override
+    {
+        AppTest::TearDown();
+        wxSetWorkingDirectory(oldFolder_);
+    }
+
+    wxSplashScreen* FindSplash()
+    {
+        for (wxWindow* window : wxTopLevelWindows)
+            if (auto* splash = wxDynamicCast(window, wxSplashScreen))
+                return splash;
+        return nullptr;
+    }
+
+    bool withSplash_ = true;
+    wxString oldFolder_;
+};
+
+TEST_F(SplashTest, ShowsOverTheWindowForThreeAndAHalfSeconds)
+{
+    wxSplashScreen* splash = FindSplash();
+    ASSERT_NE(splash, nullptr);
+    EXPECT_EQ(splash->GetTimeout(), 3500);
+    EXPECT_EQ(splash->GetSplashStyle(), wxSPLASH_CENTRE_ON_PARENT | wxSPLASH_TIMEOUT);
+    EXPECT_EQ(splash->GetParent(), &frame());
+    EXPECT_TRUE(splash->HasFlag(wxSTAY_ON_TOP));
+    splash->Destroy();
+}
+
+class NoSplashTest : public SplashTest {
+protected:
+    void BeforeStart() override
+    {
+        withSplash_ = false;
+        SplashTest::BeforeStart();
+    }
+};
+
+TEST_F(NoSplashTest, StartsQuietlyWithoutTheImage)
+{
+    EXPECT_EQ(FindSplash(), nullptr);  // and no box: any dialog fails the test
+    EXPECT_TRUE(frame().IsShown());
 }
 
 }  // namespace
