@@ -6,15 +6,6 @@ namespace {
 
 using DelimiterTest = AppTest;
 
-std::vector<int> CheckedDelimiterItems(wxMenu* menu)
-{
-    std::vector<int> checked;
-    for (int id = ID_DELIMITER_SEMICOLON; id <= ID_DELIMITER_NEWLINE; ++id)
-        if (menu->IsChecked(id))
-            checked.push_back(id);
-    return checked;
-}
-
 TEST_F(DelimiterTest, EachItemSetsItsValueAndKeepsExactlyOneMark)
 {
     // Every order of choosing, the checked item included.

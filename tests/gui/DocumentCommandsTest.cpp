@@ -25,15 +25,6 @@ std::string LatestPath()
     return path;
 }
 
-std::vector<int> CheckedDelimiterItems(wxMenu* menu)
-{
-    std::vector<int> checked;
-    for (int id = ID_DELIMITER_SEMICOLON; id <= ID_DELIMITER_NEWLINE; ++id)
-        if (menu->IsChecked(id))
-            checked.push_back(id);
-    return checked;
-}
-
 void ExpectInformationBox(const ShownBox& box, wxWindow* parent, const std::string& text,
                           const std::string& caption)
 {

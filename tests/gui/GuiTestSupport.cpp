@@ -5,6 +5,8 @@
 
 #include <wx/stopwatch.h>
 
+#include "app/CommandIds.h"
+
 int GuiTestDialogHook::Enter(wxDialog* dialog)
 {
     const int result = wxTestingModalHook::Enter(dialog);
@@ -92,6 +94,15 @@ std::string FakeDesktop::WaitForLaunch(int maxMilliseconds) const
     while (!FileExists(log_) && watch.Time() < maxMilliseconds)
         PumpEvents(20);
     return FileExists(log_) ? ReadFileBytes(log_) : std::string();
+}
+
+std::vector<int> CheckedDelimiterItems(wxMenu* menu)
+{
+    std::vector<int> checked;
+    for (int id = ID_DELIMITER_SEMICOLON; id <= ID_DELIMITER_NEWLINE; ++id)
+        if (menu->IsChecked(id))
+            checked.push_back(id);
+    return checked;
 }
 
 void PumpEvents(int milliseconds)

@@ -12,6 +12,7 @@ class GuiTestDialogHook;
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "TempHome.h"
 #include "app/PressReleaseApp.h"
@@ -108,6 +109,9 @@ private:
     std::string log_;
     std::string oldPath_;
 };
+
+// The Delimiter items that carry a check mark.
+std::vector<int> CheckedDelimiterItems(wxMenu* menu);
 
 // Lets pending events run for a moment.
 void PumpEvents(int milliseconds = 50);
