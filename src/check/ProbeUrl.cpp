@@ -12,7 +12,8 @@
 namespace {
 
 constexpr int kProbeSteps = 2;
-constexpr unsigned long kFinishedPauseMilliseconds = 1000;
+constexpr long kFinishedPauseMilliseconds = 1000;
+constexpr unsigned long kPausePollMilliseconds = 20;
 // libcurl reports progress for every chunk; the window needs far fewer
 // updates to stay alive and to notice a Cancel click.
 constexpr long kUpdateIntervalMilliseconds = 50;
@@ -51,6 +52,17 @@ private:
     wxStopWatch sinceUpdate_;
 };
 
+// The finished window stays one second so that the user can see it; it
+// keeps painting meanwhile instead of freezing.
+void KeepShowingFinished(wxProgressDialog& window, const wxString& title)
+{
+    wxStopWatch shown;
+    do {
+        window.Update(1, title);
+        wxMilliSleep(kPausePollMilliseconds);
+    } while (shown.Time() < kFinishedPauseMilliseconds);
+}
+
 DownloadResult DownloadWithWindow(const std::string& url, const ProbeTexts& texts)
 {
     auto window = std::make_unique<wxProgressDialog>(texts.title, texts.firstMessage, kProbeSteps,
@@ -58,8 +70,7 @@ DownloadResult DownloadWithWindow(const std::string& url, const ProbeTexts& text
     window->Update(0, texts.title);
     WindowProgress progress(*window, texts.title);
     const DownloadResult result = DownloadUrl(url, DownloadLimits{}, std::ref(progress));
-    window->Update(1, texts.title);
-    wxMilliSleep(kFinishedPauseMilliseconds);
+    KeepShowingFinished(*window, texts.title);
     return result;
 }
 
