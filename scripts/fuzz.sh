@@ -17,6 +17,12 @@ for name in document import; do
     work="$build/corpus-$name"
     mkdir -p "$work"
     echo "Fuzzing the $name reader for $seconds s"
-    "$build/tests/fuzz/fuzz_${name}_reader" -max_total_time="$seconds" -print_final_stats=1 \
-        -artifact_prefix="$build/crash-$name-" "$work" "$root/tests/fuzz/corpus/$name"
+    log="$build/fuzz-$name.log"
+    if ! "$build/tests/fuzz/fuzz_${name}_reader" -max_total_time="$seconds" -print_final_stats=1 \
+        -artifact_prefix="$build/crash-$name-" "$work" "$root/tests/fuzz/corpus/$name" >"$log" 2>&1; then
+        tail -n 60 "$log"
+        echo "The $name reader fuzzer failed; see $log"
+        exit 1
+    fi
+    grep -E '^(Done|stat::number_of_executed_units)' "$log" || true
 done
