@@ -37,8 +37,8 @@ public:
 
     int FilterEvent(wxEvent& event) override
     {
-        auto* window = wxDynamicCast(event.GetEventObject(), wxWindow);
-        auto* progress = window ? wxDynamicCast(wxGetTopLevelParent(window), wxGenericProgressDialog) : nullptr;
+        auto* window = dynamic_cast<wxWindow*>(event.GetEventObject());
+        auto* progress = window ? dynamic_cast<wxGenericProgressDialog*>(wxGetTopLevelParent(window)) : nullptr;
         // Events also arrive while the window is being built; its parts
         // exist once it is shown.
         if (progress && progress->IsShown() && !busy_) {
@@ -81,7 +81,7 @@ private:
 bool AnyProgressWindowLeft()
 {
     for (wxWindow* window : wxTopLevelWindows) {
-        if (wxDynamicCast(window, wxGenericProgressDialog))
+        if (dynamic_cast<wxGenericProgressDialog*>(window))
             return true;
     }
     return false;
