@@ -1,7 +1,6 @@
 #include "check/UrlDownload.h"
 
 #include <curl/curl.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cctype>
