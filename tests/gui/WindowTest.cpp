@@ -48,7 +48,7 @@ void ExpectKindAndStart(const ControlSpec& spec, wxWindow* control)
     switch (spec.kind) {
     case Kind::Text:
     case Kind::MultiLine: {
-        auto* text = wxDynamicCast(control, wxTextCtrl);
+        auto* text = dynamic_cast<wxTextCtrl*>(control);
         ASSERT_NE(text, nullptr);
         EXPECT_EQ(text->IsMultiLine(), spec.kind == Kind::MultiLine);
         EXPECT_EQ(Utf8(text->GetValue()), spec.startText);
@@ -57,14 +57,14 @@ void ExpectKindAndStart(const ControlSpec& spec, wxWindow* control)
         break;
     }
     case Kind::Choice: {
-        auto* choice = wxDynamicCast(control, wxChoice);
+        auto* choice = dynamic_cast<wxChoice*>(control);
         ASSERT_NE(choice, nullptr);
         EXPECT_EQ(choice->GetSelection(), 0);
         EXPECT_LT(choice->GetId(), 0);
         break;
     }
     case Kind::CheckBox: {
-        auto* check = wxDynamicCast(control, wxCheckBox);
+        auto* check = dynamic_cast<wxCheckBox*>(control);
         ASSERT_NE(check, nullptr);
         EXPECT_FALSE(check->GetValue());
         EXPECT_EQ(Utf8(check->GetLabel()), "");
@@ -103,7 +103,7 @@ TEST_F(WindowTest, PanelFillsTheFrameAndCarriesTheBackground)
     const wxWindowList& children = frame().GetChildren();
     FormPanel* panel = nullptr;
     for (wxWindow* child : children)
-        if (auto* found = wxDynamicCast(child, FormPanel))
+        if (auto* found = dynamic_cast<FormPanel*>(child))
             panel = found;
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(Utf8(panel->GetName()), "Vantrel");
@@ -245,7 +245,7 @@ protected:
     wxSplashScreen* FindSplash()
     {
         for (wxWindow* window : wxTopLevelWindows)
-            if (auto* splash = wxDynamicCast(window, wxSplashScreen))
+            if (auto* splash = dynamic_cast<wxSplashScreen*>(window))
                 return splash;
         return nullptr;
     }
