@@ -12,7 +12,7 @@ using WindowTest = AppTest;
 
 enum class Kind { Text, MultiLine, Choice, CheckBox };
 
-struct ControlSpec {
+struct ExpectedControl {
     const char* field;
     wxWindow* (*control)(PressReleaseApp&);
     Kind kind;
@@ -24,7 +24,7 @@ struct ControlSpec {
 
 #define FIELD(name) #name, [](PressReleaseApp& app) -> wxWindow* { return app.name; }
 
-const ControlSpec kControls[] = {
+const ExpectedControl kControls[] = {
     {FIELD(productName), Kind::Text, {20, 38}, {160, 20}, 0, ""},
     {FIELD(productVersion), Kind::Text, {190, 38}, {30, 20}, 0, ""},
     {FIELD(featuresText), Kind::MultiLine, {260, 38}, {250, 234}, 0x20, ""},
@@ -43,16 +43,16 @@ const ControlSpec kControls[] = {
     {FIELD(contactName), Kind::Text, {260, 362}, {250, 20}, 0, ""},
 };
 
-void ExpectKindAndStart(const ControlSpec& spec, wxWindow* control)
+void ExpectKindAndStart(const ExpectedControl& expected, wxWindow* control)
 {
-    switch (spec.kind) {
+    switch (expected.kind) {
     case Kind::Text:
     case Kind::MultiLine: {
         auto* text = dynamic_cast<wxTextCtrl*>(control);
         ASSERT_NE(text, nullptr);
-        EXPECT_EQ(text->IsMultiLine(), spec.kind == Kind::MultiLine);
-        EXPECT_EQ(Utf8(text->GetValue()), spec.startText);
-        EXPECT_EQ(text->GetWindowStyleFlag() & (wxTE_MULTILINE | wxHSCROLL | wxTE_READONLY), spec.style);
+        EXPECT_EQ(text->IsMultiLine(), expected.kind == Kind::MultiLine);
+        EXPECT_EQ(Utf8(text->GetValue()), expected.startText);
+        EXPECT_EQ(text->GetWindowStyleFlag() & (wxTE_MULTILINE | wxHSCROLL | wxTE_READONLY), expected.style);
         EXPECT_EQ(text->GetId() < 0, true) << "the library chooses the identifier";
         break;
     }
@@ -126,22 +126,22 @@ TEST_F(WindowTest, EveryControlHasItsKindPlaceSizeStyleAndStartValue)
     const wxWindowList& created = panel->GetChildren();
     ASSERT_EQ(created.size(), std::size(kControls));
     auto next = created.begin();
-    for (const ControlSpec& spec : kControls) {
-        SCOPED_TRACE(spec.field);
-        wxWindow* control = spec.control(app());
+    for (const ExpectedControl& expected : kControls) {
+        SCOPED_TRACE(expected.field);
+        wxWindow* control = expected.control(app());
         ASSERT_NE(control, nullptr);
         EXPECT_EQ(control, *next++) << "created in the order of the form";
-        EXPECT_EQ(control->GetPosition(), spec.position);
-        if (spec.kind == Kind::Choice) {
+        EXPECT_EQ(control->GetPosition(), expected.position);
+        if (expected.kind == Kind::Choice) {
             // GTK draws a drop-down list no shorter than its natural height.
-            EXPECT_EQ(control->GetSize().x, spec.size.x);
-            EXPECT_GE(control->GetSize().y, spec.size.y);
-        } else if (spec.size.x > 0) {
-            EXPECT_EQ(control->GetSize(), spec.size);
+            EXPECT_EQ(control->GetSize().x, expected.size.x);
+            EXPECT_GE(control->GetSize().y, expected.size.y);
+        } else if (expected.size.x > 0) {
+            EXPECT_EQ(control->GetSize(), expected.size);
         }
         EXPECT_TRUE(control->IsEnabled());
         EXPECT_TRUE(control->IsShown());
-        ExpectKindAndStart(spec, control);
+        ExpectKindAndStart(expected, control);
     }
 }
 
@@ -173,17 +173,17 @@ TEST_F(WindowTest, MultiLineFieldsUseSingleLineFeeds)
     EXPECT_EQ(Utf8(app().receivers->GetLineText(1)), "b@example.org");
 }
 
-struct MenuItemSpec {
+struct ExpectedMenuItem {
     const char* label;
     wxItemKind kind;
     int id;
 };
 
-const MenuItemSpec kSeparator = {nullptr, wxITEM_SEPARATOR, 0};
+const ExpectedMenuItem kSeparator = {nullptr, wxITEM_SEPARATOR, 0};
 
 TEST_F(WindowTest, MenusHoldEveryItemWithItsLabelKindAndIdentifier)
 {
-    const std::vector<std::pair<const char*, std::vector<MenuItemSpec>>> menus = {
+    const std::vector<std::pair<const char*, std::vector<ExpectedMenuItem>>> menus = {
         {"&File", {{"&New...", wxITEM_NORMAL, 1}, {"&Open...", wxITEM_NORMAL, 2},
                    {"&Save...", wxITEM_NORMAL, 3}, kSeparator, {"&Exit", wxITEM_NORMAL, 17}}},
         {"&Settings", {{"Export Receivers...", wxITEM_NORMAL, 7},
@@ -204,14 +204,14 @@ TEST_F(WindowTest, MenusHoldEveryItemWithItsLabelKindAndIdentifier)
         const wxMenuItemList& items = bar->GetMenu(m)->GetMenuItems();
         ASSERT_EQ(items.size(), menus[m].second.size());
         auto item = items.begin();
-        for (const MenuItemSpec& spec : menus[m].second) {
+        for (const ExpectedMenuItem& expected : menus[m].second) {
             const wxMenuItem* actual = *item++;
-            EXPECT_EQ(actual->GetKind(), spec.kind);
-            if (spec.kind == wxITEM_SEPARATOR)
+            EXPECT_EQ(actual->GetKind(), expected.kind);
+            if (expected.kind == wxITEM_SEPARATOR)
                 continue;
-            SCOPED_TRACE(spec.label);
-            EXPECT_EQ(Utf8(actual->GetItemLabel()), spec.label);
-            EXPECT_EQ(actual->GetId(), spec.id);
+            SCOPED_TRACE(expected.label);
+            EXPECT_EQ(Utf8(actual->GetItemLabel()), expected.label);
+            EXPECT_EQ(actual->GetId(), expected.id);
             EXPECT_EQ(Utf8(actual->GetHelp()), "");
             EXPECT_EQ(actual->GetAccel(), nullptr);
         }
