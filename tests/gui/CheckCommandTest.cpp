@@ -143,14 +143,11 @@ TEST_F(CheckCommandTest, CompleteFormShowsTheCheckBoxAfterBothProbeWindows)
     ProgressWindowWatcher watcher(&frame());
     ShownBox box;
     wxTEST_DIALOG(EXPECT_TRUE(SendMenuCommand(ID_CHECK_EVERYTHING)), ExpectBox(wxID_OK, &box));
-    EXPECT_EQ(box.count, 1);
-    EXPECT_EQ(box.caption, "Check");
-    EXPECT_EQ(box.text,
-              "All settings are OK to generate a press release.\n\n"
-              "Please choose Generate -> Email or Generate -> File\n"
-              "to generate the press release.");
-    EXPECT_EQ(box.parent, &frame());
-    EXPECT_EQ(box.style & (wxOK | wxICON_INFORMATION), wxOK | wxICON_INFORMATION);
+    ExpectInformationBox(box, &frame(),
+                         "All settings are OK to generate a press release.\n\n"
+                         "Please choose Generate -> Email or Generate -> File\n"
+                         "to generate the press release.",
+                         "Check");
     EXPECT_EQ(server.RequestCount(), 2);
     ExpectBothWindows(watcher);
 }
@@ -160,23 +157,20 @@ TEST_F(CheckCommandTest, StartFormShowsTheErrorsBoxLineByLine)
     ProgressWindowWatcher watcher(&frame());
     ShownBox box;
     wxTEST_DIALOG(EXPECT_TRUE(SendMenuCommand(ID_CHECK_EVERYTHING)), ExpectBox(wxID_OK, &box));
-    EXPECT_EQ(box.count, 1);
-    EXPECT_EQ(box.caption, "Errors");
-    EXPECT_EQ(box.parent, &frame());
-    EXPECT_EQ(box.style & (wxOK | wxICON_INFORMATION), wxOK | wxICON_INFORMATION);
-    EXPECT_EQ(box.text,
-              "Please fill in the product name.\n"
-              "Please enter a version number.\n"
-              "The web page http:// for the product doesn't respond.\n"
-              "The image URL http:// doesn't respond.\n"
-              "You have used a bad format (://) for the image. Please use TIF, JPG, GIF, BMP or PNG files only.\n"
-              "Please enter a price.\n"
-              "No currency has been specified for the price.\n"
-              "Please supply an operating system.\n"
-              "Please enter a contact email address.\n"
-              "Please enter a contact name.\n"
-              "Please enter a company name.\n"
-              "The features text is too short. Please supply more information.\n");
+    ExpectInformationBox(box, &frame(),
+                         "Please fill in the product name.\n"
+                         "Please enter a version number.\n"
+                         "The web page http:// for the product doesn't respond.\n"
+                         "The image URL http:// doesn't respond.\n"
+                         "You have used a bad format (://) for the image. Please use TIF, JPG, GIF, BMP or PNG files only.\n"
+                         "Please enter a price.\n"
+                         "No currency has been specified for the price.\n"
+                         "Please supply an operating system.\n"
+                         "Please enter a contact email address.\n"
+                         "Please enter a contact name.\n"
+                         "Please enter a company name.\n"
+                         "The features text is too short. Please supply more information.\n",
+                         "Errors");
     ExpectBothWindows(watcher);
 }
 

@@ -25,16 +25,6 @@ std::string LatestPath()
     return path;
 }
 
-void ExpectInformationBox(const ShownBox& box, wxWindow* parent, const std::string& text,
-                          const std::string& caption)
-{
-    EXPECT_EQ(box.count, 1);
-    EXPECT_EQ(box.text, text);
-    EXPECT_EQ(box.caption, caption);
-    EXPECT_EQ(box.style & (wxOK | wxICON_INFORMATION | wxYES_NO), wxOK | wxICON_INFORMATION);
-    EXPECT_EQ(box.parent, parent);
-}
-
 class DocumentCommandsTest : public AppTest {
 protected:
     std::string Folder() const { return home_->sandbox() + "/documents"; }
@@ -77,17 +67,11 @@ TEST_F(DocumentCommandsTest, SaveAndOpenShowTheirDialogs)
 {
     ShownFileDialog saveDialog;
     Save(Folder() + "/a.pre", &saveDialog);
-    EXPECT_EQ(saveDialog.message, "Save Press Release");
-    EXPECT_EQ(saveDialog.wildcard, "*.pre");
-    EXPECT_EQ(saveDialog.style & (wxFD_SAVE | wxFD_OPEN | wxFD_OVERWRITE_PROMPT), wxFD_SAVE);
-    EXPECT_EQ(saveDialog.parent, &frame());
+    ExpectFileDialogAsked(saveDialog, &frame(), "Save Press Release", "*.pre", wxFD_SAVE);
 
     ShownFileDialog openDialog;
     Open(Folder() + "/a.pre", &openDialog);
-    EXPECT_EQ(openDialog.message, "Open Press Release");
-    EXPECT_EQ(openDialog.wildcard, "*.pre");
-    EXPECT_EQ(openDialog.style & (wxFD_SAVE | wxFD_OPEN | wxFD_FILE_MUST_EXIST), wxFD_OPEN);
-    EXPECT_EQ(openDialog.parent, &frame());
+    ExpectFileDialogAsked(openDialog, &frame(), "Open Press Release", "*.pre", wxFD_OPEN);
 }
 
 TEST_F(DocumentCommandsTest, CancelledDialogsChangeNothing)

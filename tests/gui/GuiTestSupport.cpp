@@ -96,6 +96,26 @@ std::string FakeDesktop::WaitForLaunch(int maxMilliseconds) const
     return FileExists(log_) ? ReadFileBytes(log_) : std::string();
 }
 
+void ExpectInformationBox(const ShownBox& box, wxWindow* parent, const std::string& text,
+                          const std::string& caption)
+{
+    EXPECT_EQ(box.count, 1);
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.caption, caption);
+    EXPECT_EQ(box.style & (wxOK | wxICON_INFORMATION | wxYES_NO), wxOK | wxICON_INFORMATION);
+    EXPECT_EQ(box.parent, parent);
+}
+
+void ExpectFileDialogAsked(const ShownFileDialog& dialog, wxWindow* parent,
+                           const std::string& message, const std::string& wildcard, long style)
+{
+    EXPECT_EQ(dialog.message, message);
+    EXPECT_EQ(dialog.wildcard, wildcard);
+    EXPECT_EQ(dialog.style & (wxFD_SAVE | wxFD_OPEN | wxFD_OVERWRITE_PROMPT | wxFD_FILE_MUST_EXIST),
+              style);
+    EXPECT_EQ(dialog.parent, parent);
+}
+
 std::vector<int> CheckedDelimiterItems(wxMenu* menu)
 {
     std::vector<int> checked;

@@ -110,6 +110,16 @@ private:
     std::string oldPath_;
 };
 
+// Checks a box shown with OK and the information icon over parent.
+void ExpectInformationBox(const ShownBox& box, wxWindow* parent, const std::string& text,
+                          const std::string& caption);
+
+// Checks a file dialog's message, wildcard, open/save kind and parent;
+// style holds the kind and whichever of the overwrite and must-exist flags
+// the dialog should have.
+void ExpectFileDialogAsked(const ShownFileDialog& dialog, wxWindow* parent,
+                           const std::string& message, const std::string& wildcard, long style);
+
 // The Delimiter items that carry a check mark.
 std::vector<int> CheckedDelimiterItems(wxMenu* menu);
 

@@ -13,17 +13,15 @@ TEST_F(HelpTest, BasicHelpShowsTheAboutTextInItsShape)
 {
     ShownBox box;
     wxTEST_DIALOG(SendMenuCommand(ID_BASIC_HELP), ExpectBox(wxID_OK, &box));
-    EXPECT_EQ(box.caption, "About Vantrel");
-    EXPECT_EQ(box.parent, &frame());
-    EXPECT_EQ(box.style & (wxOK | wxICON_INFORMATION), wxOK | wxICON_INFORMATION);
-    EXPECT_EQ(box.text,
-              "Vantrel forces you to provide all the information the press wants\n"
-              "to obtain when you release a software product. The tool checks whether files\n"
-              "stored on the Internet are accessible.\n"
-              "\n"
-              "Vantrel then writes the press release for you and creates an email\n"
-              "containing all the correct receivers in the header and an email body\n"
-              "containing the text.");
+    ExpectInformationBox(box, &frame(),
+                         "Vantrel forces you to provide all the information the press wants\n"
+                         "to obtain when you release a software product. The tool checks whether files\n"
+                         "stored on the Internet are accessible.\n"
+                         "\n"
+                         "Vantrel then writes the press release for you and creates an email\n"
+                         "containing all the correct receivers in the header and an email body\n"
+                         "containing the text.",
+                         "About Vantrel");
     // Three lines, an empty line, three lines.
     std::vector<std::string> lines;
     std::stringstream text(box.text);

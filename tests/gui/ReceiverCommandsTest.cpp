@@ -42,32 +42,17 @@ protected:
         wxTEST_DIALOG(SendMenuCommand(id), ExpectFileDialog(path), ExpectBox(wxID_OK, &box));
         return box;
     }
-
-    void ExpectBoxShown(const ShownBox& box, const std::string& text, const std::string& caption)
-    {
-        EXPECT_EQ(box.count, 1);
-        EXPECT_EQ(box.text, text);
-        EXPECT_EQ(box.caption, caption);
-        EXPECT_EQ(box.style & (wxOK | wxICON_INFORMATION | wxYES_NO), wxOK | wxICON_INFORMATION);
-        EXPECT_EQ(box.parent, &frame());
-    }
 };
 
 TEST_F(ReceiverCommandsTest, ExportAndImportShowTheirDialogs)
 {
     ShownFileDialog exportDialog;
     Export(Folder() + "/a.csv", &exportDialog);
-    EXPECT_EQ(exportDialog.message, "Export email addresses");
-    EXPECT_EQ(exportDialog.wildcard, "*.csv");
-    EXPECT_EQ(exportDialog.style & (wxFD_SAVE | wxFD_OPEN | wxFD_OVERWRITE_PROMPT), wxFD_SAVE);
-    EXPECT_EQ(exportDialog.parent, &frame());
+    ExpectFileDialogAsked(exportDialog, &frame(), "Export email addresses", "*.csv", wxFD_SAVE);
 
     ShownFileDialog importDialog;
     Import(Folder() + "/a.csv", &importDialog);
-    EXPECT_EQ(importDialog.message, "Import email addresses");
-    EXPECT_EQ(importDialog.wildcard, "*.csv");
-    EXPECT_EQ(importDialog.style & (wxFD_SAVE | wxFD_OPEN | wxFD_FILE_MUST_EXIST), wxFD_OPEN);
-    EXPECT_EQ(importDialog.parent, &frame());
+    ExpectFileDialogAsked(importDialog, &frame(), "Import email addresses", "*.csv", wxFD_OPEN);
 }
 
 TEST_F(ReceiverCommandsTest, ExportWritesTheCollectedAddresses)
@@ -151,13 +136,13 @@ TEST_F(ReceiverCommandsTest, FailuresShowTheirBoxAndChangeNothing)
     WriteFileBytes(Folder() + "/huge.csv", std::string(kMaxImportBytes + 1, 'a'));
     fs::create_directories(Folder() + "/folder.csv");
 
-    ExpectBoxShown(CommandWithBox(ID_IMPORT_RECEIVERS, Folder() + "/missing.csv"), kCannotOpenText,
-                   "Open failed");
+    ExpectInformationBox(CommandWithBox(ID_IMPORT_RECEIVERS, Folder() + "/missing.csv"), &frame(),
+                         kCannotOpenText, "Open failed");
     const ShownBox tooLarge = CommandWithBox(ID_IMPORT_RECEIVERS, Folder() + "/huge.csv");
-    ExpectBoxShown(tooLarge, TooLargeText(Folder() + "/huge.csv", "16 MiB"), "Open failed");
+    ExpectInformationBox(tooLarge, &frame(), TooLargeText(Folder() + "/huge.csv", "16 MiB"), "Open failed");
     EXPECT_NE(tooLarge.text.find("too large"), std::string::npos);
-    ExpectBoxShown(CommandWithBox(ID_EXPORT_RECEIVERS, Folder() + "/folder.csv"), kCannotSaveText,
-                   "Save failed");
+    ExpectInformationBox(CommandWithBox(ID_EXPORT_RECEIVERS, Folder() + "/folder.csv"), &frame(),
+                         kCannotSaveText, "Save failed");
 
     EXPECT_EQ(Receivers(), "kept@x.org\n");
     EXPECT_TRUE(fs::is_directory(Folder() + "/folder.csv"));
