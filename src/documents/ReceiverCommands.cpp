@@ -13,9 +13,11 @@ void PressReleaseApp::OnExportReceivers(wxCommandEvent&)
     const std::string path = ChooseFile(mainWindow, "Export email addresses", "*.csv", wxFD_SAVE);
     if (path.empty())
         return;
-    const std::string collected =
+    const std::optional<std::string> collected =
         CollectReceivers(receivers->GetValue().utf8_string(), receiverDelimiter);
-    if (!WriteFileAtomically(path, ReceiverExportBytes(collected)))
+    if (!collected)
+        ShowInformation(mainWindow, kReceiverListTooLongText, kSaveFailedCaption);
+    else if (!WriteFileAtomically(path, ReceiverExportBytes(*collected)))
         ShowInformation(mainWindow, kCannotSaveText, kSaveFailedCaption);
 }
 

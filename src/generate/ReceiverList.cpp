@@ -1,21 +1,11 @@
 #include "generate/ReceiverList.h"
 
+#include <algorithm>
 #include <string_view>
-#include <vector>
 
 namespace {
 
 constexpr std::string_view kAddressSeparators(" ,;\t\n", 5);
-
-std::string_view AddressAround(std::string_view text, std::size_t at)
-{
-    const std::size_t before = text.find_last_of(kAddressSeparators, at);
-    const std::size_t begin = before == std::string_view::npos ? 0 : before + 1;
-    std::size_t end = text.find_first_of(kAddressSeparators, at);
-    if (end == std::string_view::npos)
-        end = text.size();
-    return text.substr(begin, end - begin);
-}
 
 }  // namespace
 
@@ -32,19 +22,29 @@ std::string ReceiverSeparator(int receiverDelimiter)
 // Every address found is kept, also beyond the 1024 that the first
 // versions held: a receiver dropped without a word would never get the
 // release.
-std::string CollectReceivers(const std::string& receivers, int receiverDelimiter)
+std::optional<std::string> CollectReceivers(const std::string& receivers, int receiverDelimiter)
 {
     const std::string separator = ReceiverSeparator(receiverDelimiter);
-    std::string_view remaining(receivers);
+    const std::size_t limit = kMaxCollectedReceiversBytes + 2 * receivers.size();
+    const std::string_view text(receivers);
     std::string joined;
-    bool first = true;
-    for (std::size_t at = remaining.find('@'); at != std::string_view::npos;
-         at = remaining.find('@')) {
+    // Only an "@" is consumed: the next address may begin right after it,
+    // never before it. Both searches stay inside the address they find, so
+    // the work grows with the joined list, not with its square.
+    std::size_t remaining = 0;
+    std::size_t runEnd = 0;  // the end of the run that holds the current "@"
+    for (std::size_t at = text.find('@'); at != std::string_view::npos; at = text.find('@', at + 1)) {
+        const std::size_t before = text.substr(remaining, at - remaining).find_last_of(kAddressSeparators);
+        const std::size_t begin = before == std::string_view::npos ? remaining : remaining + before + 1;
+        if (runEnd <= at)
+            runEnd = std::min(text.find_first_of(kAddressSeparators, at), text.size());
+        const bool first = remaining == 0;
+        if (joined.size() + (first ? 0 : separator.size()) + (runEnd - begin) > limit)
+            return std::nullopt;
         if (!first)
             joined += separator;
-        joined += AddressAround(remaining, at);
-        first = false;
-        remaining.remove_prefix(at + 1);
+        joined.append(text.substr(begin, runEnd - begin));
+        remaining = at + 1;
     }
     return joined;
 }

@@ -27,7 +27,7 @@ TEST(ReceiverFile, ExportWritesTheCollectedAddressesWithDosLineEnds)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(ReceiverExportBytes(CollectReceivers(c.receivers, c.delimiter)), c.bytes);
+        EXPECT_EQ(ReceiverExportBytes(CollectReceivers(c.receivers, c.delimiter).value()), c.bytes);
     }
 }
 
@@ -60,7 +60,7 @@ TEST(ReceiverFile, ExportThenImportGivesTheJoinedListAndOneLineFeed)
         receivers += "receiver" + std::to_string(i) + "@example.org\n";
     for (int delimiter = 0; delimiter <= 3; ++delimiter) {
         SCOPED_TRACE(delimiter);
-        const std::string collected = CollectReceivers(receivers, delimiter);
+        const std::string collected = CollectReceivers(receivers, delimiter).value();
         ASSERT_TRUE(WriteFileAtomically(path, ReceiverExportBytes(collected)));
         std::string bytes;
         ASSERT_EQ(ReadWholeFile(path, kMaxImportBytes, bytes), ReadFileStatus::Ok);

@@ -25,6 +25,9 @@ TEST(CollectReceivers, FindsAndJoinsAddresses)
         {"one address per line in line order", "c@z.org\na@x.org\nb@y.org\n", 0,
          "c@z.org; a@x.org; b@y.org"},
         {"two at signs in one word", "a@b@c", 0, "a@b@c; b@c"},
+        {"two at signs, then another address", "a@b@c d@e", 0, "a@b@c; b@c; d@e"},
+        {"the next address begins after the last at sign", "a@b,c@d", 0, "a@b; c@d"},
+        {"neighbouring at signs", "a@@b", 0, "a@@b; @b"},
         {"at sign alone", "x @ y", 0, "@"},
         {"no at sign", "nobody here", 0, ""},
         {"empty", "", 3, ""},
@@ -51,6 +54,33 @@ TEST(CollectReceivers, KeepsEveryAddressBeyondTheFirst1024)
         expected += (i == 0 ? "" : ", ") + address;
     }
     EXPECT_EQ(CollectReceivers(receivers, 1), expected);
+}
+
+TEST(CollectReceivers, GivesUpOnceTheJoinedListPassesItsLimit)
+{
+    // Without separators every "@" takes the rest of the run with it.
+    std::string piped;
+    for (int i = 0; i < 8000; ++i)
+        piped += "receiver" + std::to_string(i) + "@example.org|";
+    EXPECT_EQ(CollectReceivers(piped, 0), std::nullopt);
+    EXPECT_EQ(CollectReceivers(std::string(100000, '@'), 0), std::nullopt);
+
+    // Three "@" and a tail of t characters join to 3t + 10 bytes; the limit
+    // is 16 MiB plus twice the text, 2t + 6.
+    const std::size_t tail = kMaxCollectedReceiversBytes - 4;
+    EXPECT_EQ(CollectReceivers("@@@" + std::string(tail, 'x'), 0).value().size(), 3 * tail + 10);
+    EXPECT_EQ(CollectReceivers("@@@" + std::string(tail + 1, 'x'), 0), std::nullopt);
+}
+
+TEST(CollectReceivers, KeepsALongPlainListWhole)
+{
+    std::string receivers;
+    for (int i = 0; i < 1500000; ++i)
+        receivers += "r" + std::to_string(i) + "@x.org\n";
+    const std::optional<std::string> joined = CollectReceivers(receivers, 0);
+    ASSERT_TRUE(joined.has_value());
+    EXPECT_GT(joined->size(), kMaxCollectedReceiversBytes);
+    EXPECT_EQ(joined->size(), receivers.size() - 1 + 1500000 - 1);
 }
 
 TEST(ReceiverSeparator, ForEachSetting)

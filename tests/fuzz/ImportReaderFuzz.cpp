@@ -28,8 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(!receivers.empty() && receivers.back() == '\n');
 
     for (int delimiter = 0; delimiter <= 3; ++delimiter) {
-        const std::string collected = CollectReceivers(receivers, delimiter);
-        Require(ReceiversFromImportBytes(ReceiverExportBytes(collected)) == collected + "\n");
+        const std::optional<std::string> collected = CollectReceivers(receivers, delimiter);
+        // A list too long to collect is refused as a whole, never cut.
+        if (collected)
+            Require(ReceiversFromImportBytes(ReceiverExportBytes(*collected)) == *collected + "\n");
     }
     return 0;
 }

@@ -6,7 +6,6 @@
 #include <wx/eventfilter.h>
 #include <wx/progdlg.h>
 
-#include "LocalHttpServer.h"
 #include "app/CommandIds.h"
 #include "check/CheckReport.h"
 #include "check/ProbeUrl.h"
@@ -87,33 +86,13 @@ bool AnyProgressWindowLeft()
     return false;
 }
 
-class CheckCommandTest : public AppTest {
+class CheckCommandTest : public CompleteFormTest {
 protected:
     void BeforeStart() override
     {
-        ASSERT_TRUE(server.IsRunning());
-        setenv("no_proxy", "127.0.0.1", 1);
-        server.ServeBody("/product.html", 3000);
-        server.ServeBody("/press.png", 8000);
+        CompleteFormTest::BeforeStart();
         // Would respond after some seconds, unless Cancel stops it first.
         server.ServeTrickle("/slow.html", 60, 100);
-    }
-
-    void FillCompleteForm(const std::string& pagePath = "/product.html")
-    {
-        FormValues form;
-        form.productName = "Notely";
-        form.productVersion = "2.1";
-        form.productType = 25;
-        form.productUrl = server.Url(pagePath);
-        form.imageUrl = server.Url("/press.png");
-        form.price = "$19.95";
-        form.operatingSystem = "Linux";
-        form.featuresText = "Takes notes fast and keeps them in sync everywhere.";
-        form.companyName = "Tarsel Soft";
-        form.contactName = "Ada Moor";
-        form.contactEmail = "ada@example.org";
-        app().WriteForm(form);
     }
 
     void ExpectBothWindows(const ProgressWindowWatcher& watcher)
@@ -133,8 +112,6 @@ protected:
         }
         EXPECT_FALSE(AnyProgressWindowLeft());
     }
-
-    LocalHttpServer server;
 };
 
 TEST_F(CheckCommandTest, CompleteFormShowsTheCheckBoxAfterBothProbeWindows)

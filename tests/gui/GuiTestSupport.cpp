@@ -3,6 +3,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <unistd.h>
+
+#include <wx/clipbrd.h>
 #include <wx/stopwatch.h>
 
 #include "app/CommandIds.h"
@@ -71,6 +74,31 @@ bool AppTest::SendMenuCommand(int id)
     return frame().GetEventHandler()->ProcessEvent(event);
 }
 
+void CompleteFormTest::BeforeStart()
+{
+    ASSERT_TRUE(server.IsRunning());
+    setenv("no_proxy", "127.0.0.1", 1);
+    server.ServeBody("/product.html", 3000);
+    server.ServeBody("/press.png", 8000);
+}
+
+void CompleteFormTest::FillCompleteForm(const std::string& pagePath)
+{
+    FormValues form;
+    form.productName = "Notely";
+    form.productVersion = "2.1";
+    form.productType = 25;
+    form.productUrl = server.Url(pagePath);
+    form.imageUrl = server.Url("/press.png");
+    form.price = "$19.95";
+    form.operatingSystem = "Linux";
+    form.featuresText = "Takes notes fast and keeps them in sync everywhere.";
+    form.companyName = "Tarsel Soft";
+    form.contactName = "Ada Moor";
+    form.contactEmail = "ada@example.org";
+    app().WriteForm(form);
+}
+
 FakeDesktop::FakeDesktop(const std::string& folder) : folder_(folder), log_(folder + "/launches.log")
 {
     std::filesystem::create_directories(folder_);
@@ -123,6 +151,26 @@ std::vector<int> CheckedDelimiterItems(wxMenu* menu)
         if (menu->IsChecked(id))
             checked.push_back(id);
     return checked;
+}
+
+std::string ReadClipboardFromOutside()
+{
+    const std::string file = std::filesystem::temp_directory_path().string() + "/vantrel-clipboard-" +
+                             std::to_string(getpid());
+    const wxString script = "xclip -o -selection clipboard > \"$0\"";
+    const wxString fileArgument = wxString::FromUTF8(file);
+    const wchar_t* argv[] = {L"sh", L"-c", script.wc_str(), fileArgument.wc_str(), nullptr};
+    const long status = wxExecute(argv, wxEXEC_SYNC);
+    std::string text = status == 0 ? ReadFileBytes(file) : "(xclip failed)";
+    std::filesystem::remove(file);
+    return text;
+}
+
+void SetClipboardText(const std::string& text)
+{
+    ASSERT_TRUE(wxTheClipboard->Open());
+    wxTheClipboard->SetData(new wxTextDataObject(wxString::FromUTF8(text)));
+    wxTheClipboard->Close();
 }
 
 void PumpEvents(int milliseconds)

@@ -14,6 +14,7 @@ class GuiTestDialogHook;
 #include <string>
 #include <vector>
 
+#include "LocalHttpServer.h"
 #include "TempHome.h"
 #include "app/PressReleaseApp.h"
 #include "app/PressReleaseFrame.h"
@@ -94,6 +95,16 @@ protected:
     std::unique_ptr<TempHome> home_;
 };
 
+// A running application and a local server that serves the web page and
+// the image of a form that passes every check.
+class CompleteFormTest : public AppTest {
+protected:
+    void BeforeStart() override;
+    void FillCompleteForm(const std::string& pagePath = "/product.html");
+
+    LocalHttpServer server;
+};
+
 // Replaces xdg-open on PATH with a script that records its arguments.
 class FakeDesktop {
 public:
@@ -122,6 +133,11 @@ void ExpectFileDialogAsked(const ShownFileDialog& dialog, wxWindow* parent,
 
 // The Delimiter items that carry a check mark.
 std::vector<int> CheckedDelimiterItems(wxMenu* menu);
+
+// The clipboard's text as another program sees it (events keep flowing
+// meanwhile, so this program can answer), and setting it from here.
+std::string ReadClipboardFromOutside();
+void SetClipboardText(const std::string& text);
 
 // Lets pending events run for a moment.
 void PumpEvents(int milliseconds = 50);

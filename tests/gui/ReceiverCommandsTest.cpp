@@ -5,6 +5,7 @@
 #include "app/CommandIds.h"
 #include "documents/FileMessages.h"
 #include "documents/ReceiverFile.h"
+#include "generate/ReceiverList.h"
 #include "settings/SettingsStore.h"
 
 namespace fs = std::filesystem;
@@ -147,6 +148,12 @@ TEST_F(ReceiverCommandsTest, FailuresShowTheirBoxAndChangeNothing)
     EXPECT_EQ(Receivers(), "kept@x.org\n");
     EXPECT_TRUE(fs::is_directory(Folder() + "/folder.csv"));
     EXPECT_EQ(std::distance(fs::directory_iterator(Folder()), fs::directory_iterator()), 2);
+
+    // A list that would pass its limit is not written cut.
+    SetReceivers(std::string(100000, '@'));
+    ExpectInformationBox(CommandWithBox(ID_EXPORT_RECEIVERS, Folder() + "/huge.csv"), &frame(),
+                         kReceiverListTooLongText, "Save failed");
+    EXPECT_EQ(fs::file_size(Folder() + "/huge.csv"), kMaxImportBytes + 1);
 }
 
 TEST_F(ReceiverCommandsTest, CancelledDialogsChangeNothing)

@@ -1,0 +1,96 @@
+#include "GuiTestSupport.h"
+
+#include <filesystem>
+
+#include "app/CommandIds.h"
+#include "documents/FileMessages.h"
+#include "generate/MailtoRequest.h"
+#include "generate/PressReleaseComposer.h"
+#include "settings/SettingsStore.h"
+
+namespace {
+
+class GenerateCommandsTest : public CompleteFormTest {
+protected:
+    void SetUp() override
+    {
+        CompleteFormTest::SetUp();
+        desktop = std::make_unique<FakeDesktop>(home_->sandbox() + "/bin");
+        FillCompleteForm();
+    }
+
+    std::string InstallFolder() const { return home_->home() + "/.local/share/vantrel"; }
+
+    void UseInstallFolder(const std::string& folder)
+    {
+        std::filesystem::create_directories(InstallFolder());
+        ASSERT_TRUE(WriteSetting(kSettingsKeyPath, kInstallPathSetting, folder));
+    }
+
+    void SetText(wxTextCtrl* field, const std::string& text) { field->SetValue(wxString::FromUTF8(text)); }
+    std::string Release() { return ComposePressRelease(app().ReadForm()); }
+
+    std::unique_ptr<FakeDesktop> desktop;
+};
+
+TEST_F(GenerateCommandsTest, EmailOpensOneRequestAndLeavesTheReleaseOnTheClipboard)
+{
+    SetText(app().companyName, "Smith & Sons");
+    SetText(app().receivers, "ann@x.org, bob@y.org\n");
+    EXPECT_TRUE(SendMenuCommand(ID_GENERATE_EMAIL));
+    EXPECT_EQ(desktop->WaitForLaunch(),
+              "mailto:ada@example.org?bcc=ann@x.org;%20bob@y.org"
+              "&subject=Press%20release%20from%20Smith%20%26%20Sons"
+              "&body=Click%20here.%20Then%20press%20control-a%20followed%20by%20control-v.\n");
+    EXPECT_EQ(ReadClipboardFromOutside(), Release());
+}
+
+TEST_F(GenerateCommandsTest, TextFileWritesTheReleaseAndOpensIt)
+{
+    UseInstallFolder(InstallFolder());
+    const std::string path = InstallFolder() + "/temp.txt";
+    WriteFileBytes(path, "an older release");
+    EXPECT_TRUE(SendMenuCommand(ID_GENERATE_TEXT_FILE));
+    EXPECT_EQ(desktop->WaitForLaunch(), path + "\n");
+    EXPECT_EQ(ReadFileBytes(path), "Press release from Tarsel Soft\n\n" + Release() + "\n");
+}
+
+TEST_F(GenerateCommandsTest, AFailingFormShowsErrorsAndTouchesNothing)
+{
+    UseInstallFolder(InstallFolder());
+    SetText(app().productName, "");
+    SetClipboardText("kept");
+    for (const int id : {ID_GENERATE_EMAIL, ID_GENERATE_TEXT_FILE}) {
+        SCOPED_TRACE(id);
+        ShownBox box;
+        wxTEST_DIALOG(SendMenuCommand(id), ExpectBox(wxID_OK, &box));
+        ExpectInformationBox(box, &frame(), "Please fill in the product name.\n", "Errors");
+    }
+    EXPECT_EQ(desktop->WaitForLaunch(500), "");
+    EXPECT_TRUE(std::filesystem::is_empty(InstallFolder()));
+    EXPECT_EQ(ReadClipboardFromOutside(), "kept");
+}
+
+TEST_F(GenerateCommandsTest, TextFileInAMissingFolderSaysSaveFailed)
+{
+    UseInstallFolder(InstallFolder() + "/gone");
+    ShownBox box;
+    wxTEST_DIALOG(SendMenuCommand(ID_GENERATE_TEXT_FILE), ExpectBox(wxID_OK, &box));
+    ExpectInformationBox(box, &frame(), kCannotSaveText, kSaveFailedCaption);
+    EXPECT_EQ(desktop->WaitForLaunch(500), "");
+}
+
+TEST_F(GenerateCommandsTest, AnOverLongRequestIsNotLaunchedButTheReleaseIsOnTheClipboard)
+{
+    std::string receivers;
+    for (int i = 0; i < 6000; ++i)  // about 150 KB of addresses
+        receivers += "receiver" + std::to_string(i) + "@example.org\n";
+    SetText(app().receivers, receivers);
+    ShownBox box;
+    wxTEST_DIALOG(SendMenuCommand(ID_GENERATE_EMAIL), ExpectBox(wxID_OK, &box));
+    ExpectInformationBox(box, &frame(), kRequestTooLongText, kEmailCaption);
+    EXPECT_EQ(desktop->WaitForLaunch(500), "");
+    EXPECT_EQ(ReadClipboardFromOutside(), Release());
+}
+
+}  // namespace
