@@ -9,7 +9,7 @@ build="$root/build-fuzz"
 seconds="${FUZZ_SECONDS:-30}"
 
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DVANTREL_FUZZ=ON -DVANTREL_BUILD_TESTS=OFF >/dev/null
+      -DVANTREL_FUZZ=ON -DVANTREL_BUILD_TESTS=OFF -DVANTREL_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" --target fuzz_document_reader fuzz_import_reader -j2
 
 for name in document import; do

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 PREFIX="${PREFIX:-$HOME/.local}"
-cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DVANTREL_BUILD_TESTS=OFF
+cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DVANTREL_BUILD_TESTS=OFF -DVANTREL_BUILD_BENCH=OFF
 cmake --build build-release -j"$(nproc)"
 cmake --install build-release --prefix "$PREFIX"
 

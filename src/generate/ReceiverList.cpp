@@ -1,11 +1,30 @@
 #include "generate/ReceiverList.h"
 
-#include <algorithm>
 #include <string_view>
 
 namespace {
 
-constexpr std::string_view kAddressSeparators(" ,;\t\n", 5);
+// Blank, comma, semicolon, tab and line feed; a carriage return is not one.
+constexpr bool IsAddressSeparator(char c)
+{
+    return c == ' ' || c == ',' || c == ';' || c == '\t' || c == '\n';
+}
+
+// The first separator at or after from, or the end of the text.
+std::size_t RunEnd(std::string_view text, std::size_t from)
+{
+    while (from < text.size() && !IsAddressSeparator(text[from]))
+        ++from;
+    return from;
+}
+
+// Just after the last separator before at, but not before floor.
+std::size_t RunBegin(std::string_view text, std::size_t floor, std::size_t at)
+{
+    while (at > floor && !IsAddressSeparator(text[at - 1]))
+        --at;
+    return at;
+}
 
 }  // namespace
 
@@ -34,10 +53,9 @@ std::optional<std::string> CollectReceivers(const std::string& receivers, int re
     std::size_t remaining = 0;
     std::size_t runEnd = 0;  // the end of the run that holds the current "@"
     for (std::size_t at = text.find('@'); at != std::string_view::npos; at = text.find('@', at + 1)) {
-        const std::size_t before = text.substr(remaining, at - remaining).find_last_of(kAddressSeparators);
-        const std::size_t begin = before == std::string_view::npos ? remaining : remaining + before + 1;
+        const std::size_t begin = RunBegin(text, remaining, at);
         if (runEnd <= at)
-            runEnd = std::min(text.find_first_of(kAddressSeparators, at), text.size());
+            runEnd = RunEnd(text, at);
         const bool first = remaining == 0;
         if (joined.size() + (first ? 0 : separator.size()) + (runEnd - begin) > limit)
             return std::nullopt;

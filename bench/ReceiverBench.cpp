@@ -1,0 +1,68 @@
+// Receiver collection and the mailto escaping over lists of 1 k to 1 M
+// addresses. Both should grow linearly with the list.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <string>
+
+#include "generate/MailtoRequest.h"
+#include "generate/ReceiverList.h"
+
+namespace {
+
+std::string PlainList(int addresses)
+{
+    std::string text;
+    for (int i = 0; i < addresses; ++i)
+        text += "receiver" + std::to_string(i) + "@example.org\n";
+    return text;
+}
+
+void SetBytesAndAddresses(benchmark::State& state, std::size_t bytes)
+{
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+    state.SetComplexityN(state.range(0));
+}
+
+void CollectPlainList(benchmark::State& state)
+{
+    const std::string text = PlainList(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(CollectReceivers(text, 0));
+    SetBytesAndAddresses(state, text.size());
+}
+
+// The floor to compare with: one pass over the same text.
+void ScanPlainList(benchmark::State& state)
+{
+    const std::string text = PlainList(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(std::count(text.begin(), text.end(), '@'));
+    SetBytesAndAddresses(state, text.size());
+}
+
+// Addresses joined by a character that separates nothing: every "@" takes
+// the rest of the run, until the limit stops the collection.
+void CollectUnseparatedList(benchmark::State& state)
+{
+    std::string text = PlainList(static_cast<int>(state.range(0)));
+    std::replace(text.begin(), text.end(), '\n', '|');
+    for (auto _ : state)
+        benchmark::DoNotOptimize(CollectReceivers(text, 0));
+    SetBytesAndAddresses(state, text.size());
+}
+
+void EscapeBccList(benchmark::State& state)
+{
+    const std::string bcc = *CollectReceivers(PlainList(static_cast<int>(state.range(0))), 0);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(MailtoRequest("ada@example.org", bcc, "Smith & Sons"));
+    SetBytesAndAddresses(state, bcc.size());
+}
+
+}  // namespace
+
+BENCHMARK(CollectPlainList)->RangeMultiplier(10)->Range(1000, 1000000)->Complexity()->Unit(benchmark::kMillisecond);
+BENCHMARK(ScanPlainList)->RangeMultiplier(10)->Range(1000, 1000000)->Complexity()->Unit(benchmark::kMillisecond);
+BENCHMARK(CollectUnseparatedList)->RangeMultiplier(10)->Range(1000, 1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(EscapeBccList)->RangeMultiplier(10)->Range(1000, 1000000)->Complexity()->Unit(benchmark::kMillisecond);
