@@ -94,7 +94,10 @@ std::optional<std::string_view> NextValue(std::string_view text, std::size_t& po
     const std::size_t space = rest.substr(0, kMaxLengthText + 1).find(' ');
     if (space == std::string_view::npos)
         return std::nullopt;  // ended early, no space, or an overlong length text
-    const long long length = ParseLeadingNumber(rest.substr(0, space), LLONG_MAX / 10 - 9);
+    const std::string_view lengthText = rest.substr(0, space);
+    if (lengthText.find_first_of("0123456789") == std::string_view::npos)
+        return std::nullopt;  // never written by the program: not a length
+    const long long length = ParseLeadingNumber(lengthText, LLONG_MAX / 10 - 9);
     const std::size_t available = rest.size() - space - 1;
     if (length < 0 || static_cast<unsigned long long>(length) > available)
         return std::nullopt;

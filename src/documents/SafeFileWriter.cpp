@@ -103,7 +103,9 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes)
     std::optional<struct stat> old;
     struct stat info;
     if (stat(target->c_str(), &info) == 0) {
-        if (!S_ISREG(info.st_mode))
+        // The rename needs only the folder's permission; a file the user
+        // may not write is not replaced behind their back.
+        if (!S_ISREG(info.st_mode) || access(target->c_str(), W_OK) != 0)
             return false;
         old = info;
     } else if (errno != ENOENT) {
@@ -126,13 +128,13 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes)
 ReadFileStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes)
 {
     bytes.clear();
-    // Not blocking on opening, so that a named pipe without a writer
-    // cannot hang the window.
+    // Not blocking on opening, and only regular files are read, so that a
+    // named pipe or a device cannot hang the window.
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return ReadFileStatus::CannotOpen;
     struct stat info;
-    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         close(fd);
         return ReadFileStatus::CannotOpen;
     }

@@ -2,8 +2,6 @@
 // user's settings, as an installer writes the registry on Windows.
 #include <cstdio>
 
-#include <wx/init.h>
-
 #include "settings/SettingsStore.h"
 
 int main(int argc, char** argv)
@@ -12,7 +10,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s /absolute/data/folder\n", argv[0]);
         return 2;
     }
-    wxInitializer wx;
     if (!WriteSetting(kSettingsKeyPath, kInstallPathSetting, argv[1])) {
         std::fprintf(stderr, "could not write %s\n", SettingsFilePath(kSettingsKeyPath).c_str());
         return 1;

@@ -1,12 +1,12 @@
 #include "settings/SettingsStore.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <pwd.h>
 #include <unistd.h>
 
-#include <wx/fileconf.h>
-#include <wx/filename.h>
-#include <wx/log.h>
+#include "documents/SafeFileWriter.h"
+#include "settings/SettingsFormat.h"
 
 namespace {
 
@@ -39,7 +39,15 @@ std::string CutToLength(const std::string& text, std::size_t limit)
     return text.substr(0, end);
 }
 
-wxString ToWx(const std::string& text) { return wxString::FromUTF8(text.data(), text.size()); }
+// The values stored in the file; none when it is missing, unreadable, not
+// a regular file, or too large to be a settings file of ours.
+SettingsValues ReadSettingsFile(const std::string& path)
+{
+    std::string bytes;
+    if (path.empty() || ReadWholeFile(path, kMaxSettingsFileBytes, bytes) != ReadFileStatus::Ok)
+        return {};
+    return ParseSettings(bytes);
+}
 
 }  // namespace
 
@@ -61,20 +69,11 @@ std::string SettingsFilePath(const std::string& keyPath)
 bool ReadSetting(const std::string& keyPath, const std::string& valueName, std::string& text)
 {
     text.clear();
-    const std::string path = SettingsFilePath(keyPath);
-    if (path.empty() || !wxFileName::FileExists(ToWx(path)))
+    const SettingsValues values = ReadSettingsFile(SettingsFilePath(keyPath));
+    const auto found = values.find(valueName);
+    if (found == values.end() || found->second.size() > kMaxSettingLength)
         return false;
-
-    wxLogNull quiet;  // a damaged file reads as "no value", never as a message
-    wxFileConfig config(wxEmptyString, wxEmptyString, ToWx(path), wxEmptyString,
-                        wxCONFIG_USE_LOCAL_FILE);
-    wxString value;
-    if (!config.Read(ToWx(valueName), &value))
-        return false;
-    std::string stored = value.utf8_string();
-    if (stored.size() > kMaxSettingLength)
-        return false;
-    text = stored;
+    text = found->second;
     return true;
 }
 
@@ -83,18 +82,11 @@ bool WriteSetting(const std::string& keyPath, const std::string& valueName, cons
     const std::string path = SettingsFilePath(keyPath);
     if (path.empty())
         return false;
-
-    wxLogNull quiet;
-    const wxFileName file(ToWx(path));
-    if (!file.DirExists() && !wxFileName::Mkdir(file.GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL))
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
+    if (error)
         return false;
-    if (file.DirExists(file.GetFullPath()))
-        return false;  // a folder stands where the file belongs
-
-    // wxFileConfig replaces the file through a temporary file and a rename.
-    wxFileConfig config(wxEmptyString, wxEmptyString, ToWx(path), wxEmptyString,
-                        wxCONFIG_USE_LOCAL_FILE);
-    if (!config.Write(ToWx(valueName), ToWx(CutToLength(text, kMaxSettingLength))))
-        return false;
-    return config.Flush();
+    SettingsValues values = ReadSettingsFile(path);
+    values.insert_or_assign(valueName, CutToLength(text, kMaxSettingLength));
+    return WriteFileAtomically(path, SettingsFileBytes(values));
 }

@@ -12,6 +12,10 @@ inline constexpr const char* kInstallPathSetting = "InstallPath";
 // and read as missing.
 inline constexpr std::size_t kMaxSettingLength = 1023;
 
+// A larger file is no settings file of ours: it reads as holding nothing
+// (reading it would take long) and the next write replaces it.
+inline constexpr std::size_t kMaxSettingsFileBytes = 1024 * 1024;
+
 // The file that holds the values of keyPath, or empty when no home is known.
 std::string SettingsFilePath(const std::string& keyPath);
 
@@ -19,5 +23,7 @@ std::string SettingsFilePath(const std::string& keyPath);
 bool ReadSetting(const std::string& keyPath, const std::string& valueName, std::string& text);
 
 // Creates the file and its folders when needed; the file is replaced
-// atomically, so a crash never leaves half of it behind.
+// atomically and flushed to disk, so a crash never leaves half of it
+// behind, and a symbolic link keeps pointing to it. Values are stored and
+// read back byte for byte.
 bool WriteSetting(const std::string& keyPath, const std::string& valueName, const std::string& text);

@@ -206,7 +206,6 @@ TEST(DocumentFormat, ReadsValuesAsTheFileHoldsThem)
         {"lone CR and lone LF count as one character", "4 a\rb\n"s, "a\rb\n"},
         {"CR LF counts as one character", "3 a\r\nb"s, "a\nb"},
         {"length text with sign and leading line feed", "\n+3 abc"s, "abc"},
-        {"length text without digits is 0", "x "s, ""},
         {"length text of 1023 characters", std::string(1022, '0') + "3 abc", "abc"},
     };
     for (const Case& c : cases) {
@@ -243,6 +242,8 @@ TEST(DocumentFormat, DamagedDocumentsKeepTheFieldsBeforeTheDamage)
         {"negative length at the end", "7 Vantrel-1 ", 1},
         {"length beyond the end", DocumentWithRecord(SampleForm(), 9, "999 http://x.org"), 8},
         {"length beyond every integer", "99999999999999999999999999 x", 0},
+        {"length text without a digit", DocumentWithRecord(SampleForm(), 2, "x 2.1"), 1},
+        {"length text of a sign alone", DocumentWithRecord(SampleForm(), 5, "+ "), 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -55,29 +55,22 @@ int ExitCodeOf(bool written)
     return written ? 0 : kRefused;
 }
 
-// As an unprivileged user where the test runs as root, since root writes
-// into read-only folders.
-int WriteIntoReadOnlyFolder(const std::string& path)
+constexpr uid_t kNobody = 65534;
+
+// Writes as an unprivileged user where the test runs as root, since root
+// writes anything. With ownFolder the folder and the file are that user's;
+// otherwise they belong to another user, which only root can arrange.
+int WriteAsUnprivilegedUser(const std::string& path, bool ownFolder)
 {
-    constexpr uid_t kNobody = 65534;
     const std::string folder = fs::path(path).parent_path().string();
-    if (geteuid() == 0) {
-        if (chown(folder.c_str(), kNobody, kNobody) != 0 || chown(path.c_str(), kNobody, kNobody) != 0)
-            return kCannotTestHere;
-    }
-    chmod(folder.c_str(), 0555);
+    if (geteuid() != 0 && !ownFolder)
+        return kCannotTestHere;
+    if (geteuid() == 0 && ownFolder &&
+        (chown(folder.c_str(), kNobody, kNobody) != 0 || chown(path.c_str(), kNobody, kNobody) != 0))
+        return kCannotTestHere;
     return RunInChild([&] {
         if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
             return kCannotTestHere;
-        const std::string probe = folder + "/probe";
-        const int fd = open(probe.c_str(), O_CREAT | O_WRONLY, 0600);
-        if (fd >= 0) {
-            close(fd);
-            unlink(probe.c_str());
-            return kCannotTestHere;
-        }
-        if (access(path.c_str(), R_OK | W_OK) != 0)
-            return kCannotTestHere;  // the file itself must stay writable for the test to mean anything
         return ExitCodeOf(WriteFileAtomically(path, "new contents"));
     });
 }
@@ -166,10 +159,32 @@ TEST(SafeFileWriter, FailedWritesKeepTheOldFileAndLeaveNothingBehind)
     }
 }
 
-TEST(SafeFileWriter, ReadOnlyFolderKeepsTheOldFile)
+TEST(SafeFileWriter, FilesTheUserMayNotReplaceAreKept)
 {
-    if (ExpectRefusedAndFolderKept(OldDocument, WriteIntoReadOnlyFolder) == kCannotTestHere)
-        GTEST_SKIP() << "permission bits do not stop writes for any user this test can become";
+    struct Case {
+        const char* name;
+        mode_t folderMode, fileMode;
+        bool ownFolder;
+    };
+    const Case cases[] = {
+        {"read-only folder", 0555, 0644, true},
+        {"read-only file in a writable folder", 0755, 0444, true},
+        // Anybody may write the file, but only its owner may rename over it.
+        {"another user's file in a shared sticky folder", 01777, 0666, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int result = ExpectRefusedAndFolderKept(
+            [&](const std::string& folder) {
+                const std::string path = OldDocument(folder);
+                chmod(path.c_str(), c.fileMode);
+                chmod(folder.c_str(), c.folderMode);
+                return path;
+            },
+            [&](const std::string& path) { return WriteAsUnprivilegedUser(path, c.ownFolder); });
+        if (result == kCannotTestHere)
+            std::printf("skipped: %s needs the test to run as root\n", c.name);
+    }
 }
 
 TEST(SafeFileWriter, ReplacesTheFileAndKeepsItsMode)
@@ -232,6 +247,11 @@ TEST(SafeFileWriter, ReadsWholeFilesUpToTheBound)
     WriteFileBytes(folder + "/empty", "");
     WriteFileBytes(folder + "/binary", std::string("a\0\r\n\xff", 5));
     mkfifo((folder + "/pipe").c_str(), 0644);
+    mkfifo((folder + "/pipe-with-writer").c_str(), 0644);
+    const int writer = open((folder + "/pipe-with-writer").c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    symlink("ten", (folder + "/link").c_str());
+    symlink("/dev/zero", (folder + "/device").c_str());
     struct Case {
         std::string name;
         ReadFileStatus status;
@@ -244,7 +264,10 @@ TEST(SafeFileWriter, ReadsWholeFilesUpToTheBound)
         {"binary", ReadFileStatus::Ok, std::string("a\0\r\n\xff", 5)},
         {"missing", ReadFileStatus::CannotOpen, ""},
         {"home", ReadFileStatus::CannotOpen, ""},  // a folder
-        {"pipe", ReadFileStatus::Ok, ""},          // no writer: no wait either
+        {"pipe", ReadFileStatus::CannotOpen, ""},  // no writer: no wait either
+        {"pipe-with-writer", ReadFileStatus::CannotOpen, ""},  // a writer that never writes
+        {"device", ReadFileStatus::CannotOpen, ""},
+        {"link", ReadFileStatus::Ok, "0123456789"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -252,6 +275,7 @@ TEST(SafeFileWriter, ReadsWholeFilesUpToTheBound)
         EXPECT_EQ(ReadWholeFile(folder + "/" + c.name, 10, bytes), c.status);
         EXPECT_EQ(bytes, c.bytes);
     }
+    close(writer);
 }
 
 }  // namespace

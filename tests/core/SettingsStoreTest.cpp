@@ -113,12 +113,71 @@ TEST(SettingsStore, HandWrittenLinesAreRead)
     EXPECT_EQ(text, "/usr/share/v");
 }
 
+TEST(SettingsStore, ValuesComeBackByteForByte)
+{
+    TempHome home;
+    setenv("X", "expanded", 1);
+    const std::string values[] = {
+        "/home/ann/docs/$HOME.pre", "/a/${X}/b.pre", "/a/\\$X\\b.pre", "/a/%X%.pre",
+        " leading and trailing blanks ", "\"quoted\"", "a\"b\"", "tab\there", "line\nfeed\r\n",
+        "= # ; [section]", "\\\\server\\share", "/caf\xe9/\xff\xfe.pre", "/caf\xc3\xa9.pre", "",
+    };
+    for (const std::string& value : values) {
+        SCOPED_TRACE(testing::PrintToString(value));
+        ASSERT_TRUE(WriteSetting(kSettingsKeyPath, kLatestPathSetting, value));
+        std::string text;
+        EXPECT_TRUE(Read(kLatestPathSetting, text));
+        EXPECT_EQ(text, value);
+    }
+    unsetenv("X");
+}
+
+TEST(SettingsStore, ReadsFilesWrittenByEarlierVersions)
+{
+    TempHome home;
+    WriteFileBytes(home.SettingsFile(),
+                   "[/]\r\nLatestPath=\" /a b\\\\c\\\"d\"\r\n  InstallPath = /opt/v  \n[Other]\nLatestPath=/no\n");
+    std::string text;
+    EXPECT_TRUE(Read(kLatestPathSetting, text));
+    EXPECT_EQ(text, " /a b\\c\"d");
+    EXPECT_TRUE(Read(kInstallPathSetting, text));
+    EXPECT_EQ(text, "/opt/v  ");
+}
+
+TEST(SettingsStore, AFileBeyond1MiBReadsAsNothingAndTheNextWriteReplacesIt)
+{
+    TempHome home;
+    for (const std::size_t size : {kMaxSettingsFileBytes, kMaxSettingsFileBytes + 1}) {
+        SCOPED_TRACE(size);
+        const std::string line = "LatestPath=/a.pre\n";
+        WriteFileBytes(home.SettingsFile(), line + std::string(size - line.size(), '#'));
+        std::string text;
+        EXPECT_EQ(Read(kLatestPathSetting, text), size <= kMaxSettingsFileBytes);
+    }
+    ASSERT_TRUE(WriteSetting(kSettingsKeyPath, kInstallPathSetting, "/opt/v"));
+    EXPECT_EQ(ReadFileBytes(home.SettingsFile()), "InstallPath=/opt/v\n");
+}
+
+TEST(SettingsStore, ALinkedSettingsFileIsWrittenThrough)
+{
+    TempHome home;
+    const std::string real = home.sandbox() + "/dotfiles/Vantrel.conf";
+    WriteFileBytes(real, "InstallPath=/opt/v\n");
+    fs::create_directories(fs::path(home.SettingsFile()).parent_path());
+    fs::create_symlink(real, home.SettingsFile());
+    ASSERT_TRUE(WriteSetting(kSettingsKeyPath, kLatestPathSetting, "/a.pre"));
+    EXPECT_TRUE(fs::is_symlink(home.SettingsFile()));
+    EXPECT_EQ(ReadFileBytes(real), "InstallPath=/opt/v\nLatestPath=/a.pre\n");
+}
+
 TEST(SettingsStore, DamagedFilesNeverCrashAndReadAsNoValue)
 {
     TempHome home;
     const std::string damaged[] = {
         std::string("\x00\x01\xff\xfe garbage\n", 14),
         "[unclosed section\n=no name\n",
+        "=x\n",
+        "LatestPath\n[",
         "\xC3\x28\xA0\xA1 not UTF-8\n",
         std::string(100000, '['),
     };
