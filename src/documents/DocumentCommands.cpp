@@ -7,6 +7,7 @@
 #include "documents/FileDialogs.h"
 #include "documents/FileMessages.h"
 #include "documents/SafeFileWriter.h"
+#include "form/FormFields.h"
 #include "settings/SettingsStore.h"
 
 namespace {
@@ -71,6 +72,11 @@ void PressReleaseFrame::ReadDocument(const std::string& path)
         ShowInformation(this, DamagedDocumentText(path), kOpenFailedCaption);
         return;
     }
+    // A single-line field of GTK holds less than 64 KiB and cuts the rest
+    // without a word; the user must know before saving the cut values.
+    const std::vector<std::string> cut = TextFieldsThatDiffer(form, app->ReadForm());
+    if (!cut.empty())
+        ShowInformation(this, ValuesCutText(path, cut), kOpenFailedCaption);
     RememberLatestPath(path);
 }
 

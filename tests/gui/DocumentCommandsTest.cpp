@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -212,13 +213,39 @@ TEST_F(DocumentCommandsTest, DamagedDocumentsKeepTheFieldsBeforeTheDamageAndLate
     }
 }
 
-TEST_F(DocumentCommandsTest, MissingDocumentShowsOpenFailed)
+TEST_F(DocumentCommandsTest, DocumentsThatCannotBeReadShowOpenFailed)
 {
-    app().WriteForm(SampleForm());
-    const ShownBox box = OpenWithBox(Folder() + "/no such file.pre");
-    ExpectInformationBox(box, &frame(), kCannotOpenText, "Open failed");
-    EXPECT_EQ(Describe(app().ReadForm()), Describe(SampleForm()));
-    EXPECT_EQ(LatestPath(), "");
+    const std::string pipe = Folder() + "/pipe.pre";
+    mkfifo(pipe.c_str(), 0644);
+    const int writer = open(pipe.c_str(), O_RDWR | O_NONBLOCK);  // holds it open, never writes
+    WriteFileBytes(Folder() + "/huge.pre", std::string(kMaxDocumentBytes + 1, '7'));
+    const std::pair<std::string, std::string> cases[] = {
+        {Folder() + "/no such file.pre", kCannotOpenText},
+        {pipe, kCannotOpenText},
+        {Folder() + "/huge.pre", TooLargeText(Folder() + "/huge.pre", "64 MiB")},
+    };
+    for (const auto& [path, text] : cases) {
+        SCOPED_TRACE(path);
+        app().WriteForm(SampleForm());
+        ExpectInformationBox(OpenWithBox(path), &frame(), text, "Open failed");
+        EXPECT_EQ(Describe(app().ReadForm()), Describe(SampleForm()));
+        EXPECT_EQ(LatestPath(), "");
+    }
+    close(writer);
+}
+
+TEST_F(DocumentCommandsTest, ValuesTooLongForTheirFieldsAreReportedOnOpening)
+{
+    FormValues form = SampleForm();
+    form.productName = std::string(70000, 'n');
+    form.receivers = std::string(70000, 'r');  // a multi-line field takes it
+    const std::string path = Folder() + "/long.pre";
+    const std::string bytes = WriteDocumentBytes(form, 0);
+    WriteFileBytes(path, bytes);
+    ExpectInformationBox(OpenWithBox(path), &frame(), ValuesCutText(path, {"Product name"}), "Open failed");
+    EXPECT_EQ(Utf8(app().receivers->GetValue()), form.receivers);
+    EXPECT_EQ(ReadFileBytes(path), bytes);
+    EXPECT_EQ(LatestPath(), path);
 }
 
 // Save faults: the old document stays byte for byte, LatestPath stays, and
@@ -304,13 +331,17 @@ TEST_F(SaveFaultTest, ReadOnlyFolder)
 TEST_F(DocumentCommandsTest, PathTooLongForTheSettingsIsNotRemembered)
 {
     std::string folder = Folder();
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 4; ++i)
         folder += "/" + std::string(200, 'd');
     fs::create_directories(folder);
-    WriteSetting(kSettingsKeyPath, kLatestPathSetting, Folder() + "/earlier.pre");
-    Save(folder + "/long.pre");
-    EXPECT_TRUE(FileExists(folder + "/long.pre"));
-    EXPECT_EQ(LatestPath(), "");
+    for (const std::size_t length : {1023u, 1024u, 1030u}) {
+        SCOPED_TRACE(length);
+        WriteSetting(kSettingsKeyPath, kLatestPathSetting, Folder() + "/earlier.pre");
+        const std::string path = folder + "/" + std::string(length - folder.size() - 5, 'l') + ".pre";
+        Save(path);
+        EXPECT_TRUE(FileExists(path));
+        EXPECT_EQ(LatestPath(), length <= 1023 ? path : "");
+    }
 }
 
 // Start-up reopens the document named by LatestPath.
