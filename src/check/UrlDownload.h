@@ -8,6 +8,7 @@
 struct DownloadLimits {
     long connectTimeoutSeconds = 30;
     long lowSpeedTimeSeconds = 30;  // abort below 1 byte/s for this long
+    long totalTimeoutSeconds = 60;  // however steadily a server trickles
     std::int64_t maxBytes = 64LL * 1024 * 1024;
     long maxRedirects = 10;
 };

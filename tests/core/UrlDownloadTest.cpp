@@ -167,20 +167,27 @@ TEST_F(UrlDownloadTest, OversizedBodyIsCutAndResponds)
     EXPECT_EQ(exact.size, 1000);
 }
 
-TEST_F(UrlDownloadTest, StalledServerIsGivenUp)
+TEST_F(UrlDownloadTest, StalledAndTricklingServersAreGivenUp)
 {
     server.ServeStall("/stall");
-    DownloadLimits impatient;
-    impatient.lowSpeedTimeSeconds = 1;
-    int calls = 0;
-    const DownloadResult result = Download(server.Url("/stall"), impatient, [&calls] {
-        ++calls;
-        return true;
-    });
-    EXPECT_FALSE(result.responds);
-    EXPECT_FALSE(result.cancelled);
-    EXPECT_EQ(result.curlCode, 28);
-    EXPECT_GT(calls, 0) << "progress must be reported while waiting";
+    server.ServeTrickle("/trickle", 1000, 500);  // 2 bytes a second, above the speed floor
+    DownloadLimits stallLimit;
+    stallLimit.lowSpeedTimeSeconds = 1;
+    DownloadLimits totalLimit;
+    totalLimit.totalTimeoutSeconds = 2;
+    const std::pair<std::string, DownloadLimits> cases[] = {{"/stall", stallLimit}, {"/trickle", totalLimit}};
+    for (const auto& [path, limits] : cases) {
+        SCOPED_TRACE(path);
+        int calls = 0;
+        const DownloadResult result = Download(server.Url(path), limits, [&calls] {
+            ++calls;
+            return true;
+        });
+        EXPECT_FALSE(result.responds);
+        EXPECT_FALSE(result.cancelled);
+        EXPECT_EQ(result.curlCode, 28);
+        EXPECT_GT(calls, 0) << "progress must be reported while waiting";
+    }
 }
 
 TEST_F(UrlDownloadTest, CancelFromProgressStopsTheDownload)

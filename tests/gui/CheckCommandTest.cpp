@@ -27,8 +27,10 @@ struct SeenWindow {
 // they belong to; on request it presses Cancel in the window with a title.
 class ProgressWindowWatcher : public wxEventFilter {
 public:
-    explicit ProgressWindowWatcher(wxWindow* mainWindow, std::string cancelTitle = {})
-        : mainWindow_(mainWindow), cancelTitle_(std::move(cancelTitle))
+    // With cancelTitle, the window of that title is cancelled: by its
+    // Cancel button, or withEscape by the Escape key.
+    explicit ProgressWindowWatcher(wxWindow* mainWindow, std::string cancelTitle = {}, bool withEscape = false)
+        : mainWindow_(mainWindow), cancelTitle_(std::move(cancelTitle)), withEscape_(withEscape)
     {
         wxEvtHandler::AddFilter(this);
     }
@@ -66,6 +68,13 @@ private:
         current.mainWindowDisabled = !mainWindow_->IsEnabled();
         if (!cancelled && title == cancelTitle_) {
             cancelled = true;
+            if (withEscape_) {
+                wxKeyEvent escape(wxEVT_CHAR_HOOK);
+                escape.m_keyCode = WXK_ESCAPE;
+                escape.SetEventObject(&progress);
+                progress.GetEventHandler()->ProcessEvent(escape);
+                return;
+            }
             wxCommandEvent click(wxEVT_BUTTON, wxID_CANCEL);
             click.SetEventObject(progress.FindWindow(wxID_CANCEL));
             progress.GetEventHandler()->ProcessEvent(click);
@@ -74,6 +83,7 @@ private:
 
     wxWindow* mainWindow_;
     std::string cancelTitle_;
+    bool withEscape_;
     bool busy_ = false;
 };
 
@@ -151,18 +161,21 @@ TEST_F(CheckCommandTest, StartFormShowsTheErrorsBoxLineByLine)
     ExpectBothWindows(watcher);
 }
 
-TEST_F(CheckCommandTest, CancelStopsTheDownloadAndTheCheckGoesOn)
+TEST_F(CheckCommandTest, CancelOrEscapeStopsTheDownloadAndTheCheckGoesOn)
 {
     FillCompleteForm("/slow.html");
-    ProgressWindowWatcher watcher(&frame(), kPageProbeTitle);
-    ShownBox box;
-    wxTEST_DIALOG(EXPECT_TRUE(SendMenuCommand(ID_CHECK_EVERYTHING)), ExpectBox(wxID_OK, &box));
-    EXPECT_TRUE(watcher.cancelled);
-    EXPECT_EQ(box.caption, "Errors");
-    EXPECT_EQ(box.text, "The web page " + server.Url("/slow.html") + " for the product doesn't respond.\n");
-    ASSERT_EQ(watcher.seen.size(), 2u);
-    EXPECT_EQ(watcher.seen[1].title, kImageProbeTitle);
-    EXPECT_FALSE(AnyProgressWindowLeft());
+    for (const bool withEscape : {false, true}) {
+        SCOPED_TRACE(withEscape ? "Escape" : "Cancel");
+        ProgressWindowWatcher watcher(&frame(), kPageProbeTitle, withEscape);
+        ShownBox box;
+        wxTEST_DIALOG(EXPECT_TRUE(SendMenuCommand(ID_CHECK_EVERYTHING)), ExpectBox(wxID_OK, &box));
+        EXPECT_TRUE(watcher.cancelled);
+        EXPECT_EQ(box.caption, "Errors");
+        EXPECT_EQ(box.text, "The web page " + server.Url("/slow.html") + " for the product doesn't respond.\n");
+        ASSERT_EQ(watcher.seen.size(), 2u);
+        EXPECT_EQ(watcher.seen[1].title, kImageProbeTitle);
+        EXPECT_FALSE(AnyProgressWindowLeft());
+    }
 }
 
 TEST_F(CheckCommandTest, WithoutProgressNoWindowIsShown)
