@@ -1,19 +1,11 @@
 // Any bytes given to the document reader: it must stay inside them, give
 // UTF-8 texts, and what it read must survive being written and read again.
-#include <cstddef>
-#include <cstdint>
-#include <string>
+#include "FuzzInput.h"
 
 #include "documents/DocumentFormat.h"
 #include "documents/TextEncoding.h"
 
 namespace {
-
-void Require(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
 
 bool TextsAreUtf8WithoutNul(const FormValues& form)
 {

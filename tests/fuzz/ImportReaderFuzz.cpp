@@ -1,23 +1,11 @@
 // Any bytes as an imported receiver list: the receivers text must be UTF-8
 // without NUL, end in a line feed, and its addresses must come back the
 // same through an export and a new import.
-#include <cstddef>
-#include <cstdint>
-#include <string>
+#include "FuzzInput.h"
 
 #include "documents/ReceiverFile.h"
 #include "documents/TextEncoding.h"
 #include "generate/ReceiverList.h"
-
-namespace {
-
-void Require(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
