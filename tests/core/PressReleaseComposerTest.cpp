@@ -90,6 +90,9 @@ TEST(PressReleaseComposer, OtherProductTypeBuildsItsPhrase)
         {"3D modeller", "a 3d modeller application"},
         {"Émile Tool", "a Émile tool application"},
         {"", "a  application"},
+        {"AZ tool", "an az tool application"},
+        {"ZOO APP Z", "a zoo app z application"},
+        {"[@`{", "a [@`{ application"},  // the bytes beside A to Z stay
     };
     FormValues form = CompleteForm();
     form.productType = kOtherProductType;

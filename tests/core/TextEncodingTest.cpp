@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include <iconv.h>
+
 #include "documents/TextEncoding.h"
 
 namespace {
@@ -23,6 +25,11 @@ TEST(TextEncoding, ValidatesUtf8)
         {"\xc0\x80", false},             // overlong NUL
         {"\xc1\xbf", false},             // overlong
         {"\xe0\x80\x80", false},         // overlong
+        {"\xe0\x9f\xbf", false},         // overlong, just below the first three-byte character
+        {"\xe0\xa0\x80", true},          // U+0800, the first three-byte character
+        {"\xed\x9f\xbf", true},          // U+D7FF, just below the surrogates
+        {"\xf0\x8f\xbf\xbf", false},     // overlong, just below the first four-byte character
+        {"\xf0\x90\x80\x80", true},      // U+10000
         {"\xf0\x80\x80\x80", false},     // overlong
         {"\xed\xa0\x80", false},         // surrogate
         {"\xf4\x90\x80\x80", false},     // beyond U+10FFFF
@@ -53,6 +60,27 @@ TEST(TextEncoding, ReadsWindows1252WhenNotUtf8)
         SCOPED_TRACE(testing::PrintToString(in));
         EXPECT_EQ(Utf8FromUtf8OrWindows1252(in), out);
     }
+}
+
+// Compared with the system's own table of the code page (iconv), which
+// leaves five bytes undefined; those keep their value as C1 controls here.
+TEST(TextEncoding, Windows1252AgreesWithTheSystemTable)
+{
+    const iconv_t table = iconv_open("UTF-8", "WINDOWS-1252");
+    ASSERT_NE(table, reinterpret_cast<iconv_t>(-1));
+    for (int byte = 0x80; byte <= 0xff; ++byte) {
+        SCOPED_TRACE(byte);
+        char in[1] = {static_cast<char>(byte)};
+        char out[8] = {};
+        char* inPointer = in;
+        char* outPointer = out;
+        std::size_t inLeft = 1, outLeft = sizeof out;
+        const bool defined = iconv(table, &inPointer, &inLeft, &outPointer, &outLeft) != static_cast<std::size_t>(-1);
+        const std::string expected = defined ? std::string(out, outPointer) : "\xc2" + std::string(in, 1);
+        EXPECT_EQ(Utf8FromUtf8OrWindows1252(std::string(in, 1)), expected);
+    }
+    iconv_close(table);
+    EXPECT_EQ(Utf8FromUtf8OrWindows1252("\x8c"), "\xc5\x92");  // Œ
 }
 
 TEST(TextEncoding, EveryWindows1252ByteBecomesItsOwnCharacter)
