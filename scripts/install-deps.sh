@@ -2,7 +2,7 @@
 # Installs every Debian 12 package that building, running and testing need.
 set -eu
 
-PACKAGES="cmake g++ make pkg-config libwxgtk3.2-dev libcurl4-openssl-dev libgtest-dev libbenchmark-dev
+PACKAGES="cmake g++ make pkg-config libwxgtk3.2-dev libgtk-3-dev libcurl4-openssl-dev libgtest-dev libbenchmark-dev
 groff xdg-utils fonts-dejavu-core
 xvfb xauth xdotool xclip x11-apps imagemagick clang libclang-rt-14-dev"
 

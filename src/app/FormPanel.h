@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include <wx/wx.h>
 
 // The frame's only child: paints the background with the form's labels and
@@ -10,10 +12,16 @@ public:
 
     const wxBitmap& background() const { return background_; }
 
+    // Tab and Shift+Tab go through the controls in this order.
+    void SetTabOrder(std::vector<wxWindow*> order) { tabOrder_ = std::move(order); }
+
 private:
     void OnEraseBackground(wxEraseEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    bool MoveFocus(bool forward);
 
     wxBitmap background_;
+    std::vector<wxWindow*> tabOrder_;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -45,6 +45,7 @@ bool PressReleaseApp::OnInit()
 
     auto* panel = new FormPanel(mainWindow);
     CreateFormControls(panel, *this);
+    panel->SetTabOrder(FormTabOrder(*this));
 
     mainWindow->SetMenuBar(CreateMenuBar());
     mainWindow->Centre(wxBOTH);

@@ -17,6 +17,13 @@ PressReleaseFrame::PressReleaseFrame()
               wxDEFAULT_FRAME_STYLE, "frame")
 {
     CreateStatusBar(1, wxST_SIZEGRIP, 0, "status_line");
+    // Keys beside the menus, so that every menu label stays as it is.
+    wxAcceleratorEntry keys[] = {
+        {wxACCEL_CTRL, 'N', ID_NEW},  {wxACCEL_CTRL, 'O', ID_OPEN},
+        {wxACCEL_CTRL, 'S', ID_SAVE}, {wxACCEL_CTRL, 'Q', ID_EXIT},
+        {wxACCEL_NORMAL, WXK_F1, ID_OPEN_MANUAL},
+    };
+    SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(keys)), keys));
 }
 
 // Ends the program at once; nothing is saved and nothing is asked.

@@ -5,6 +5,7 @@
 #include "app/CommandIds.h"
 #include "app/PressReleaseApp.h"
 #include "form/ChoiceLists.h"
+#include "form/NativeFieldStyle.h"
 
 namespace {
 
@@ -19,12 +20,16 @@ wxArrayString ToArray(const auto& names)
 wxTextCtrl* Text(wxWindow* panel, int x, int y, int width, int height, long style = 0,
                  const char* start = "")
 {
-    return new wxTextCtrl(panel, wxID_ANY, start, wxPoint(x, y), wxSize(width, height), style);
+    auto* text = new wxTextCtrl(panel, wxID_ANY, start, wxPoint(x, y), wxSize(width, height), style);
+    MakeFieldCompact(text);
+    return text;
 }
 
 wxChoice* Choice(wxWindow* panel, int x, int y, int width, int height, const wxArrayString& entries)
 {
     auto* choice = new wxChoice(panel, wxID_ANY, wxPoint(x, y), wxSize(width, height), entries);
+    MakeFieldCompact(choice);
+    choice->InvalidateBestSize();
     // GTK cannot draw a drop-down list's text in fewer pixels than its
     // natural height; a shorter one shows its selection cut in half.
     choice->SetSize(wxSize(width, std::max(height, choice->GetBestSize().y)));
@@ -83,8 +88,23 @@ void CreateFormControls(wxWindow* panel, PressReleaseApp& app)
     app.contactEmail = Text(panel, 20, 308, 200, 20);
     app.trialAvailable = new wxCheckBox(panel, ID_TRIAL_AVAILABLE, "", wxPoint(260, 308));
     app.trialAvailable->SetValue(false);
+    MakeFieldCompact(app.trialAvailable);
     app.trialKind = Choice(panel, 360, 308, 90, 18, trialKinds);
     app.trialLimit = Text(panel, 460, 308, 50, 18);
     app.companyName = Text(panel, 20, 362, 200, 20);
     app.contactName = Text(panel, 260, 362, 250, 20);
+
+    // The controls were created in the order of the labels.
+    const wxWindowList& controls = panel->GetChildren();
+    auto control = controls.begin();
+    for (const FormLabel& label : FormLabels())
+        SetAccessibleName(*control++, label.text);
+}
+
+std::vector<wxWindow*> FormTabOrder(const PressReleaseApp& app)
+{
+    return {app.productName, app.productVersion, app.productType, app.otherTypeText,
+            app.productUrl, app.imageUrl, app.price, app.operatingSystem,
+            app.contactEmail, app.companyName, app.featuresText, app.trialAvailable,
+            app.trialKind, app.trialLimit, app.contactName, app.receivers};
 }

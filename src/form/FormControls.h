@@ -20,5 +20,11 @@ wxFont FormLabelFont();
 int FormLabelInternalLeading(wxDC& dc);
 
 // Creates the sixteen controls on the panel with their places and start
-// values, and stores them in the application.
+// values, each named for screen readers by its label, and stores them in
+// the application.
 void CreateFormControls(wxWindow* panel, PressReleaseApp& app);
+
+// The order in which Tab visits the controls, as the eye reads the form:
+// the left column top to bottom, then features, trial, contact name and
+// receivers. It differs from the order of creation.
+std::vector<wxWindow*> FormTabOrder(const PressReleaseApp& app);

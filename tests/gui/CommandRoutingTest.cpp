@@ -47,6 +47,23 @@ TEST_F(CommandRoutingTest, SettingsAndGenerateCommandsPassOnToTheApplication)
     }
 }
 
+TEST_F(CommandRoutingTest, KeysGiveTheCommandsOfTheirMenuItems)
+{
+    struct Key {
+        int code;
+        bool control;
+        int id;
+    };
+    for (const Key key : {Key{'N', true, ID_NEW}, Key{'O', true, ID_OPEN}, Key{'S', true, ID_SAVE},
+                          Key{'Q', true, ID_EXIT}, Key{WXK_F1, false, ID_OPEN_MANUAL}}) {
+        SCOPED_TRACE(key.id);
+        wxKeyEvent press(wxEVT_KEY_DOWN);
+        press.m_keyCode = key.code;
+        press.m_controlDown = key.control;
+        EXPECT_EQ(frame().GetAcceleratorTable()->GetCommand(press), key.id);
+    }
+}
+
 TEST_F(CommandRoutingTest, UnknownIdentifiersReachNobody)
 {
     for (int id : {6, 10, 18, 20}) {

@@ -5,6 +5,8 @@
 
 #include "app/FormPanel.h"
 #include "form/ChoiceLists.h"
+#include "form/FormControls.h"
+#include "form/NativeFieldStyle.h"
 
 namespace {
 
@@ -143,6 +145,45 @@ TEST_F(WindowTest, EveryControlHasItsKindPlaceSizeStyleAndStartValue)
         EXPECT_TRUE(control->IsShown());
         ExpectKindAndStart(expected, control);
     }
+}
+
+TEST_F(WindowTest, ScreenReadersMeetEachControlByItsLabel)
+{
+    auto label = std::begin(FormLabels());
+    for (const ExpectedControl& expected : kControls) {
+        SCOPED_TRACE(expected.field);
+        EXPECT_EQ(AccessibleName(expected.control(app())), (label++)->text);
+    }
+}
+
+// Tab as the focused control receives it, before the toolkit acts on it.
+void PressTab(bool forward)
+{
+    wxWindow* focus = wxWindow::FindFocus();
+    ASSERT_NE(focus, nullptr);
+    wxKeyEvent tab(wxEVT_CHAR_HOOK);
+    tab.m_keyCode = WXK_TAB;
+    tab.m_shiftDown = !forward;
+    tab.SetEventObject(focus);
+    focus->HandleWindowEvent(tab);
+    PumpEvents(20);
+}
+
+TEST_F(WindowTest, TabGoesThroughTheFormByRows)
+{
+    PressReleaseApp& a = app();
+    const std::vector<wxWindow*> rows = {
+        a.productName, a.productVersion, a.productType, a.otherTypeText, a.productUrl, a.imageUrl,
+        a.price, a.operatingSystem, a.contactEmail, a.companyName, a.featuresText,
+        a.trialAvailable, a.trialKind, a.trialLimit, a.contactName, a.receivers, a.productName};
+    a.productName->SetFocus();
+    PumpEvents();
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        PressTab(true);
+        EXPECT_EQ(wxWindow::FindFocus(), rows[i]) << "step " << i;
+    }
+    PressTab(false);
+    EXPECT_EQ(wxWindow::FindFocus(), a.receivers) << "Shift+Tab goes back";
 }
 
 TEST_F(WindowTest, ChoiceListsHoldTheirEntriesInOrder)
