@@ -4,17 +4,11 @@
 
 #include <wx/filedlg.h>
 
-// The full path of the file the user chose, or empty when the dialog was
-// cancelled. Nothing is asked before an existing file is overwritten.
-inline std::string ChooseFile(wxWindow* parent, const char* message, const char* wildcard,
-                              long style)
-{
-    wxFileDialog dialog(parent, message, wxEmptyString, wxEmptyString, wildcard, style);
-    if (dialog.ShowModal() != wxID_OK)
-        return {};
-    wxString path = dialog.GetPath();
-    // GTK may report the path a moment late; directory and name are there at once.
-    if (path.empty() && !dialog.GetFilename().empty())
-        path = dialog.GetDirectory() + "/" + dialog.GetFilename();
-    return path.utf8_string();
-}
+// Asks for a file with the dialog of the desktop, as the original
+// platform's dialogs behaved: Open offers every file after the files of
+// pattern ("*.pre"); Save adds the pattern's extension to a name typed
+// without one and asks nothing before an existing file is replaced. The
+// dialog starts in the user's documents folder. Gives the full path, or
+// empty when the dialog was cancelled.
+std::string ChooseFile(wxWindow* parent, const char* message, const std::string& pattern,
+                       long style);

@@ -64,15 +64,33 @@ protected:
     void ChooseDelimiter(int value) { SendMenuCommand(ID_DELIMITER_SEMICOLON + value); }
 };
 
-TEST_F(DocumentCommandsTest, SaveAndOpenShowTheirDialogs)
+TEST_F(DocumentCommandsTest, SaveAndOpenShowTheirDialogsInTheDocumentsFolder)
 {
+    const std::string documents = home_->home() + "/Papers";
+    fs::create_directories(documents);
+    WriteFileBytes(home_->home() + "/.config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n");
+
     ShownFileDialog saveDialog;
     Save(Folder() + "/a.pre", &saveDialog);
-    ExpectFileDialogAsked(saveDialog, &frame(), "Save Press Release", "*.pre", wxFD_SAVE);
+    ExpectFileDialogAsked(saveDialog, &frame(), "Save Press Release", "*.pre", wxFD_SAVE, documents);
 
     ShownFileDialog openDialog;
     Open(Folder() + "/a.pre", &openDialog);
-    ExpectFileDialogAsked(openDialog, &frame(), "Open Press Release", "*.pre", wxFD_OPEN);
+    ExpectFileDialogAsked(openDialog, &frame(), "Open Press Release", "*.pre|*.pre|All files (*)|*",
+                          wxFD_OPEN, documents);
+}
+
+TEST_F(DocumentCommandsTest, SaveAddsTheExtensionToANameTypedWithoutOne)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"launch", "launch.pre"}, {"launch.txt", "launch.txt"}, {"v2.1 launch", "v2.1 launch"}};
+    for (const auto& [typed, written] : cases) {
+        SCOPED_TRACE(typed);
+        Save(Folder() + "/" + typed);
+        EXPECT_TRUE(FileExists(Folder() + "/" + written));
+        EXPECT_EQ(LatestPath(), Folder() + "/" + written);
+    }
+    EXPECT_FALSE(FileExists(Folder() + "/launch"));
 }
 
 TEST_F(DocumentCommandsTest, CancelledDialogsChangeNothing)

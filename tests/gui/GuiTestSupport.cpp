@@ -39,6 +39,7 @@ int ExpectFileDialog::OnInvoked(wxFileDialog* dialog) const
     if (shown_) {
         shown_->message = Utf8(dialog->GetMessage());
         shown_->wildcard = Utf8(dialog->GetWildcard());
+        shown_->directory = Utf8(dialog->GetDirectory());
         shown_->style = dialog->GetWindowStyle();
         shown_->parent = dialog->GetParent();
     }
@@ -135,9 +136,11 @@ void ExpectInformationBox(const ShownBox& box, wxWindow* parent, const std::stri
 }
 
 void ExpectFileDialogAsked(const ShownFileDialog& dialog, wxWindow* parent,
-                           const std::string& message, const std::string& wildcard, long style)
+                           const std::string& message, const std::string& wildcard, long style,
+                           const std::string& directory)
 {
     EXPECT_EQ(dialog.message, message);
+    EXPECT_EQ(dialog.directory, directory);
     EXPECT_EQ(dialog.wildcard, wildcard);
     EXPECT_EQ(dialog.style & (wxFD_SAVE | wxFD_OPEN | wxFD_OVERWRITE_PROMPT | wxFD_FILE_MUST_EXIST),
               style);

@@ -55,6 +55,7 @@ private:
 struct ShownFileDialog {
     std::string message;
     std::string wildcard;
+    std::string directory;  // where it started
     long style = 0;
     wxWindow* parent = nullptr;
 };
@@ -125,11 +126,12 @@ private:
 void ExpectInformationBox(const ShownBox& box, wxWindow* parent, const std::string& text,
                           const std::string& caption);
 
-// Checks a file dialog's message, wildcard, open/save kind and parent;
-// style holds the kind and whichever of the overwrite and must-exist flags
-// the dialog should have.
+// Checks a file dialog's message, wildcard, open/save kind, parent and
+// start folder; style holds the kind and whichever of the overwrite and
+// must-exist flags the dialog should have.
 void ExpectFileDialogAsked(const ShownFileDialog& dialog, wxWindow* parent,
-                           const std::string& message, const std::string& wildcard, long style);
+                           const std::string& message, const std::string& wildcard, long style,
+                           const std::string& directory);
 
 // The Delimiter items that carry a check mark.
 std::vector<int> CheckedDelimiterItems(wxMenu* menu);

@@ -47,13 +47,17 @@ protected:
 
 TEST_F(ReceiverCommandsTest, ExportAndImportShowTheirDialogs)
 {
+    // Without a documents folder the dialogs start at home.
+    SetReceivers("ann@x.org");
     ShownFileDialog exportDialog;
-    Export(Folder() + "/a.csv", &exportDialog);
-    ExpectFileDialogAsked(exportDialog, &frame(), "Export email addresses", "*.csv", wxFD_SAVE);
+    Export(Folder() + "/a", &exportDialog);
+    ExpectFileDialogAsked(exportDialog, &frame(), "Export email addresses", "*.csv", wxFD_SAVE, home_->home());
+    EXPECT_EQ(ReadFileBytes(Folder() + "/a.csv"), "ann@x.org");
 
     ShownFileDialog importDialog;
     Import(Folder() + "/a.csv", &importDialog);
-    ExpectFileDialogAsked(importDialog, &frame(), "Import email addresses", "*.csv", wxFD_OPEN);
+    ExpectFileDialogAsked(importDialog, &frame(), "Import email addresses", "*.csv|*.csv|All files (*)|*",
+                          wxFD_OPEN, home_->home());
 }
 
 TEST_F(ReceiverCommandsTest, ExportWritesTheCollectedAddresses)
