@@ -1,5 +1,6 @@
 #include "app/PressReleaseApp.h"
 
+#include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/splash.h>
 
@@ -52,15 +53,28 @@ bool PressReleaseApp::OnInit()
     mainWindow->Show(true);
     SetTopWindow(mainWindow);
 
-    std::string latestPath;
-    ReadSetting(kSettingsKeyPath, kLatestPathSetting, latestPath);
-    if (!latestPath.empty())
-        mainWindow->ReadDocument(latestPath);
+    const std::string startDocument = StartDocument();
+    if (!startDocument.empty())
+        mainWindow->ReadDocument(startDocument);
 
     SetExitOnFrameDelete(true);
     ShowSplashScreen();
     wxYield();
     return true;
+}
+
+// A document named on the command line (as the file manager does), else
+// the one opened or saved last.
+std::string PressReleaseApp::StartDocument() const
+{
+    if (argc > 1) {
+        wxFileName document(argv[1]);
+        document.MakeAbsolute();
+        return document.GetFullPath().utf8_string();
+    }
+    std::string latestPath;
+    ReadSetting(kSettingsKeyPath, kLatestPathSetting, latestPath);
+    return latestPath;
 }
 
 wxMenuBar* PressReleaseApp::CreateMenuBar()

@@ -50,6 +50,7 @@ public:
     void OnCheckEverything(wxCommandEvent& event);
 
 private:
+    std::string StartDocument() const;
     wxMenuBar* CreateMenuBar();
     void ShowSplashScreen();
 
