@@ -1,10 +1,19 @@
 #!/bin/sh
-# Installs every Debian 12 package that building, running and testing need.
+# Installs the Debian 12 packages that Vantrel needs: "run" what building,
+# installing and running it take; "test" (the default) also what the tests,
+# the fuzzers, the benchmarks and the screenshots take.
 set -eu
 
-PACKAGES="cmake g++ make pkg-config libwxgtk3.2-dev libgtk-3-dev libcurl4-openssl-dev libgtest-dev libbenchmark-dev
-groff xdg-utils fonts-dejavu-core
-xvfb xauth xdotool xclip x11-apps imagemagick clang libclang-rt-14-dev"
+RUN_PACKAGES="cmake g++ make pkg-config libwxgtk3.2-dev libgtk-3-dev libcurl4-openssl-dev
+groff xdg-utils fonts-dejavu-core fonts-liberation shared-mime-info desktop-file-utils"
+TEST_PACKAGES="libgtest-dev libbenchmark-dev xvfb xauth xdotool xclip x11-apps imagemagick
+clang libclang-rt-14-dev"
+
+case "${1:-test}" in
+    run) PACKAGES="$RUN_PACKAGES" ;;
+    test) PACKAGES="$RUN_PACKAGES $TEST_PACKAGES" ;;
+    *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+esac
 
 missing=""
 for package in $PACKAGES; do
