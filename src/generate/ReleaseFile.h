@@ -8,6 +8,7 @@ inline constexpr const char* kReleaseFileName = "temp.txt";
 // an empty line, the release, and one more line feed.
 std::string ReleaseFileText(const std::string& companyName, const std::string& release);
 
-// The release file in the installation folder; empty when no folder is
-// known, since the release must not land in the root folder.
+// Where the release file goes: the installation folder when the user may
+// write there (a per-user installation), otherwise vantrel/ in the user's
+// cache folder, which is created. Empty when neither can be had.
 std::string ReleaseFilePath(const std::string& installPath);

@@ -1,17 +1,18 @@
 // Run by the installation: records the data folder as InstallPath in the
-// user's settings, as an installer writes the registry on Windows.
+// installation's settings file (etc/xdg/Tarsel/Vantrel.conf of the prefix,
+// or /etc/xdg for /usr), where every user's Vantrel finds it.
 #include <cstdio>
 
 #include "settings/SettingsStore.h"
 
 int main(int argc, char** argv)
 {
-    if (argc != 2 || argv[1][0] != '/') {
-        std::fprintf(stderr, "usage: %s /absolute/data/folder\n", argv[0]);
+    if (argc != 3 || argv[1][0] != '/') {
+        std::fprintf(stderr, "usage: %s /absolute/data/folder settings-file\n", argv[0]);
         return 2;
     }
-    if (!WriteSetting(kSettingsKeyPath, kInstallPathSetting, argv[1])) {
-        std::fprintf(stderr, "could not write %s\n", SettingsFilePath(kSettingsKeyPath).c_str());
+    if (!WriteSettingToFile(argv[2], kInstallPathSetting, argv[1])) {
+        std::fprintf(stderr, "could not write %s\n", argv[2]);
         return 1;
     }
     return 0;

@@ -1,31 +1,34 @@
 #include "settings/SettingsStore.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <pwd.h>
-#include <unistd.h>
 
 #include "documents/SafeFileWriter.h"
 #include "settings/SettingsFormat.h"
+#include "settings/UserFolders.h"
 
 namespace {
 
-std::string HomeFolder()
+// "Software\\Tarsel\\Vantrel" becomes "Tarsel/Vantrel.conf".
+std::string KeyFileName(const std::string& keyPath)
 {
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return home;
-    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir)
-        return entry->pw_dir;
-    return {};
+    std::string rest = keyPath;
+    const std::string software = "Software\\";
+    if (rest.compare(0, software.size(), software) == 0)
+        rest.erase(0, software.size());
+    for (char& c : rest)
+        if (c == '\\')
+            c = '/';
+    return rest + ".conf";
 }
 
-std::string ConfigFolder()
+// The installation prefix of the running program: /usr for /usr/bin/vantrel.
+std::string ProgramPrefix()
 {
-    // Relative values are invalid by the XDG rules and are ignored.
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/')
-        return config;
-    std::string home = HomeFolder();
-    return home.empty() ? std::string() : home + "/.config";
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : program.parent_path().parent_path().string();
 }
 
 // Cuts at most to limit bytes without splitting a UTF-8 sequence.
@@ -53,33 +56,48 @@ SettingsValues ReadSettingsFile(const std::string& path)
 
 std::string SettingsFilePath(const std::string& keyPath)
 {
-    std::string folder = ConfigFolder();
-    if (folder.empty())
-        return {};
-    std::string rest = keyPath;
-    const std::string software = "Software\\";
-    if (rest.compare(0, software.size(), software) == 0)
-        rest.erase(0, software.size());
-    for (char& c : rest)
-        if (c == '\\')
-            c = '/';
-    return folder + "/" + rest + ".conf";
+    const std::string folder = ConfigFolder();
+    return folder.empty() ? std::string() : folder + "/" + KeyFileName(keyPath);
+}
+
+std::vector<std::string> SystemSettingsFilePaths(const std::string& keyPath)
+{
+    std::vector<std::string> paths;
+    const char* configDirs = std::getenv("XDG_CONFIG_DIRS");
+    std::string folders = configDirs && *configDirs ? configDirs : "/etc/xdg";
+    std::size_t begin = 0;
+    while (begin <= folders.size()) {
+        const std::size_t end = std::min(folders.find(':', begin), folders.size());
+        const std::string folder = folders.substr(begin, end - begin);
+        if (!folder.empty() && folder[0] == '/')  // relative folders are invalid by the XDG rules
+            paths.push_back(folder + "/" + KeyFileName(keyPath));
+        begin = end + 1;
+    }
+    if (const std::string prefix = ProgramPrefix(); !prefix.empty())
+        paths.push_back(prefix + "/etc/xdg/" + KeyFileName(keyPath));
+    return paths;
 }
 
 bool ReadSetting(const std::string& keyPath, const std::string& valueName, std::string& text)
 {
     text.clear();
-    const SettingsValues values = ReadSettingsFile(SettingsFilePath(keyPath));
-    const auto found = values.find(valueName);
-    if (found == values.end() || found->second.size() > kMaxSettingLength)
-        return false;
-    text = found->second;
-    return true;
+    std::vector<std::string> files = SystemSettingsFilePaths(keyPath);
+    files.insert(files.begin(), SettingsFilePath(keyPath));
+    for (const std::string& file : files) {
+        const SettingsValues values = ReadSettingsFile(file);
+        const auto found = values.find(valueName);
+        if (found == values.end())
+            continue;
+        if (found->second.size() > kMaxSettingLength)
+            return false;
+        text = found->second;
+        return true;
+    }
+    return false;
 }
 
-bool WriteSetting(const std::string& keyPath, const std::string& valueName, const std::string& text)
+bool WriteSettingToFile(const std::string& path, const std::string& valueName, const std::string& text)
 {
-    const std::string path = SettingsFilePath(keyPath);
     if (path.empty())
         return false;
     std::error_code error;
@@ -89,4 +107,9 @@ bool WriteSetting(const std::string& keyPath, const std::string& valueName, cons
     SettingsValues values = ReadSettingsFile(path);
     values.insert_or_assign(valueName, CutToLength(text, kMaxSettingLength));
     return WriteFileAtomically(path, SettingsFileBytes(values));
+}
+
+bool WriteSetting(const std::string& keyPath, const std::string& valueName, const std::string& text)
+{
+    return WriteSettingToFile(SettingsFilePath(keyPath), valueName, text);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The one place of the program's settings. On Linux the key path becomes
 // the file $XDG_CONFIG_HOME/Tarsel/Vantrel.conf (or ~/.config/...).
@@ -16,14 +17,25 @@ inline constexpr std::size_t kMaxSettingLength = 1023;
 // (reading it would take long) and the next write replaces it.
 inline constexpr std::size_t kMaxSettingsFileBytes = 1024 * 1024;
 
-// The file that holds the values of keyPath, or empty when no home is known.
+// The user's file that holds the values of keyPath, or empty when no home
+// is known.
 std::string SettingsFilePath(const std::string& keyPath);
 
-// True with the stored text, or false with the empty text.
+// The files an installation puts its values into, in the order they are
+// searched after the user's: Tarsel/Vantrel.conf in each folder of
+// XDG_CONFIG_DIRS (/etc/xdg by default), then in etc/xdg of the prefix
+// the program runs from (~/.local/etc/xdg for ~/.local/bin/vantrel).
+std::vector<std::string> SystemSettingsFilePaths(const std::string& keyPath);
+
+// True with the stored text, or false with the empty text. The user's file
+// comes first, the installation's files after it.
 bool ReadSetting(const std::string& keyPath, const std::string& valueName, std::string& text);
 
-// Creates the file and its folders when needed; the file is replaced
-// atomically and flushed to disk, so a crash never leaves half of it
-// behind, and a symbolic link keeps pointing to it. Values are stored and
-// read back byte for byte.
+// Writes into the user's file, creating it and its folders when needed.
+// The file is replaced atomically and flushed to disk, so a crash never
+// leaves half of it behind, and a symbolic link keeps pointing to it.
+// Values are stored and read back byte for byte.
 bool WriteSetting(const std::string& keyPath, const std::string& valueName, const std::string& text);
+
+// The same for a settings file of the installation.
+bool WriteSettingToFile(const std::string& path, const std::string& valueName, const std::string& text);

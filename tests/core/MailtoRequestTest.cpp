@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "TempHome.h"
+
 #include "generate/MailtoRequest.h"
 #include "generate/ReleaseFile.h"
 
@@ -60,13 +64,27 @@ TEST(ReleaseFile, HeadingEmptyLineReleaseAndOneMoreLineFeed)
     const std::string release = "For Immediate Release\n###\nPress image: http://x.org/i.png\n";
     EXPECT_EQ(ReleaseFileText("Acme", release),
               "Press release from Acme\n\nFor Immediate Release\n###\nPress image: http://x.org/i.png\n\n");
+}
+
+TEST(ReleaseFile, InTheInstallationFolderWhereWritableElseInTheCache)
+{
+    TempHome home;
+    const std::string installed = home.sandbox() + "/share/vantrel";
+    std::filesystem::create_directories(installed);
+    const std::string cache = home.home() + "/.cache/vantrel/temp.txt";
     const std::pair<std::string, std::string> paths[] = {
-        {"/home/ann/.local/share/vantrel", "/home/ann/.local/share/vantrel/temp.txt"},
-        {"/opt/vantrel/", "/opt/vantrel//temp.txt"},
-        {"", ""},
+        {installed, installed + "/temp.txt"},
+        {installed + "/", installed + "//temp.txt"},
+        {home.sandbox() + "/missing", cache},
+        {"", cache},
     };
     for (const auto& [folder, path] : paths)
         EXPECT_EQ(ReleaseFilePath(folder), path) << folder;
+    EXPECT_TRUE(std::filesystem::is_directory(home.home() + "/.cache/vantrel"));
+
+    setenv("XDG_CACHE_HOME", (home.sandbox() + "/cache").c_str(), 1);
+    EXPECT_EQ(ReleaseFilePath(""), home.sandbox() + "/cache/vantrel/temp.txt");
+    unsetenv("XDG_CACHE_HOME");
 }
 
 }  // namespace

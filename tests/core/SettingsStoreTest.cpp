@@ -203,6 +203,33 @@ TEST(SettingsStore, AFolderWhereTheFileBelongsFailsCleanly)
     EXPECT_FALSE(WriteSetting(kSettingsKeyPath, kLatestPathSetting, "/a.pre"));
 }
 
+TEST(SettingsStore, TheInstallationsFilesComeAfterTheUsers)
+{
+    TempHome home;
+    const std::string second = home.sandbox() + "/second/Tarsel/Vantrel.conf";
+    setenv("XDG_CONFIG_DIRS", (home.sandbox() + "/etc/xdg:relative/ignored:" + home.sandbox() + "/second").c_str(), 1);
+    const std::vector<std::string> files = SystemSettingsFilePaths(kSettingsKeyPath);
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_EQ(files[0], home.SystemSettingsFile());
+    EXPECT_EQ(files[1], second);
+    EXPECT_EQ(files[2].substr(files[2].size() - 28), "/etc/xdg/Tarsel/Vantrel.conf") << "the program's prefix";
+
+    WriteFileBytes(second, "InstallPath=/opt/second\nLatestPath=/second.pre\n");
+    WriteFileBytes(home.SystemSettingsFile(), "InstallPath=/usr/share/vantrel\n");
+    std::string text;
+    EXPECT_TRUE(Read(kInstallPathSetting, text));
+    EXPECT_EQ(text, "/usr/share/vantrel");
+    EXPECT_TRUE(Read(kLatestPathSetting, text));
+    EXPECT_EQ(text, "/second.pre");
+    ASSERT_TRUE(WriteSetting(kSettingsKeyPath, kInstallPathSetting, "/home/ann/vantrel"));
+    EXPECT_TRUE(Read(kInstallPathSetting, text));
+    EXPECT_EQ(text, "/home/ann/vantrel") << "the user's file first";
+    EXPECT_EQ(ReadFileBytes(home.SystemSettingsFile()), "InstallPath=/usr/share/vantrel\n") << "never written";
+
+    unsetenv("XDG_CONFIG_DIRS");
+    EXPECT_EQ(SystemSettingsFilePaths(kSettingsKeyPath).front(), "/etc/xdg/Tarsel/Vantrel.conf");
+}
+
 TEST(SettingsStore, RelativeConfigHomeIsIgnored)
 {
     TempHome home;

@@ -23,8 +23,12 @@ TempHome::TempHome()
         hadConfigHome_ = true;
         oldConfigHome_ = old;
     }
+    if (const char* old = std::getenv("XDG_CONFIG_DIRS"))
+        oldConfigDirs_ = old;
     setenv("HOME", home_.c_str(), 1);
     unsetenv("XDG_CONFIG_HOME");
+    // Settings an installation on this machine made must not reach the tests.
+    setenv("XDG_CONFIG_DIRS", (sandbox_ + "/etc/xdg").c_str(), 1);
 }
 
 TempHome::~TempHome()
@@ -32,6 +36,10 @@ TempHome::~TempHome()
     setenv("HOME", oldHome_.c_str(), 1);
     if (hadConfigHome_)
         setenv("XDG_CONFIG_HOME", oldConfigHome_.c_str(), 1);
+    if (oldConfigDirs_.empty())
+        unsetenv("XDG_CONFIG_DIRS");
+    else
+        setenv("XDG_CONFIG_DIRS", oldConfigDirs_.c_str(), 1);
     std::error_code ignored;
     fs::permissions(sandbox_, fs::perms::owner_all, fs::perm_options::add, ignored);
     for (auto& entry : fs::recursive_directory_iterator(sandbox_, ignored))

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the build into a temporary prefix for a temporary user and checks
-# what the installation leaves: program, data folder, launcher, and the
-# InstallPath setting that the program reads.
+# what the installation leaves: program, data folder, launcher, icons, MIME
+# type, and the InstallPath setting in the installation's settings file.
 set -eu
 build="$1"
 
@@ -28,5 +28,6 @@ grep -qx "Path=$data" "$launcher" || fail "launcher does not start in the data f
 grep -qx "Exec=\"$prefix/bin/vantrel\" %f" "$launcher" || fail "launcher does not take a document"
 grep -qx "MimeType=application/x-vantrel-press-release;" "$launcher" || fail "launcher declares no document type"
 grep -q 'glob pattern="\*.pre"' "$prefix/share/mime/packages/vantrel.xml" || fail "no MIME type for .pre"
-grep -qx "InstallPath=$data" "$HOME/.config/Tarsel/Vantrel.conf" || fail "InstallPath not registered"
+grep -qx "InstallPath=$data" "$prefix/etc/xdg/Tarsel/Vantrel.conf" || fail "InstallPath not registered"
+[ ! -e "$HOME/.config" ] || fail "the installation wrote into the user's settings"
 echo "installed and registered $data"

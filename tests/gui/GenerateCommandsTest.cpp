@@ -47,12 +47,20 @@ TEST_F(GenerateCommandsTest, EmailOpensOneRequestAndLeavesTheReleaseOnTheClipboa
 
 TEST_F(GenerateCommandsTest, TextFileWritesTheReleaseAndOpensIt)
 {
-    UseInstallFolder(InstallFolder());
-    const std::string path = InstallFolder() + "/temp.txt";
-    WriteFileBytes(path, "an older release");
-    EXPECT_TRUE(SendMenuCommand(ID_GENERATE_TEXT_FILE));
-    EXPECT_EQ(desktop->WaitForLaunch(), path + "\n");
-    EXPECT_EQ(ReadFileBytes(path), "Press release from Tarsel Soft\n\n" + Release() + "\n");
+    // Where the installation folder cannot be written, the user's cache takes the file.
+    const std::pair<std::string, std::string> cases[] = {
+        {InstallFolder(), InstallFolder() + "/temp.txt"},
+        {InstallFolder() + "/gone", home_->home() + "/.cache/vantrel/temp.txt"},
+    };
+    for (const auto& [folder, path] : cases) {
+        SCOPED_TRACE(folder);
+        UseInstallFolder(folder);
+        WriteFileBytes(path, "an older release");
+        EXPECT_TRUE(SendMenuCommand(ID_GENERATE_TEXT_FILE));
+        EXPECT_EQ(desktop->WaitForLaunch(), path + "\n");
+        EXPECT_EQ(ReadFileBytes(path), "Press release from Tarsel Soft\n\n" + Release() + "\n");
+        desktop->Forget();
+    }
 }
 
 TEST_F(GenerateCommandsTest, AFailingFormShowsErrorsAndTouchesNothing)
@@ -71,11 +79,14 @@ TEST_F(GenerateCommandsTest, AFailingFormShowsErrorsAndTouchesNothing)
     EXPECT_EQ(ReadClipboardFromOutside(), "kept");
 }
 
-TEST_F(GenerateCommandsTest, TextFileInAMissingFolderSaysSaveFailed)
+TEST_F(GenerateCommandsTest, TextFileWithNowhereToWriteSaysSaveFailed)
 {
     UseInstallFolder(InstallFolder() + "/gone");
+    WriteFileBytes(home_->sandbox() + "/not-a-folder", "");
+    setenv("XDG_CACHE_HOME", (home_->sandbox() + "/not-a-folder").c_str(), 1);
     ShownBox box;
     wxTEST_DIALOG(SendMenuCommand(ID_GENERATE_TEXT_FILE), ExpectBox(wxID_OK, &box));
+    unsetenv("XDG_CACHE_HOME");
     ExpectInformationBox(box, &frame(), kCannotSaveText, kSaveFailedCaption);
     EXPECT_EQ(desktop->WaitForLaunch(500), "");
 }
