@@ -6,8 +6,14 @@
 
 CheckErrors PressReleaseApp::CheckSettings(CheckValues& values, bool showProgress)
 {
+    // The probe windows disable the form, which loses its focus; without a
+    // focused control the window's keys (Ctrl+S and the others) go nowhere.
+    wxWindow* focused = wxWindow::FindFocus();
     WindowUrlProber prober(showProgress);
-    return ::CheckSettings(ReadForm(), values, prober);
+    const CheckErrors errors = ::CheckSettings(ReadForm(), values, prober);
+    if (focused && focused != wxWindow::FindFocus())
+        focused->SetFocus();
+    return errors;
 }
 
 void PressReleaseApp::ShowCheckErrors(CheckErrors errors, const CheckValues& values)

@@ -127,6 +127,8 @@ protected:
 TEST_F(CheckCommandTest, CompleteFormShowsTheCheckBoxAfterBothProbeWindows)
 {
     FillCompleteForm();
+    app().companyName->SetFocus();
+    PumpEvents();
     ProgressWindowWatcher watcher(&frame());
     ShownBox box;
     wxTEST_DIALOG(EXPECT_TRUE(SendMenuCommand(ID_CHECK_EVERYTHING)), ExpectBox(wxID_OK, &box));
@@ -137,6 +139,7 @@ TEST_F(CheckCommandTest, CompleteFormShowsTheCheckBoxAfterBothProbeWindows)
                          "Check");
     EXPECT_EQ(server.RequestCount(), 2);
     ExpectBothWindows(watcher);
+    EXPECT_EQ(wxWindow::FindFocus(), app().companyName) << "the keys need a focused control";
 }
 
 TEST_F(CheckCommandTest, StartFormShowsTheErrorsBoxLineByLine)
