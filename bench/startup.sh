@@ -1,0 +1,43 @@
+#!/bin/sh
+# Start-up time (to the first idle moment after the window is shown) and
+# peak memory of Vantrel against a bare 835 x 470 wxFrame with a status bar
+# built in the same tree: medians of RUNS runs each, on a private X server.
+# Usage: bench/startup.sh [build folder] [runs]
+set -eu
+build=$(cd "${1:-build}" && pwd)
+runs="${2:-15}"
+if [ -z "${STARTUP_INNER:-}" ]; then
+    export STARTUP_INNER=1
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build" "$runs"
+fi
+sandbox=$(mktemp -d)
+trap 'rm -rf "$sandbox"' EXIT
+mkdir -p "$sandbox/home"
+export HOME="$sandbox/home" GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 XDG_CONFIG_DIRS="$sandbox/none"
+cd "$sandbox"
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+measure() {  # measure PROGRAM: "seconds peak-KiB" as medians
+    : > "$sandbox/times"; : > "$sandbox/memory"
+    "$1" >/dev/null  # once to warm the caches
+    for _ in $(seq 1 "$runs"); do
+        start=$(date +%s%N)
+        memory=$("$1" | sed -n 's/^peak memory:[[:space:]]*\([0-9]*\).*/\1/p')
+        end=$(date +%s%N)
+        echo "$(( (end - start) / 1000 ))" >> "$sandbox/times"
+        echo "$memory" >> "$sandbox/memory"
+    done
+    echo "$(median < "$sandbox/times") $(median < "$sandbox/memory")"
+}
+
+set -- $(measure "$build/bench/bench_startup_bare")
+bare_us=$1 bare_kib=$2
+set -- $(measure "$build/bench/bench_startup_vantrel")
+app_us=$1 app_kib=$2
+awk -v bt="$bare_us" -v bm="$bare_kib" -v at="$app_us" -v am="$app_kib" 'BEGIN {
+    printf "%-22s %10s %12s\n", "", "start-up", "peak memory"
+    printf "%-22s %8.0f ms %8.1f MiB\n", "bare wxFrame", bt / 1000, bm / 1024
+    printf "%-22s %8.0f ms %8.1f MiB\n", "Vantrel", at / 1000, am / 1024
+    printf "%-22s %10.2f x %10.2f x\n", "ratio", at / bt, am / bm
+}'
