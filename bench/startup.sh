@@ -18,23 +18,23 @@ cd "$sandbox"
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-measure() {  # measure PROGRAM: "seconds peak-KiB" as medians
-    : > "$sandbox/times"; : > "$sandbox/memory"
-    "$1" >/dev/null  # once to warm the caches
-    for _ in $(seq 1 "$runs"); do
-        start=$(date +%s%N)
-        memory=$("$1" | sed -n 's/^peak memory:[[:space:]]*\([0-9]*\).*/\1/p')
-        end=$(date +%s%N)
-        echo "$(( (end - start) / 1000 ))" >> "$sandbox/times"
-        echo "$memory" >> "$sandbox/memory"
-    done
-    echo "$(median < "$sandbox/times") $(median < "$sandbox/memory")"
+run_once() {  # run_once NAME: appends its time (µs) and peak memory (KiB)
+    start=$(date +%s%N)
+    memory=$("$build/bench/bench_startup_$1" | sed -n 's/^peak memory:[[:space:]]*\([0-9]*\).*/\1/p')
+    end=$(date +%s%N)
+    echo "$(( (end - start) / 1000 ))" >> "$sandbox/$1.times"
+    echo "$memory" >> "$sandbox/$1.memory"
 }
 
-set -- $(measure "$build/bench/bench_startup_bare")
-bare_us=$1 bare_kib=$2
-set -- $(measure "$build/bench/bench_startup_vantrel")
-app_us=$1 app_kib=$2
+# Warm the caches, then take turns so that both meet the same machine.
+"$build/bench/bench_startup_bare" >/dev/null
+"$build/bench/bench_startup_vantrel" >/dev/null
+for _ in $(seq 1 "$runs"); do
+    run_once bare
+    run_once vantrel
+done
+bare_us=$(median < "$sandbox/bare.times") bare_kib=$(median < "$sandbox/bare.memory")
+app_us=$(median < "$sandbox/vantrel.times") app_kib=$(median < "$sandbox/vantrel.memory")
 awk -v bt="$bare_us" -v bm="$bare_kib" -v at="$app_us" -v am="$app_kib" 'BEGIN {
     printf "%-22s %10s %12s\n", "", "start-up", "peak memory"
     printf "%-22s %8.0f ms %8.1f MiB\n", "bare wxFrame", bt / 1000, bm / 1024

@@ -2,25 +2,7 @@
 
 #include <algorithm>
 
-#include <wx/dcmemory.h>
-
 #include "app/Resources.h"
-#include "form/FormControls.h"
-
-namespace {
-
-void DrawLabels(wxBitmap& bitmap)
-{
-    wxMemoryDC dc(bitmap);
-    dc.SetFont(FormLabelFont());
-    dc.SetTextForeground(*wxBLACK);
-    dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
-    for (const FormLabel& label : FormLabels())
-        dc.DrawText(label.text, label.x, label.top - FormLabelInternalLeading(dc));
-    dc.SelectObject(wxNullBitmap);
-}
-
-}  // namespace
 
 wxBEGIN_EVENT_TABLE(FormPanel, wxPanel)
     EVT_ERASE_BACKGROUND(FormPanel::OnEraseBackground)
@@ -32,7 +14,6 @@ FormPanel::FormPanel(wxWindow* parent)
               wxCLIP_SIBLINGS | wxRAISED_BORDER, "Vantrel"),
       background_(LoadBackgroundDesign())
 {
-    DrawLabels(background_);
 }
 
 void FormPanel::OnEraseBackground(wxEraseEvent& event)

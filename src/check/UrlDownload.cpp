@@ -1,28 +1,19 @@
 #include "check/UrlDownload.h"
 
-#include <curl/curl.h>
+#include "check/CurlLibrary.h"
+
 #include <unistd.h>
 
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <mutex>
 
 namespace {
 
 // Protocols a probe may use, also after a redirect: no file://, no scp://,
 // nothing that copies local files or talks to arbitrary services.
 constexpr const char* kAllowedProtocols = "http,https,ftp";
-
-void InitCurlOnce()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        curl_global_init(CURL_GLOBAL_DEFAULT);
-        std::atexit(curl_global_cleanup);
-    });
-}
 
 // A scratch file of our own in the system's temporary folder. It is
 // unlinked at once, so it disappears with the descriptor whatever happens,
@@ -115,29 +106,29 @@ bool HasBlankAround(const std::string& url)
 }
 
 struct CurlDeleter {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+    void operator()(CURL* handle) const { Curl()->easyCleanup(handle); }
 };
 
-void SetOptions(CURL* curl, const std::string& url, const DownloadLimits& limits, Transfer& transfer,
-                const std::string& userAgent)
+void SetOptions(const CurlLibrary& api, CURL* curl, const std::string& url, const DownloadLimits& limits,
+                Transfer& transfer, const std::string& userAgent)
 {
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, kAllowedProtocols);
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, kAllowedProtocols);
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, limits.maxRedirects);
-    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.lowSpeedTimeSeconds);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, limits.totalTimeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, userAgent.c_str());
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnData);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+    api.easySetopt(curl, CURLOPT_URL, url.c_str());
+    api.easySetopt(curl, CURLOPT_PROTOCOLS_STR, kAllowedProtocols);
+    api.easySetopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, kAllowedProtocols);
+    api.easySetopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    api.easySetopt(curl, CURLOPT_MAXREDIRS, limits.maxRedirects);
+    api.easySetopt(curl, CURLOPT_FAILONERROR, 1L);
+    api.easySetopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSeconds);
+    api.easySetopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    api.easySetopt(curl, CURLOPT_LOW_SPEED_TIME, limits.lowSpeedTimeSeconds);
+    api.easySetopt(curl, CURLOPT_TIMEOUT, limits.totalTimeoutSeconds);
+    api.easySetopt(curl, CURLOPT_USERAGENT, userAgent.c_str());
+    api.easySetopt(curl, CURLOPT_NOSIGNAL, 1L);
+    api.easySetopt(curl, CURLOPT_WRITEFUNCTION, OnData);
+    api.easySetopt(curl, CURLOPT_WRITEDATA, &transfer);
+    api.easySetopt(curl, CURLOPT_NOPROGRESS, 0L);
+    api.easySetopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    api.easySetopt(curl, CURLOPT_XFERINFODATA, &transfer);
 }
 
 }  // namespace
@@ -155,9 +146,9 @@ DownloadResult DownloadUrl(const std::string& url, const DownloadLimits& limits,
         result.curlCode = CURLE_URL_MALFORMAT;
         return result;
     }
-    InitCurlOnce();
+    const CurlLibrary* api = Curl();
     ScratchFile scratch;
-    std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
+    std::unique_ptr<CURL, CurlDeleter> curl(api ? api->easyInit() : nullptr);
     if (!scratch.IsOpen() || !curl) {
         result.curlCode = CURLE_FAILED_INIT;
         return result;
@@ -168,9 +159,9 @@ DownloadResult DownloadUrl(const std::string& url, const DownloadLimits& limits,
     transfer.maxBytes = limits.maxBytes;
     transfer.progress = &progress;
     const std::string userAgent = DownloadUserAgent();
-    SetOptions(curl.get(), url, limits, transfer, userAgent);
+    SetOptions(*api, curl.get(), url, limits, transfer, userAgent);
 
-    const CURLcode code = curl_easy_perform(curl.get());
+    const CURLcode code = api->easyPerform(curl.get());
     result.curlCode = code;
     result.cancelled = code == CURLE_ABORTED_BY_CALLBACK;
     result.responds = code == CURLE_OK || (transfer.reachedLimit && !transfer.writeFailed);

@@ -55,21 +55,6 @@ const std::vector<FormLabel>& FormLabels()
     return labels;
 }
 
-wxFont FormLabelFont()
-{
-    // About 8 pixels a character, capitals about 10 pixels high.
-    return wxFont(wxFontInfo(wxSize(0, 13)).Family(wxFONTFAMILY_TELETYPE));
-}
-
-int FormLabelInternalLeading(wxDC& dc)
-{
-    wxCoord width = 0, height = 0, descent = 0, leading = 0;
-    dc.GetTextExtent("H", &width, &height, &descent, &leading);
-    // Ascent minus the height of a capital, which is about 72% of the ascent.
-    const int ascent = height - descent;
-    return ascent - (ascent * 72 + 50) / 100;
-}
-
 void CreateFormControls(wxWindow* panel, PressReleaseApp& app)
 {
     static const wxArrayString productTypes = ToArray(ProductTypeNames());

@@ -6,8 +6,9 @@
 
 class PressReleaseApp;
 
-// A label of the background bitmap: its text and where the tops of its
-// letters stand.
+// A label of the background: its text and where the tops of its letters
+// stand. The labels are pixels of the compiled-in background, drawn there
+// by scripts/render-background.sh; controls carry their texts as names.
 struct FormLabel {
     const char* text;
     int x;
@@ -15,9 +16,6 @@ struct FormLabel {
 };
 
 const std::vector<FormLabel>& FormLabels();
-wxFont FormLabelFont();
-// The blank rows above the letters, so that the letters' tops land on their place.
-int FormLabelInternalLeading(wxDC& dc);
 
 // Creates the sixteen controls on the panel with their places and start
 // values, each named for screen readers by its label, and stores them in

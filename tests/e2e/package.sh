@@ -26,9 +26,13 @@ for needed in libwxgtk3.2 libcurl4 xdg-utils fonts-liberation; do
     echo "$depends" | grep -q "$needed" || fail "the package does not depend on $needed"
 done
 # Every dependency is a package this machine has, so it can be installed.
-for dependency in $(echo "$depends" | tr ',' '\n' | sed 's/(.*)//; s/ //g'); do
-    dpkg-query -W -f='${Status}' "$dependency" 2>/dev/null | grep -q "install ok installed" ||
-        fail "the dependency $dependency is not installed here"
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+for dependency in $(echo "$depends" | tr ',' '\n' | sed 's/([^)]*)//g; s/ //g'); do
+    found=""
+    for alternative in $(echo "$dependency" | tr '|' ' '); do
+        installed "$alternative" && found=yes
+    done
+    [ -n "$found" ] || fail "the dependency $dependency is not installed here"
 done
 
 contents=$(dpkg-deb -c "$package" | awk '{print $6}')

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <curl/curl.h>
+
+// libcurl, loaded when the first URL is probed rather than when the
+// program starts: it brings two dozen libraries (TLS, Kerberos, LDAP, SSH)
+// that every start of the window would otherwise pay for.
+struct CurlLibrary {
+    CURLcode (*globalInit)(long flags);
+    void (*globalCleanup)();
+    CURL* (*easyInit)();
+    CURLcode (*easySetopt)(CURL* handle, CURLoption option, ...);
+    CURLcode (*easyPerform)(CURL* handle);
+    void (*easyCleanup)(CURL* handle);
+};
+
+// Loaded and initialized once; nullptr when libcurl cannot be found.
+const CurlLibrary* Curl();
