@@ -1,5 +1,6 @@
 #include "documents/DocumentFormat.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <climits>
@@ -42,10 +43,11 @@ const std::array<Record, kDocumentRecordCount> kRecords = {{
 // A length text longer than this is damage, not a length.
 constexpr std::size_t kMaxLengthText = 1023;
 
-std::string RecordValue(const Record& record, const FormValues& form, int receiverDelimiter)
+// The value of a record that holds a number.
+std::string NumberValue(const Record& record, const FormValues& form, int receiverDelimiter)
 {
     switch (record.kind) {
-    case RecordKind::Text: return form.*record.text;
+    case RecordKind::Text: return {};
     case RecordKind::Choice: return std::to_string(form.*record.index);
     case RecordKind::Check: return form.trialAvailable ? "1" : "0";
     case RecordKind::Delimiter: return std::to_string(receiverDelimiter);
@@ -86,32 +88,78 @@ int ParseInt(std::string_view text)
     return static_cast<int>(number);
 }
 
-// Reads one record at pos and moves pos past it; nullopt when the
-// document is damaged there.
-std::optional<std::string_view> NextValue(std::string_view text, std::size_t& pos)
+// The bytes of a document as its reader sees them: every CR LF pair is one
+// line feed, and it is taken apart as it is read, without a converted copy
+// of the whole document.
+class DocumentText {
+public:
+    explicit DocumentText(std::string_view bytes) : bytes_(bytes) {}
+
+    // Appends characters to out until count have been appended or stop
+    // was appended; false when the document ends first.
+    bool Read(std::size_t count, std::string& out, char stop = '\0')
+    {
+        while (count > 0) {
+            if (pos_ == bytes_.size())
+                return false;
+            // Plain bytes in one piece, up to the next carriage return.
+            const std::size_t plainEnd = std::min(bytes_.find('\r', pos_), bytes_.size());
+            std::size_t take = std::min(count, plainEnd - pos_);
+            if (stop != '\0') {
+                const std::size_t stopAt = bytes_.substr(pos_, take).find(stop);
+                if (stopAt != std::string_view::npos) {
+                    out.append(bytes_.substr(pos_, stopAt + 1));
+                    pos_ += stopAt + 1;
+                    return true;
+                }
+            }
+            out.append(bytes_.substr(pos_, take));
+            pos_ += take;
+            count -= take;
+            if (count > 0 && pos_ < bytes_.size()) {
+                const bool pair = pos_ + 1 < bytes_.size() && bytes_[pos_ + 1] == '\n';
+                out += pair ? '\n' : '\r';
+                pos_ += pair ? 2 : 1;
+                --count;
+            }
+        }
+        return true;
+    }
+
+    // No more characters than this can follow.
+    std::size_t BytesLeft() const { return bytes_.size() - pos_; }
+
+private:
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+};
+
+// Reads one record; nullopt when the document is damaged there.
+std::optional<std::string> NextValue(DocumentText& text)
 {
-    const std::string_view rest = text.substr(pos);
-    const std::size_t space = rest.substr(0, kMaxLengthText + 1).find(' ');
-    if (space == std::string_view::npos)
+    std::string lengthText;
+    if (!text.Read(kMaxLengthText + 1, lengthText, ' ') || lengthText.back() != ' ')
         return std::nullopt;  // ended early, no space, or an overlong length text
-    const std::string_view lengthText = rest.substr(0, space);
-    if (lengthText.find_first_of("0123456789") == std::string_view::npos)
+    lengthText.pop_back();
+    if (lengthText.find_first_of("0123456789") == std::string::npos)
         return std::nullopt;  // never written by the program: not a length
     const long long length = ParseLeadingNumber(lengthText, LLONG_MAX / 10 - 9);
-    const std::size_t available = rest.size() - space - 1;
-    if (length < 0 || static_cast<unsigned long long>(length) > available)
-        return std::nullopt;
-    pos += space + 1 + static_cast<std::size_t>(length);
-    std::string_view value = rest.substr(space + 1, static_cast<std::size_t>(length));
-    return value.substr(0, value.find('\0'));
+    if (length < 0 || static_cast<unsigned long long>(length) > text.BytesLeft())
+        return std::nullopt;  // a length beyond the end
+    std::string value;
+    value.reserve(static_cast<std::size_t>(length));
+    if (!text.Read(static_cast<std::size_t>(length), value))
+        return std::nullopt;  // beyond the end once line ends count as one
+    value.resize(std::min(value.size(), value.find('\0')));
+    return value;
 }
 
-void ApplyRecord(const Record& record, std::string_view value, FormValues& form,
+void ApplyRecord(const Record& record, std::string value, FormValues& form,
                  DocumentReadOutcome& outcome)
 {
     switch (record.kind) {
     case RecordKind::Text:
-        form.*record.text = Utf8FromUtf8OrWindows1252(std::string(value));
+        form.*record.text = Utf8FromUtf8OrWindows1252(std::move(value));
         break;
     case RecordKind::Choice: form.*record.index = ParseInt(value); break;
     case RecordKind::Check: form.trialAvailable = ParseInt(value) != 0; break;
@@ -124,27 +172,31 @@ void ApplyRecord(const Record& record, std::string_view value, FormValues& form,
 std::string WriteDocumentBytes(const FormValues& form, int receiverDelimiter)
 {
     std::string bytes;
+    bytes.reserve(form.receivers.size() + form.featuresText.size() + 4096);
+    std::string number;
     for (const Record& record : kRecords) {
-        const std::string value = RecordValue(record, form, receiverDelimiter);
+        // Texts are taken where they are: the receivers may be megabytes.
+        if (record.kind != RecordKind::Text)
+            number = NumberValue(record, form, receiverDelimiter);
+        const std::string& value = record.kind == RecordKind::Text ? form.*record.text : number;
         bytes += std::to_string(value.size());
         bytes += ' ';
-        bytes += LfToCrLf(value);
+        AppendLfAsCrLf(bytes, value);
     }
     return bytes;
 }
 
 DocumentReadOutcome ReadDocumentBytes(const std::string& bytes, FormValues& form)
 {
-    const std::string text = CrLfToLf(bytes);
+    DocumentText text(bytes);
     DocumentReadOutcome outcome;
-    std::size_t pos = 0;
     for (const Record& record : kRecords) {
-        const std::optional<std::string_view> value = NextValue(text, pos);
+        std::optional<std::string> value = NextValue(text);
         if (!value) {
             outcome.damaged = true;
             break;
         }
-        ApplyRecord(record, *value, form, outcome);
+        ApplyRecord(record, std::move(*value), form, outcome);
         ++outcome.recordsApplied;
     }
     return outcome;

@@ -1,6 +1,7 @@
 #include "documents/SafeFileWriter.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <optional>
@@ -140,10 +141,15 @@ ReadFileStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std:
     }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 
+    // Read straight into the text, growing it as the file turns out longer
+    // than it said (it may grow while being read).
     ReadFileStatus status = ReadFileStatus::Ok;
-    char chunk[65536];
+    bytes.resize(std::min<std::size_t>(static_cast<std::size_t>(info.st_size), maxBytes) + 1);
+    std::size_t filled = 0;
     for (;;) {
-        const ssize_t n = read(fd, chunk, sizeof chunk);
+        if (filled == bytes.size())
+            bytes.resize(std::min(bytes.size() * 2, maxBytes + 1));
+        const ssize_t n = read(fd, bytes.data() + filled, bytes.size() - filled);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
@@ -152,12 +158,13 @@ ReadFileStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std:
         }
         if (n == 0)
             break;
-        if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) {
+        filled += static_cast<std::size_t>(n);
+        if (filled > maxBytes) {
             status = ReadFileStatus::TooLarge;
             break;
         }
-        bytes.append(chunk, static_cast<std::size_t>(n));
     }
+    bytes.resize(filled);
     close(fd);
     if (status != ReadFileStatus::Ok)
         bytes.clear();

@@ -1,6 +1,8 @@
 #include "documents/TextEncoding.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -80,6 +82,15 @@ std::string Utf8FromWindows1252(const std::string& text)
 bool IsValidUtf8(const std::string& text)
 {
     for (std::size_t i = 0; i < text.size();) {
+        // Most text is ASCII: eight bytes at a time while no high bit is set.
+        std::uint64_t eight;
+        if (i + 8 <= text.size()) {
+            std::memcpy(&eight, text.data() + i, 8);
+            if ((eight & 0x8080808080808080ULL) == 0) {
+                i += 8;
+                continue;
+            }
+        }
         const std::size_t length = Utf8SequenceLength(text, i);
         if (length == 0)
             return false;
@@ -88,31 +99,40 @@ bool IsValidUtf8(const std::string& text)
     return true;
 }
 
-std::string Utf8FromUtf8OrWindows1252(const std::string& text)
+std::string Utf8FromUtf8OrWindows1252(std::string text)
 {
     return IsValidUtf8(text) ? text : Utf8FromWindows1252(text);
 }
 
-std::string CrLfToLf(const std::string& text)
+std::string CrLfToLf(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue;
-        out += text[i];
+    for (std::size_t from = 0; from < text.size();) {
+        std::size_t cr = text.find("\r\n", from);
+        if (cr == std::string_view::npos)
+            cr = text.size();
+        out.append(text.substr(from, cr - from));
+        from = cr + 1;  // the line feed after the carriage return stays
     }
     return out;
 }
 
-std::string LfToCrLf(const std::string& text)
+void AppendLfAsCrLf(std::string& out, std::string_view text)
+{
+    for (std::size_t from = 0; from < text.size();) {
+        const std::size_t lf = std::min(text.find('\n', from), text.size());
+        out.append(text.substr(from, lf - from));
+        if (lf < text.size())
+            out += "\r\n";
+        from = lf + 1;
+    }
+}
+
+std::string LfToCrLf(std::string_view text)
 {
     std::string out;
     out.reserve(text.size() + text.size() / 8);
-    for (char c : text) {
-        if (c == '\n')
-            out += '\r';
-        out += c;
-    }
+    AppendLfAsCrLf(out, text);
     return out;
 }
