@@ -32,12 +32,17 @@ void CollectPlainList(benchmark::State& state)
     SetBytesAndAddresses(state, text.size());
 }
 
-// The floor to compare with: one pass over the same text.
+// The floor to compare with: one plain pass over the same text that finds
+// every separator and every "@", the least any collection has to do.
 void ScanPlainList(benchmark::State& state)
 {
     const std::string text = PlainList(static_cast<int>(state.range(0)));
-    for (auto _ : state)
-        benchmark::DoNotOptimize(std::count(text.begin(), text.end(), '@'));
+    for (auto _ : state) {
+        std::size_t marks = 0;
+        for (const char c : text)
+            marks += c == ' ' || c == ',' || c == ';' || c == '\t' || c == '\n' || c == '@';
+        benchmark::DoNotOptimize(marks);
+    }
     SetBytesAndAddresses(state, text.size());
 }
 
