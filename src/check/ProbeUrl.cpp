@@ -63,26 +63,21 @@ void KeepShowingFinished(wxProgressDialog& window, const wxString& title)
     } while (shown.Time() < kFinishedPauseMilliseconds);
 }
 
-DownloadResult DownloadWithWindow(const std::string& url, const ProbeTexts& texts)
+ProbeOutcome ProbeWithWindow(const std::string& url, ProbeUse use)
 {
+    const ProbeTexts texts = TextsFor(use);
     auto window = std::make_unique<wxProgressDialog>(texts.title, texts.firstMessage, kProbeSteps,
                                                      wxGetApp().mainWindow, wxPD_CAN_ABORT | wxPD_APP_MODAL);
     window->Update(0, texts.title);
     WindowProgress progress(*window, texts.title);
-    const DownloadResult result = DownloadUrl(url, DownloadLimits{}, std::ref(progress));
+    const ProbeOutcome outcome = ProbeByDownload(url, use, std::ref(progress));
     KeepShowingFinished(*window, texts.title);
-    return result;
+    return outcome;
 }
 
 }  // namespace
 
 ProbeOutcome ProbeUrl(const std::string& url, ProbeUse use, bool showProgress)
 {
-    const DownloadResult result =
-        showProgress ? DownloadWithWindow(url, TextsFor(use)) : DownloadUrl(url, DownloadLimits{}, {});
-    ProbeOutcome outcome;
-    outcome.responds = result.responds;
-    if (use == ProbeUse::Image && result.responds)
-        outcome.size = result.size;
-    return outcome;
+    return showProgress ? ProbeWithWindow(url, use) : ProbeByDownload(url, use, {});
 }

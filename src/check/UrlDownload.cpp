@@ -168,3 +168,13 @@ DownloadResult DownloadUrl(const std::string& url, const DownloadLimits& limits,
     result.size = transfer.written;
     return result;
 }
+
+ProbeOutcome ProbeByDownload(const std::string& url, ProbeUse use, const DownloadProgress& progress)
+{
+    const DownloadResult result = DownloadUrl(url, DownloadLimits{}, progress);
+    ProbeOutcome outcome;
+    outcome.responds = result.responds;
+    if (use == ProbeUse::Image && result.responds)
+        outcome.size = result.size;
+    return outcome;
+}

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "check/FieldChecks.h"
+
 // Bounds of one download, so that no server can hang or flood the program.
 struct DownloadLimits {
     long connectTimeoutSeconds = 30;
@@ -28,6 +30,11 @@ using DownloadProgress = std::function<bool()>;
 // outcome. A download cut off at maxBytes counts as responding.
 DownloadResult DownloadUrl(const std::string& url, const DownloadLimits& limits,
                            const DownloadProgress& progress);
+
+// Probes a URL for the form's check by downloading it with the default
+// limits: it responds when the download succeeds, and for the image its
+// size is measured.
+ProbeOutcome ProbeByDownload(const std::string& url, ProbeUse use, const DownloadProgress& progress);
 
 // The User-Agent sent with every request.
 std::string DownloadUserAgent();

@@ -16,6 +16,8 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 fail() { echo "FAILED: $*"; exit 1; }
 data="$prefix/share/vantrel"
 [ -x "$prefix/bin/vantrel" ] || fail "no program"
+[ -x "$prefix/bin/vantrel-cli" ] || fail "no vantrel-cli"
+[ -s "$prefix/share/man/man1/vantrel-cli.1.gz" ] || fail "no man page of vantrel-cli"
 [ -s "$data/manVantrel.pdf" ] || fail "no manual"
 head -c 5 "$data/manVantrel.pdf" | grep -q '%PDF-' || fail "the manual is no PDF"
 [ -s "$data/splash.bmp" ] || fail "no splash image"

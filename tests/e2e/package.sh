@@ -36,7 +36,7 @@ for dependency in $(echo "$depends" | tr ',' '\n' | sed 's/([^)]*)//g; s/ //g');
 done
 
 contents=$(dpkg-deb -c "$package" | awk '{print $6}')
-for file in ./usr/bin/vantrel ./usr/share/vantrel/manVantrel.pdf ./usr/share/vantrel/splash.bmp \
+for file in ./usr/bin/vantrel ./usr/bin/vantrel-cli ./usr/share/man/man1/vantrel-cli.1.gz ./usr/share/vantrel/manVantrel.pdf ./usr/share/vantrel/splash.bmp \
             ./usr/share/applications/vantrel.desktop ./usr/share/mime/packages/vantrel.xml \
             ./usr/share/icons/hicolor/scalable/apps/vantrel.svg ./usr/share/icons/hicolor/256x256/apps/vantrel.png \
             ./usr/share/icons/hicolor/16x16/apps/vantrel.png ./etc/xdg/Tarsel/Vantrel.conf; do
@@ -60,6 +60,8 @@ grep -q '^Exec="/usr/bin/vantrel" %f$' "$root/usr/share/applications/vantrel.des
 
 "$here/user_day.sh" "$root/usr/bin/vantrel" "$build/e2e-artifacts" "$root/etc/xdg" ||
     fail "the installed program failed the day"
+env -u DISPLAY "$root/usr/bin/vantrel-cli" --version | grep -q "^vantrel-cli " ||
+    fail "the installed vantrel-cli does not run without a display"
 
 dpkg --root="$root" --force-not-root --no-triggers -P vantrel >/dev/null 2>&1 || fail "dpkg could not purge the package"
 left=$(find "$root" -path "$root/var" -prune -o -type f -print | head -n 3)

@@ -1,0 +1,105 @@
+#include "cli/CliCommands.h"
+
+#include <ostream>
+
+#include <unistd.h>
+
+#include "check/CheckReport.h"
+#include "check/UrlDownload.h"
+#include "generate/MailtoRequest.h"
+#include "generate/PressReleaseComposer.h"
+#include "generate/ReceiverList.h"
+#include "generate/ReleaseFile.h"
+
+namespace {
+
+// Downloads the two URLs as the window does, with a one-line note on a
+// terminal instead of the progress windows, and without their pauses.
+class TerminalProber : public UrlProber {
+public:
+    explicit TerminalProber(std::ostream& err) : err_(err), onTerminal_(isatty(STDERR_FILENO) == 1) {}
+
+    ProbeOutcome Probe(const std::string& url, ProbeUse use) override
+    {
+        if (onTerminal_)
+            err_ << (use == ProbeUse::Image ? "Checking the image URL..." : "Checking the product URL...")
+                 << std::endl;
+        return ProbeByDownload(url, use, {});
+    }
+
+private:
+    std::ostream& err_;
+    bool onTerminal_;
+};
+
+// Without the network every URL counts as responding and nothing is measured.
+class NoNetworkProber : public UrlProber {
+public:
+    ProbeOutcome Probe(const std::string&, ProbeUse) override { return {true, std::nullopt}; }
+};
+
+int Check(const CliRequest& request, const FormValues& form, std::ostream& out, std::ostream& err)
+{
+    CheckValues values;
+    TerminalProber terminal(err);
+    NoNetworkProber offline;
+    UrlProber& prober = request.noNetwork ? static_cast<UrlProber&>(offline) : terminal;
+    const CheckErrors errors = CheckSettings(form, values, prober);
+    if (request.noNetwork)
+        err << "vantrel-cli: the web page and the image were not downloaded (--no-network)\n";
+    if (errors == 0) {
+        out << kCheckOkText << '\n';
+        return kCliDone;
+    }
+    out << CheckErrorsText(errors, values);
+    return kCliFailed;
+}
+
+int Receivers(const CliRequest& request, const LoadedDocument& document, std::ostream& out,
+              std::ostream& err)
+{
+    const auto joined =
+        CollectReceivers(document.form.receivers, request.delimiter.value_or(document.receiverDelimiter));
+    if (!joined) {
+        err << "vantrel-cli: the receiver list is too long: the addresses would take more than 16 MiB\n";
+        return kCliFailed;
+    }
+    out << *joined << '\n';
+    return kCliDone;
+}
+
+int Mailto(const LoadedDocument& document, std::ostream& out, std::ostream& err)
+{
+    const FormValues& form = document.form;
+    const auto bcc = CollectReceivers(form.receivers, document.receiverDelimiter);
+    if (!bcc) {
+        err << "vantrel-cli: the receiver list is too long: the addresses would take more than 16 MiB\n";
+        return kCliFailed;
+    }
+    out << MailtoRequest(form.contactEmail, *bcc, form.companyName) << '\n';
+    return kCliDone;
+}
+
+}  // namespace
+
+int RunCommand(const CliRequest& request, const LoadedDocument& document, std::ostream& out, std::ostream& err)
+{
+    const FormValues& form = document.form;
+    switch (request.command) {
+    case CliRequest::Command::Check:
+        return Check(request, form, out, err);
+    case CliRequest::Command::Release: {
+        const std::string release = ComposePressRelease(form);
+        out << (request.heading ? ReleaseFileText(form.companyName, release) : release);
+        return kCliDone;
+    }
+    case CliRequest::Command::Receivers:
+        return Receivers(request, document, out, err);
+    case CliRequest::Command::Mailto:
+        return Mailto(document, out, err);
+    case CliRequest::Command::Help:
+    case CliRequest::Command::Version:
+        break;
+    }
+    return kCliUsage;
+}

@@ -1,0 +1,159 @@
+#include "cli/CommandLine.h"
+
+#include <cctype>
+#include <map>
+
+#include <wx/cmdline.h>
+#include <wx/msgout.h>
+
+namespace {
+
+const std::map<std::string, CliRequest::Command>& Commands()
+{
+    static const std::map<std::string, CliRequest::Command> commands = {
+        {"check", CliRequest::Command::Check},
+        {"release", CliRequest::Command::Release},
+        {"receivers", CliRequest::Command::Receivers},
+        {"mailto", CliRequest::Command::Mailto},
+    };
+    return commands;
+}
+
+const std::map<std::string, int>& Delimiters()
+{
+    static const std::map<std::string, int> delimiters = {
+        {"semicolon", 0}, {"comma", 1}, {"space", 2}, {"newline", 3}};
+    return delimiters;
+}
+
+const wxCmdLineEntryDesc kOptions[] = {
+    {wxCMD_LINE_SWITCH, "h", "help", "show this help and end", wxCMD_LINE_VAL_NONE, wxCMD_LINE_OPTION_HELP},
+    {wxCMD_LINE_SWITCH, nullptr, "version", "show the version and end", wxCMD_LINE_VAL_NONE, 0},
+    {wxCMD_LINE_SWITCH, nullptr, "no-network", "check: skip the downloads", wxCMD_LINE_VAL_NONE, 0},
+    {wxCMD_LINE_SWITCH, nullptr, "heading", "release: with the heading", wxCMD_LINE_VAL_NONE, 0},
+    {wxCMD_LINE_OPTION, nullptr, "delimiter", "receivers: the separator", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_PARAM, nullptr, nullptr, "command", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL},
+    {wxCMD_LINE_PARAM, nullptr, nullptr, "document", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL},
+    {wxCMD_LINE_NONE, nullptr, nullptr, nullptr, wxCMD_LINE_VAL_NONE, 0},
+};
+
+// A file name need not be UTF-8; such an argument goes through the parser
+// byte for byte.
+wxString FromArgument(const std::string& argument)
+{
+    const wxString text = wxString::FromUTF8(argument.data(), argument.size());
+    return text.empty() && !argument.empty() ? wxString::From8BitData(argument.data(), argument.size()) : text;
+}
+
+// Keeps the parser's complaint instead of printing it, so that a usage
+// error is one line of our own.
+class KeptMessage : public wxMessageOutput {
+public:
+    std::string text;
+
+    void Output(const wxString& message) override
+    {
+        if (text.empty())
+            text = wxString(message).Trim().utf8_string();
+    }
+};
+
+std::string Utf8(const wxString& text) { return text.utf8_string(); }
+
+// Which options belong to which command.
+std::string OptionMisplaced(const wxCmdLineParser& parser, CliRequest::Command command)
+{
+    if (parser.Found("no-network") && command != CliRequest::Command::Check)
+        return "--no-network belongs to check";
+    if (parser.Found("heading") && command != CliRequest::Command::Release)
+        return "--heading belongs to release";
+    if (parser.Found("delimiter") && command != CliRequest::Command::Receivers)
+        return "--delimiter belongs to receivers";
+    return {};
+}
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
+{
+    ParsedCommandLine parsed;
+    std::vector<std::wstring> texts = {L"vantrel-cli"};
+    for (const std::string& argument : arguments)
+        texts.push_back(FromArgument(argument).ToStdWstring());
+    std::vector<wxChar*> argv;
+    for (std::wstring& text : texts)
+        argv.push_back(text.data());
+
+    wxCmdLineParser parser(kOptions, static_cast<int>(argv.size()), argv.data());
+    KeptMessage messages;
+    wxMessageOutput* const previous = wxMessageOutput::Set(&messages);
+    const int result = parser.Parse(false);
+    wxMessageOutput::Set(previous);
+    std::string complaint = messages.text;
+    if (!complaint.empty())
+        complaint[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(complaint[0])));
+
+    CliRequest& request = parsed.request;
+    if (result == -1)
+        return parsed;  // --help
+    if (result != 0) {
+        parsed.usageError = complaint.empty() ? "cannot read the command line" : complaint;
+        return parsed;
+    }
+    if (parser.Found("version")) {
+        request.command = CliRequest::Command::Version;
+        return parsed;
+    }
+    if (parser.GetParamCount() < 2) {
+        parsed.usageError = parser.GetParamCount() == 0 ? "a command and a document are needed"
+                                                        : "a document is needed (\"-\" reads standard input)";
+        return parsed;
+    }
+    const auto command = Commands().find(Utf8(parser.GetParam(0)));
+    if (command == Commands().end()) {
+        parsed.usageError = "unknown command \"" + Utf8(parser.GetParam(0)) + "\"";
+        return parsed;
+    }
+    request.command = command->second;
+    // The document's own bytes, whatever they are.
+    for (const std::string& argument : arguments)
+        if (FromArgument(argument) == parser.GetParam(1))
+            request.document = argument;
+    parsed.usageError = OptionMisplaced(parser, request.command);
+    request.noNetwork = parser.Found("no-network");
+    request.heading = parser.Found("heading");
+    if (wxString delimiter; parser.Found("delimiter", &delimiter)) {
+        const auto known = Delimiters().find(Utf8(delimiter));
+        if (known == Delimiters().end())
+            parsed.usageError = "the delimiter is semicolon, comma, space or newline";
+        else
+            request.delimiter = known->second;
+    }
+    return parsed;
+}
+
+std::string UsageText()
+{
+    return "Usage: vantrel-cli COMMAND DOCUMENT [OPTION]\n"
+           "Checks and composes the press release of a Vantrel document (.pre; \"-\" reads\n"
+           "standard input). The document is only read.\n"
+           "\n"
+           "Commands:\n"
+           "  check      run every check of the form, the web page and image downloads\n"
+           "             included; print the report; exit 0 when everything passes, 1 when\n"
+           "             something fails\n"
+           "  release    print the press release as Generate, Email puts it on the clipboard\n"
+           "  receivers  print the receivers' addresses, joined by the document's delimiter\n"
+           "  mailto     print the mailto: request that Generate, Email opens\n"
+           "\n"
+           "Options:\n"
+           "  --no-network            check: skip the two downloads\n"
+           "  --heading               release: print it as Generate, Text File writes it\n"
+           "  --delimiter=SEPARATOR   receivers: semicolon, comma, space or newline\n"
+           "  -h, --help              show this help\n"
+           "  --version               show the version\n"
+           "\n"
+           "Exit status: 0 done (check: everything passes), 1 the check found problems or\n"
+           "the receivers cannot be joined, 2 a wrong command line, 3 a document that is\n"
+           "missing, unreadable or damaged.\n";
+}
