@@ -101,16 +101,26 @@ TEST(SettingsStore, StoredTextsTooLongForTheReadAreMissing)
     }
 }
 
-TEST(SettingsStore, HandWrittenLinesAreRead)
+TEST(SettingsStore, HandWrittenLinesAndEarlierVersionsFilesAreRead)
 {
     TempHome home;
-    WriteFileBytes(home.SettingsFile(),
-                   "# written by hand\nLatestPath=/home/ann/launch.pre\nInstallPath=/usr/share/v\n");
-    std::string text;
-    EXPECT_TRUE(Read(kLatestPathSetting, text));
-    EXPECT_EQ(text, "/home/ann/launch.pre");
-    EXPECT_TRUE(Read(kInstallPathSetting, text));
-    EXPECT_EQ(text, "/usr/share/v");
+    struct Case {
+        std::string file, latestPath, installPath;
+    };
+    const Case cases[] = {
+        {"# written by hand\nLatestPath=/home/ann/launch.pre\nInstallPath=/usr/share/v\n",
+         "/home/ann/launch.pre", "/usr/share/v"},
+        {"[/]\r\nLatestPath=\" /a b\\\\c\\\"d\"\r\n  InstallPath = /opt/v  \n[Other]\nLatestPath=/no\n",
+         " /a b\\c\"d", "/opt/v  "},
+    };
+    for (const Case& c : cases) {
+        WriteFileBytes(home.SettingsFile(), c.file);
+        std::string text;
+        EXPECT_TRUE(Read(kLatestPathSetting, text));
+        EXPECT_EQ(text, c.latestPath);
+        EXPECT_TRUE(Read(kInstallPathSetting, text));
+        EXPECT_EQ(text, c.installPath);
+    }
 }
 
 TEST(SettingsStore, ValuesComeBackByteForByte)
@@ -130,18 +140,6 @@ TEST(SettingsStore, ValuesComeBackByteForByte)
         EXPECT_EQ(text, value);
     }
     unsetenv("X");
-}
-
-TEST(SettingsStore, ReadsFilesWrittenByEarlierVersions)
-{
-    TempHome home;
-    WriteFileBytes(home.SettingsFile(),
-                   "[/]\r\nLatestPath=\" /a b\\\\c\\\"d\"\r\n  InstallPath = /opt/v  \n[Other]\nLatestPath=/no\n");
-    std::string text;
-    EXPECT_TRUE(Read(kLatestPathSetting, text));
-    EXPECT_EQ(text, " /a b\\c\"d");
-    EXPECT_TRUE(Read(kInstallPathSetting, text));
-    EXPECT_EQ(text, "/opt/v  ");
 }
 
 TEST(SettingsStore, AFileBeyond1MiBReadsAsNothingAndTheNextWriteReplacesIt)
