@@ -3,6 +3,7 @@
 // Output: little-endian 16-bit width and height, then for every run a
 // 16-bit length and the red, green and blue of its pixels.
 // Usage: vantrel-pack-background IN.png OUT.runs
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -45,6 +46,12 @@ int main(int argc, char** argv)
         runs.append(reinterpret_cast<const char*>(pixel + 3 * i), 3);
         i += length;
     }
-    std::ofstream(argv[2], std::ios::binary).write(runs.data(), static_cast<std::streamsize>(runs.size()));
+    std::ofstream out(argv[2], std::ios::binary);
+    out.write(runs.data(), static_cast<std::streamsize>(runs.size()));
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[2]);
+        return 1;
+    }
     return 0;
 }
