@@ -125,11 +125,6 @@ std::string FakeDesktop::WaitForLaunch(int maxMilliseconds) const
     return FileExists(log_) ? ReadFileBytes(log_) : std::string();
 }
 
-void FakeDesktop::Forget() const
-{
-    std::filesystem::remove(log_);
-}
-
 void ExpectInformationBox(const ShownBox& box, wxWindow* parent, const std::string& text,
                           const std::string& caption)
 {

@@ -115,8 +115,6 @@ public:
     // Waits (at most a few seconds, events flowing) for a launch and
     // returns its arguments, one per line; empty when nothing was started.
     std::string WaitForLaunch(int maxMilliseconds = 5000) const;
-    // Clears what was recorded.
-    void Forget() const;
 
 private:
     std::string folder_;
