@@ -9,8 +9,8 @@
 
 #include <unistd.h>
 
-#include "documents/DocumentFormat.h"
-#include "documents/SafeFileWriter.h"
+#include "core/documents/DocumentFormat.h"
+#include "core/files/SafeFileWriter.h"
 
 namespace {
 
@@ -36,11 +36,10 @@ void DocumentWriteAndRead(benchmark::State& state)
     std::size_t bytesWritten = 0;
     for (auto _ : state) {
         const std::string bytes = WriteDocumentBytes(form, 3);
-        WriteFileAtomically(path, bytes);
-        std::string read;
-        ReadWholeFile(path, kMaxDocumentBytes, read);
+        benchmark::DoNotOptimize(WriteFileAtomically(path, bytes));
+        const Result<std::string> read = ReadWholeFile(path, kMaxDocumentBytes);
         FormValues again;
-        benchmark::DoNotOptimize(ReadDocumentBytes(read, again));
+        benchmark::DoNotOptimize(ReadDocumentBytes(*read, again));
         bytesWritten = bytes.size();
     }
     std::filesystem::remove(path);

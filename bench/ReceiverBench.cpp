@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <string>
 
-#include "generate/MailtoRequest.h"
-#include "generate/ReceiverList.h"
+#include "core/release/MailtoRequest.h"
+#include "core/release/ReceiverList.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <wx/wx.h>
 
 #ifdef VANTREL_STARTUP_FULL
-#include "app/PressReleaseApp.h"
+#include "gui/PressReleaseApp.h"
 using BaseApp = PressReleaseApp;
 #else
 class BaseApp : public wxApp {

@@ -4,12 +4,12 @@
 
 #include <unistd.h>
 
-#include "check/CheckReport.h"
-#include "check/UrlDownload.h"
-#include "generate/MailtoRequest.h"
-#include "generate/PressReleaseComposer.h"
-#include "generate/ReceiverList.h"
-#include "generate/ReleaseFile.h"
+#include "core/checks/CheckReport.h"
+#include "core/checks/UrlDownload.h"
+#include "core/release/MailtoRequest.h"
+#include "core/release/PressReleaseComposer.h"
+#include "core/release/ReceiverList.h"
+#include "core/release/ReleaseFile.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ int Check(const CliRequest& request, const FormValues& form, std::ostream& out, 
 int Receivers(const CliRequest& request, const LoadedDocument& document, std::ostream& out,
               std::ostream& err)
 {
-    const auto joined =
+    const Result<std::string> joined =
         CollectReceivers(document.form.receivers, request.delimiter.value_or(document.receiverDelimiter));
     if (!joined) {
         err << "vantrel-cli: the receiver list is too long: the addresses would take more than 16 MiB\n";
@@ -71,7 +71,7 @@ int Receivers(const CliRequest& request, const LoadedDocument& document, std::os
 int Mailto(const LoadedDocument& document, std::ostream& out, std::ostream& err)
 {
     const FormValues& form = document.form;
-    const auto bcc = CollectReceivers(form.receivers, document.receiverDelimiter);
+    const Result<std::string> bcc = CollectReceivers(form.receivers, document.receiverDelimiter);
     if (!bcc) {
         err << "vantrel-cli: the receiver list is too long: the addresses would take more than 16 MiB\n";
         return kCliFailed;

@@ -3,7 +3,7 @@
 #include <iosfwd>
 
 #include "cli/CommandLine.h"
-#include "form/FormValues.h"
+#include "core/form/FormValues.h"
 
 // Exit statuses of vantrel-cli.
 enum CliStatus : int { kCliDone = 0, kCliFailed = 1, kCliUsage = 2, kCliBadDocument = 3 };

@@ -6,6 +6,8 @@
 #include <wx/cmdline.h>
 #include <wx/msgout.h>
 
+#include "core/release/ReceiverList.h"
+
 namespace {
 
 const std::map<std::string, CliRequest::Command>& Commands()
@@ -22,7 +24,11 @@ const std::map<std::string, CliRequest::Command>& Commands()
 const std::map<std::string, int>& Delimiters()
 {
     static const std::map<std::string, int> delimiters = {
-        {"semicolon", 0}, {"comma", 1}, {"space", 2}, {"newline", 3}};
+        {"semicolon", kDelimiterSemicolon},
+        {"comma", kDelimiterComma},
+        {"space", kDelimiterSpace},
+        {"newline", kDelimiterNewline},
+    };
     return delimiters;
 }
 

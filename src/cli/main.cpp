@@ -9,8 +9,9 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CommandLine.h"
-#include "documents/DocumentFormat.h"
-#include "documents/SafeFileWriter.h"
+#include "core/documents/DocumentFormat.h"
+#include "core/files/FileMessages.h"
+#include "core/files/SafeFileWriter.h"
 
 namespace {
 
@@ -20,26 +21,23 @@ int Problem(int status, const std::string& message)
     return status;
 }
 
+Result<std::string> ReadStandardInput()
+{
+    std::string bytes(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>{});
+    if (bytes.size() > kMaxDocumentBytes)
+        return Failure::TooLarge;
+    return bytes;
+}
+
 // Reads the document, or says why not.
 int Load(const std::string& path, LoadedDocument& document)
 {
-    std::string bytes;
     const std::string name = path == "-" ? "standard input" : path;
-    if (path == "-") {
-        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-        if (bytes.size() > kMaxDocumentBytes)
-            return Problem(kCliBadDocument, name + ": the document is larger than 64 MiB");
-    } else {
-        switch (ReadWholeFile(path, kMaxDocumentBytes, bytes)) {
-        case ReadFileStatus::CannotOpen:
-            return Problem(kCliBadDocument, name + ": the document cannot be read");
-        case ReadFileStatus::TooLarge:
-            return Problem(kCliBadDocument, name + ": the document is larger than 64 MiB");
-        case ReadFileStatus::Ok:
-            break;
-        }
-    }
-    const DocumentReadOutcome outcome = ReadDocumentBytes(bytes, document.form);
+    const Result<std::string> bytes = path == "-" ? ReadStandardInput() : ReadWholeFile(path, kMaxDocumentBytes);
+    if (!bytes)
+        return Problem(kCliBadDocument,
+                       name + ": the document " + ReadFailureReason(bytes.failure(), kMaxDocumentBytes));
+    const DocumentReadOutcome outcome = ReadDocumentBytes(*bytes, document.form);
     if (outcome.damaged)
         return Problem(kCliBadDocument, name + ": the document is damaged");
     document.receiverDelimiter = outcome.receiverDelimiter.value_or(0);

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "check/CheckReport.h"
+#include "core/checks/CheckReport.h"
 
 namespace {
 

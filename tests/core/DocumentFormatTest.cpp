@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "FormSamples.h"
-#include "documents/DocumentFormat.h"
+#include "core/documents/DocumentFormat.h"
 
 namespace {
 

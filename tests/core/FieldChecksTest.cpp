@@ -4,8 +4,8 @@
 #include <map>
 #include <vector>
 
-#include "check/FieldChecks.h"
-#include "form/ChoiceLists.h"
+#include "core/checks/FieldChecks.h"
+#include "core/form/ChoiceLists.h"
 
 namespace {
 

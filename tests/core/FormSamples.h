@@ -3,7 +3,7 @@
 #include <sstream>
 #include <string>
 
-#include "form/FormValues.h"
+#include "core/form/FormValues.h"
 
 // A form with every field set, and one that differs from it in every field.
 inline FormValues SampleForm()

@@ -4,8 +4,8 @@
 
 #include "TempHome.h"
 
-#include "generate/MailtoRequest.h"
-#include "generate/ReleaseFile.h"
+#include "core/release/MailtoRequest.h"
+#include "core/release/ReleaseFile.h"
 
 namespace {
 

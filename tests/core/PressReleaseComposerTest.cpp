@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "form/ChoiceLists.h"
-#include "generate/PressReleaseComposer.h"
+#include "core/form/ChoiceLists.h"
+#include "core/release/PressReleaseComposer.h"
 
 namespace {
 

@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "ResultTesting.h"
 #include "TempHome.h"
-#include "documents/ReceiverFile.h"
-#include "documents/SafeFileWriter.h"
-#include "generate/ReceiverList.h"
+#include "core/documents/ReceiverFile.h"
+#include "core/files/SafeFileWriter.h"
+#include "core/release/ReceiverList.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ TEST(ReceiverFile, ExportWritesTheCollectedAddressesWithDosLineEnds)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(ReceiverExportBytes(CollectReceivers(c.receivers, c.delimiter).value()), c.bytes);
+        EXPECT_EQ(ReceiverExportBytes(ValueOf(CollectReceivers(c.receivers, c.delimiter)).value()), c.bytes);
     }
 }
 
@@ -60,11 +61,11 @@ TEST(ReceiverFile, ExportThenImportGivesTheJoinedListAndOneLineFeed)
         receivers += "receiver" + std::to_string(i) + "@example.org\n";
     for (int delimiter = 0; delimiter <= 3; ++delimiter) {
         SCOPED_TRACE(delimiter);
-        const std::string collected = CollectReceivers(receivers, delimiter).value();
+        const std::string collected = ValueOf(CollectReceivers(receivers, delimiter)).value();
         ASSERT_TRUE(WriteFileAtomically(path, ReceiverExportBytes(collected)));
-        std::string bytes;
-        ASSERT_EQ(ReadWholeFile(path, kMaxImportBytes, bytes), ReadFileStatus::Ok);
-        EXPECT_EQ(ReceiversFromImportBytes(bytes), collected + "\n");
+        const Result<std::string> bytes = ReadWholeFile(path, kMaxImportBytes);
+        ASSERT_TRUE(bytes);
+        EXPECT_EQ(ReceiversFromImportBytes(*bytes), collected + "\n");
     }
 }
 
@@ -72,12 +73,12 @@ TEST(ReceiverFile, ImportReadsUpTo16MiB)
 {
     TempHome home;
     const std::string path = home.sandbox() + "/big.csv";
-    std::string bytes;
     WriteFileBytes(path, std::string(kMaxImportBytes, 'a'));
-    EXPECT_EQ(ReadWholeFile(path, kMaxImportBytes, bytes), ReadFileStatus::Ok);
-    EXPECT_EQ(bytes.size(), kMaxImportBytes);
+    const Result<std::string> bytes = ReadWholeFile(path, kMaxImportBytes);
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(bytes->size(), kMaxImportBytes);
     WriteFileBytes(path, std::string(kMaxImportBytes + 1, 'a'));
-    EXPECT_EQ(ReadWholeFile(path, kMaxImportBytes, bytes), ReadFileStatus::TooLarge);
+    EXPECT_EQ(FailureOf(ReadWholeFile(path, kMaxImportBytes)), Failure::TooLarge);
 }
 
 }  // namespace

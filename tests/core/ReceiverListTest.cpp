@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "generate/ReceiverList.h"
+#include "ResultTesting.h"
+#include "core/release/ReceiverList.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ TEST(CollectReceivers, FindsAndJoinsAddresses)
     };
     for (const CollectCase& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(CollectReceivers(c.receivers, c.delimiter), c.expected);
+        EXPECT_EQ(ValueOf(CollectReceivers(c.receivers, c.delimiter)), c.expected);
     }
 }
 
@@ -53,7 +54,7 @@ TEST(CollectReceivers, KeepsEveryAddressBeyondTheFirst1024)
         receivers += address + "\n";
         expected += (i == 0 ? "" : ", ") + address;
     }
-    EXPECT_EQ(CollectReceivers(receivers, 1), expected);
+    EXPECT_EQ(ValueOf(CollectReceivers(receivers, 1)), expected);
 }
 
 TEST(CollectReceivers, GivesUpOnceTheJoinedListPassesItsLimit)
@@ -62,14 +63,14 @@ TEST(CollectReceivers, GivesUpOnceTheJoinedListPassesItsLimit)
     std::string piped;
     for (int i = 0; i < 8000; ++i)
         piped += "receiver" + std::to_string(i) + "@example.org|";
-    EXPECT_EQ(CollectReceivers(piped, 0), std::nullopt);
-    EXPECT_EQ(CollectReceivers(std::string(100000, '@'), 0), std::nullopt);
+    EXPECT_EQ(ValueOf(CollectReceivers(piped, 0)), std::nullopt);
+    EXPECT_EQ(ValueOf(CollectReceivers(std::string(100000, '@'), 0)), std::nullopt);
 
     // Three "@" and a tail of t characters join to 3t + 10 bytes; the limit
     // is 16 MiB plus twice the text, 2t + 6.
     const std::size_t tail = kMaxCollectedReceiversBytes - 4;
-    EXPECT_EQ(CollectReceivers("@@@" + std::string(tail, 'x'), 0).value().size(), 3 * tail + 10);
-    EXPECT_EQ(CollectReceivers("@@@" + std::string(tail + 1, 'x'), 0), std::nullopt);
+    EXPECT_EQ(ValueOf(CollectReceivers("@@@" + std::string(tail, 'x'), 0)).value().size(), 3 * tail + 10);
+    EXPECT_EQ(ValueOf(CollectReceivers("@@@" + std::string(tail + 1, 'x'), 0)), std::nullopt);
 }
 
 TEST(CollectReceivers, KeepsALongPlainListWhole)
@@ -77,7 +78,7 @@ TEST(CollectReceivers, KeepsALongPlainListWhole)
     std::string receivers;
     for (int i = 0; i < 1500000; ++i)
         receivers += "r" + std::to_string(i) + "@x.org\n";
-    const std::optional<std::string> joined = CollectReceivers(receivers, 0);
+    const std::optional<std::string> joined = ValueOf(CollectReceivers(receivers, 0));
     ASSERT_TRUE(joined.has_value());
     EXPECT_GT(joined->size(), kMaxCollectedReceiversBytes);
     EXPECT_EQ(joined->size(), receivers.size() - 1 + 1500000 - 1);

@@ -12,8 +12,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "ResultTesting.h"
 #include "TempHome.h"
-#include "documents/SafeFileWriter.h"
+#include "core/files/SafeFileWriter.h"
 
 namespace fs = std::filesystem;
 
@@ -71,7 +72,7 @@ int WriteAsUnprivilegedUser(const std::string& path, bool ownFolder)
     return RunInChild([&] {
         if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
             return kCannotTestHere;
-        return ExitCodeOf(WriteFileAtomically(path, "new contents"));
+        return ExitCodeOf(static_cast<bool>(WriteFileAtomically(path, "new contents")));
     });
 }
 
@@ -82,7 +83,7 @@ int WriteOntoFullDisk(const std::string& path)
         signal(SIGXFSZ, SIG_IGN);
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
             return kCannotTestHere;
-        return ExitCodeOf(WriteFileAtomically(path, std::string(100000, 'x')));
+        return ExitCodeOf(static_cast<bool>(WriteFileAtomically(path, std::string(100000, 'x'))));
     });
 }
 
@@ -97,7 +98,7 @@ std::string OldDocument(const std::string& folder)
 
 int WriteInProcess(const std::string& path)
 {
-    return ExitCodeOf(WriteFileAtomically(path, "new contents"));
+    return ExitCodeOf(static_cast<bool>(WriteFileAtomically(path, "new contents")));
 }
 
 // Runs a failing write; expects it refused with the folder exactly as it
@@ -210,7 +211,7 @@ TEST(SafeFileWriter, NewFileGetsTheModeTheUmaskAllows)
 {
     TempHome home;
     const mode_t oldMask = umask(027);
-    const bool written = WriteFileAtomically(home.sandbox() + "/new.pre", "x");
+    const bool written = static_cast<bool>(WriteFileAtomically(home.sandbox() + "/new.pre", "x"));
     umask(oldMask);
     ASSERT_TRUE(written);
     struct stat info;
@@ -254,26 +255,26 @@ TEST(SafeFileWriter, ReadsWholeFilesUpToTheBound)
     symlink("/dev/zero", (folder + "/device").c_str());
     struct Case {
         std::string name;
-        ReadFileStatus status;
+        std::optional<Failure> failure;
         std::string bytes;
     };
     const Case cases[] = {
-        {"ten", ReadFileStatus::Ok, "0123456789"},
-        {"eleven", ReadFileStatus::TooLarge, ""},
-        {"empty", ReadFileStatus::Ok, ""},
-        {"binary", ReadFileStatus::Ok, std::string("a\0\r\n\xff", 5)},
-        {"missing", ReadFileStatus::CannotOpen, ""},
-        {"home", ReadFileStatus::CannotOpen, ""},  // a folder
-        {"pipe", ReadFileStatus::CannotOpen, ""},  // no writer: no wait either
-        {"pipe-with-writer", ReadFileStatus::CannotOpen, ""},  // a writer that never writes
-        {"device", ReadFileStatus::CannotOpen, ""},
-        {"link", ReadFileStatus::Ok, "0123456789"},
+        {"ten", std::nullopt, "0123456789"},
+        {"eleven", Failure::TooLarge, ""},
+        {"empty", std::nullopt, ""},
+        {"binary", std::nullopt, std::string("a\0\r\n\xff", 5)},
+        {"missing", Failure::CannotOpen, ""},
+        {"home", Failure::CannotOpen, ""},  // a folder
+        {"pipe", Failure::CannotOpen, ""},  // no writer: no wait either
+        {"pipe-with-writer", Failure::CannotOpen, ""},  // a writer that never writes
+        {"device", Failure::CannotOpen, ""},
+        {"link", std::nullopt, "0123456789"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string bytes = "left over";
-        EXPECT_EQ(ReadWholeFile(folder + "/" + c.name, 10, bytes), c.status);
-        EXPECT_EQ(bytes, c.bytes);
+        const Result<std::string> bytes = ReadWholeFile(folder + "/" + c.name, 10);
+        EXPECT_EQ(FailureOf(bytes), c.failure);
+        EXPECT_EQ(bytes ? *bytes : "", c.bytes);
     }
     close(writer);
 }

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "TempHome.h"
-#include "settings/SettingsStore.h"
+#include "core/settings/SettingsStore.h"
 
 namespace fs = std::filesystem;
 
@@ -22,8 +22,9 @@ std::set<std::string> FilesBelow(const std::string& folder)
 
 bool Read(const char* name, std::string& text)
 {
-    text = "left over from before";
-    return ReadSetting(kSettingsKeyPath, name, text);
+    const Result<std::string> value = ReadSetting(kSettingsKeyPath, name);
+    text = value ? *value : std::string();
+    return static_cast<bool>(value);
 }
 
 TEST(SettingsStore, KeyPathBecomesOneFileUnderTheConfigFolder)

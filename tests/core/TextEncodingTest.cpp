@@ -4,7 +4,7 @@
 
 #include <iconv.h>
 
-#include "documents/TextEncoding.h"
+#include "core/documents/TextEncoding.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "LocalHttpServer.h"
 #include "TempHome.h"
-#include "check/UrlDownload.h"
-#include "settings/SettingsStore.h"
+#include "core/checks/UrlDownload.h"
+#include "core/settings/SettingsStore.h"
 
 namespace fs = std::filesystem;
 

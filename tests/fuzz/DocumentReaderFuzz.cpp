@@ -2,8 +2,8 @@
 // UTF-8 texts, and what it read must survive being written and read again.
 #include "FuzzInput.h"
 
-#include "documents/DocumentFormat.h"
-#include "documents/TextEncoding.h"
+#include "core/documents/DocumentFormat.h"
+#include "core/documents/TextEncoding.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <bitset>
 
 #include "FuzzInput.h"
-#include "check/CheckReport.h"
-#include "check/FieldChecks.h"
-#include "generate/MailtoRequest.h"
-#include "generate/PressReleaseComposer.h"
-#include "generate/ReleaseFile.h"
+#include "core/checks/CheckReport.h"
+#include "core/checks/FieldChecks.h"
+#include "core/release/MailtoRequest.h"
+#include "core/release/PressReleaseComposer.h"
+#include "core/release/ReleaseFile.h"
 
 namespace {
 

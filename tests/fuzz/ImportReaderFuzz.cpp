@@ -3,9 +3,9 @@
 // same through an export and a new import.
 #include "FuzzInput.h"
 
-#include "documents/ReceiverFile.h"
-#include "documents/TextEncoding.h"
-#include "generate/ReceiverList.h"
+#include "core/documents/ReceiverFile.h"
+#include "core/documents/TextEncoding.h"
+#include "core/release/ReceiverList.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(!receivers.empty() && receivers.back() == '\n');
 
     for (int delimiter = 0; delimiter <= 3; ++delimiter) {
-        const std::optional<std::string> collected = CollectReceivers(receivers, delimiter);
+        const Result<std::string> collected = CollectReceivers(receivers, delimiter);
         // A list too long to collect is refused as a whole, never cut.
         if (collected)
             Require(ReceiversFromImportBytes(ReceiverExportBytes(*collected)) == *collected + "\n");

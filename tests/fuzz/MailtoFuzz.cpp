@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "FuzzInput.h"
-#include "generate/MailtoRequest.h"
+#include "core/release/MailtoRequest.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // reading of the address rule, and give up only where the joined list
 // would pass its limit.
 #include "FuzzInput.h"
-#include "generate/ReceiverList.h"
+#include "core/release/ReceiverList.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzInput input(data, size);
     const int delimiter = input.Int();
     const std::string receivers = input.Rest();
-    const std::optional<std::string> joined = CollectReceivers(receivers, delimiter);
+    const Result<std::string> joined = CollectReceivers(receivers, delimiter);
     // Below 4 KiB no list can reach the limit, and the slow reading stays quick.
     if (receivers.size() < 4096)
         Require(joined && *joined == CollectSlowly(receivers, delimiter));

@@ -1,7 +1,7 @@
 // Any bytes as a settings file: what is read must be written and read back
 // as the same values.
 #include "FuzzInput.h"
-#include "settings/SettingsFormat.h"
+#include "core/settings/SettingsFormat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

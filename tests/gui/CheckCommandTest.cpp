@@ -6,9 +6,9 @@
 #include <wx/eventfilter.h>
 #include <wx/progdlg.h>
 
-#include "app/CommandIds.h"
-#include "check/CheckReport.h"
-#include "check/ProbeUrl.h"
+#include "gui/CommandIds.h"
+#include "core/checks/CheckReport.h"
+#include "gui/ProbeWindow.h"
 
 namespace {
 
@@ -127,7 +127,7 @@ protected:
 TEST_F(CheckCommandTest, CompleteFormShowsTheCheckBoxAfterBothProbeWindows)
 {
     FillCompleteForm();
-    app().companyName->SetFocus();
+    app().controls.companyName->SetFocus();
     PumpEvents();
     ProgressWindowWatcher watcher(&frame());
     ShownBox box;
@@ -139,7 +139,7 @@ TEST_F(CheckCommandTest, CompleteFormShowsTheCheckBoxAfterBothProbeWindows)
                          "Check");
     EXPECT_EQ(server.RequestCount(), 2);
     ExpectBothWindows(watcher);
-    EXPECT_EQ(wxWindow::FindFocus(), app().companyName) << "the keys need a focused control";
+    EXPECT_EQ(wxWindow::FindFocus(), app().controls.companyName) << "the keys need a focused control";
 }
 
 TEST_F(CheckCommandTest, StartFormShowsTheErrorsBoxLineByLine)

@@ -1,6 +1,6 @@
 #include "GuiTestSupport.h"
 
-#include "app/CommandIds.h"
+#include "gui/CommandIds.h"
 
 namespace {
 
@@ -92,7 +92,7 @@ bool DestroysTheMainWindow(PressReleaseApp& app, Close close)
 // Any dialog during these would fail the test: there is no question.
 TEST_F(CommandRoutingTest, ExitClosesTheWindowAtOnce)
 {
-    app().productName->SetValue("unsaved work");
+    app().controls.productName->SetValue("unsaved work");
     EXPECT_TRUE(DestroysTheMainWindow(app(), [&] { SendMenuCommand(ID_EXIT); }));
 }
 
@@ -103,7 +103,7 @@ TEST_F(CommandRoutingTest, TheLibrarysExitIdentifierExitsToo)
 
 TEST_F(CommandRoutingTest, TheCloseButtonClosesWithoutAQuestion)
 {
-    app().productName->SetValue("unsaved work");
+    app().controls.productName->SetValue("unsaved work");
     EXPECT_TRUE(DestroysTheMainWindow(app(), [&] { frame().Close(false); }));
 }
 

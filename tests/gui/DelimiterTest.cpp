@@ -1,6 +1,6 @@
 #include "GuiTestSupport.h"
 
-#include "app/CommandIds.h"
+#include "gui/CommandIds.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ TEST_F(DelimiterTest, StartsWithSemicolonCheckedAndIgnoresOtherIdentifiers)
     EXPECT_EQ(CheckedDelimiterItems(app().settingsMenu), std::vector<int>{ID_DELIMITER_SEMICOLON});
 
     wxCommandEvent stray(wxEVT_MENU, ID_SAVE);
-    app().OnDelimiter(stray);
+    EXPECT_FALSE(app().ProcessEventLocally(stray));
     EXPECT_EQ(app().receiverDelimiter, 0);
     EXPECT_EQ(CheckedDelimiterItems(app().settingsMenu), std::vector<int>{ID_DELIMITER_SEMICOLON});
 }

@@ -9,10 +9,10 @@
 #include <unistd.h>
 
 #include "FormSamples.h"
-#include "app/CommandIds.h"
-#include "documents/DocumentFormat.h"
-#include "documents/FileMessages.h"
-#include "settings/SettingsStore.h"
+#include "gui/CommandIds.h"
+#include "core/documents/DocumentFormat.h"
+#include "core/files/FileMessages.h"
+#include "core/settings/SettingsStore.h"
 
 namespace fs = std::filesystem;
 
@@ -20,9 +20,8 @@ namespace {
 
 std::string LatestPath()
 {
-    std::string path;
-    ReadSetting(kSettingsKeyPath, kLatestPathSetting, path);
-    return path;
+    const Result<std::string> path = ReadSetting(kSettingsKeyPath, kLatestPathSetting);
+    return path ? *path : std::string();
 }
 
 class DocumentCommandsTest : public AppTest {
@@ -166,9 +165,9 @@ TEST_F(DocumentCommandsTest, OpensStoredValuesTheMenuDoesNotOffer)
     WriteFileBytes(path, bytes);
 
     Open(path);
-    EXPECT_EQ(app().productType->GetSelection(), wxNOT_FOUND);
-    EXPECT_EQ(app().trialKind->GetSelection(), wxNOT_FOUND);
-    EXPECT_TRUE(app().trialAvailable->GetValue());
+    EXPECT_EQ(app().controls.productType->GetSelection(), wxNOT_FOUND);
+    EXPECT_EQ(app().controls.trialKind->GetSelection(), wxNOT_FOUND);
+    EXPECT_TRUE(app().controls.trialAvailable->GetValue());
     EXPECT_EQ(app().receiverDelimiter, 7);
     EXPECT_EQ(CheckedDelimiterItems(app().settingsMenu), std::vector<int>{ID_DELIMITER_SPACE});
 
@@ -185,9 +184,9 @@ TEST_F(DocumentCommandsTest, OpensDocumentsWrittenInWindows1252)
     const std::string path = Folder() + "/windows.pre";
     WriteFileBytes(path, "4 Caf\xe9" "2 \x80\x93" "0 0 0 0 1 00 0 1 01 00 0 0 0 1 08 M\xfcller@x");
     Open(path);
-    EXPECT_EQ(Utf8(app().productName->GetValue()), "Café");
-    EXPECT_EQ(Utf8(app().productVersion->GetValue()), "€“");
-    EXPECT_EQ(Utf8(app().receivers->GetValue()), "Müller@x");
+    EXPECT_EQ(Utf8(app().controls.productName->GetValue()), "Café");
+    EXPECT_EQ(Utf8(app().controls.productVersion->GetValue()), "€“");
+    EXPECT_EQ(Utf8(app().controls.receivers->GetValue()), "Müller@x");
 }
 
 TEST_F(DocumentCommandsTest, DamagedDocumentsKeepTheFieldsBeforeTheDamageAndLatestPath)
@@ -223,9 +222,9 @@ TEST_F(DocumentCommandsTest, DamagedDocumentsKeepTheFieldsBeforeTheDamageAndLate
         const ShownBox box = OpenWithBox(path);
         ExpectInformationBox(box, &frame(), DamagedDocumentText(path), "Open failed");
         EXPECT_NE(box.text.find(path), std::string::npos);
-        EXPECT_EQ(Utf8(app().productName->GetValue()), c.productName);
-        EXPECT_EQ(Utf8(app().featuresText->GetValue()), c.featuresText);
-        EXPECT_EQ(Utf8(app().receivers->GetValue()), c.receivers);
+        EXPECT_EQ(Utf8(app().controls.productName->GetValue()), c.productName);
+        EXPECT_EQ(Utf8(app().controls.featuresText->GetValue()), c.featuresText);
+        EXPECT_EQ(Utf8(app().controls.receivers->GetValue()), c.receivers);
         EXPECT_EQ(LatestPath(), latest);
     }
 }
@@ -235,7 +234,7 @@ TEST_F(DocumentCommandsTest, DocumentsThatCannotBeReadShowOpenFailed)
     WriteFileBytes(Folder() + "/huge.pre", std::string(kMaxDocumentBytes + 1, '7'));
     const std::pair<std::string, std::string> cases[] = {
         {Folder() + "/no such file.pre", kCannotOpenText},
-        {Folder() + "/huge.pre", TooLargeText(Folder() + "/huge.pre", "64 MiB")},
+        {Folder() + "/huge.pre", ReadFailureText(Folder() + "/huge.pre", Failure::TooLarge, 64 * 1024 * 1024)},
     };
     for (const auto& [path, text] : cases) {
         SCOPED_TRACE(path);
@@ -255,7 +254,7 @@ TEST_F(DocumentCommandsTest, ValuesTooLongForTheirFieldsAreReportedOnOpening)
     const std::string bytes = WriteDocumentBytes(form, 0);
     WriteFileBytes(path, bytes);
     ExpectInformationBox(OpenWithBox(path), &frame(), ValuesCutText(path, {"Product name"}), "Open failed");
-    EXPECT_EQ(Utf8(app().receivers->GetValue()), form.receivers);
+    EXPECT_EQ(Utf8(app().controls.receivers->GetValue()), form.receivers);
     EXPECT_EQ(ReadFileBytes(path), bytes);
     EXPECT_EQ(LatestPath(), path);
 }
@@ -272,7 +271,7 @@ protected:
         oldPath_ = path;
         oldBytes_ = WriteDocumentBytes(OtherForm(), 1);
         WriteFileBytes(path, oldBytes_);
-        WriteSetting(kSettingsKeyPath, kLatestPathSetting, Folder() + "/earlier.pre");
+        ASSERT_TRUE(WriteSetting(kSettingsKeyPath, kLatestPathSetting, Folder() + "/earlier.pre"));
         FormValues large = SampleForm();
         large.receivers = std::string(100000, 'r') + "@x.org";
         app().WriteForm(large);
@@ -348,7 +347,7 @@ TEST_F(DocumentCommandsTest, PathTooLongForTheSettingsIsNotRemembered)
     fs::create_directories(folder);
     for (const std::size_t length : {1023u, 1024u, 1030u}) {
         SCOPED_TRACE(length);
-        WriteSetting(kSettingsKeyPath, kLatestPathSetting, Folder() + "/earlier.pre");
+        ASSERT_TRUE(WriteSetting(kSettingsKeyPath, kLatestPathSetting, Folder() + "/earlier.pre"));
         const std::string path = folder + "/" + std::string(length - folder.size() - 5, 'l') + ".pre";
         Save(path);
         EXPECT_TRUE(FileExists(path));
@@ -363,8 +362,9 @@ protected:
     {
         if (!documentBytes_.empty())
             WriteFileBytes(home_->sandbox() + "/latest.pre", documentBytes_);
-        if (!latestPath_.empty())
-            WriteSetting(kSettingsKeyPath, kLatestPathSetting, latestPath_);
+        if (!latestPath_.empty()) {
+            ASSERT_TRUE(WriteSetting(kSettingsKeyPath, kLatestPathSetting, latestPath_));
+        }
     }
 
     void SetUp() override

@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
-#include "app/CommandIds.h"
-#include "documents/FileMessages.h"
-#include "generate/MailtoRequest.h"
-#include "generate/PressReleaseComposer.h"
-#include "settings/SettingsStore.h"
+#include "gui/CommandIds.h"
+#include "core/files/FileMessages.h"
+#include "core/release/MailtoRequest.h"
+#include "core/release/PressReleaseComposer.h"
+#include "core/settings/SettingsStore.h"
 
 namespace {
 
@@ -35,8 +35,8 @@ protected:
 
 TEST_F(GenerateCommandsTest, EmailOpensOneRequestAndLeavesTheReleaseOnTheClipboard)
 {
-    SetText(app().companyName, "Smith & Sons");
-    SetText(app().receivers, "ann@x.org, bob@y.org\n");
+    SetText(app().controls.companyName, "Smith & Sons");
+    SetText(app().controls.receivers, "ann@x.org, bob@y.org\n");
     EXPECT_TRUE(SendMenuCommand(ID_GENERATE_EMAIL));
     EXPECT_EQ(desktop->WaitForLaunch(),
               "mailto:ada@example.org?bcc=ann@x.org;%20bob@y.org"
@@ -58,7 +58,7 @@ TEST_F(GenerateCommandsTest, TextFileWritesTheReleaseAndOpensIt)
 TEST_F(GenerateCommandsTest, AFailingFormShowsErrorsAndTouchesNothing)
 {
     UseInstallFolder(InstallFolder());
-    SetText(app().productName, "");
+    SetText(app().controls.productName, "");
     SetClipboardText("kept");
     for (const int id : {ID_GENERATE_EMAIL, ID_GENERATE_TEXT_FILE}) {
         SCOPED_TRACE(id);
@@ -88,7 +88,7 @@ TEST_F(GenerateCommandsTest, AnOverLongRequestIsNotLaunchedButTheReleaseIsOnTheC
     std::string receivers;
     for (int i = 0; i < 6000; ++i)  // about 150 KB of addresses
         receivers += "receiver" + std::to_string(i) + "@example.org\n";
-    SetText(app().receivers, receivers);
+    SetText(app().controls.receivers, receivers);
     ShownBox box;
     wxTEST_DIALOG(SendMenuCommand(ID_GENERATE_EMAIL), ExpectBox(wxID_OK, &box));
     ExpectInformationBox(box, &frame(), kRequestTooLongText, kEmailCaption);

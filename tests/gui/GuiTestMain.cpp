@@ -6,7 +6,7 @@
 #include <wx/log.h>
 #include <wx/modalhook.h>
 
-#include "app/PressReleaseApp.h"
+#include "gui/PressReleaseApp.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <wx/clipbrd.h>
 #include <wx/stopwatch.h>
 
-#include "app/CommandIds.h"
+#include "gui/CommandIds.h"
 
 int GuiTestDialogHook::Enter(wxDialog* dialog)
 {

@@ -16,8 +16,8 @@ class GuiTestDialogHook;
 
 #include "LocalHttpServer.h"
 #include "TempHome.h"
-#include "app/PressReleaseApp.h"
-#include "app/PressReleaseFrame.h"
+#include "gui/PressReleaseApp.h"
+#include "gui/PressReleaseFrame.h"
 
 class GuiTestDialogHook : public wxTestingModalHook {
 public:

@@ -2,8 +2,8 @@
 
 #include <sstream>
 
-#include "app/CommandIds.h"
-#include "settings/SettingsStore.h"
+#include "gui/CommandIds.h"
+#include "core/settings/SettingsStore.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "GuiTestSupport.h"
 
 #include "FormSamples.h"
-#include "app/CommandIds.h"
+#include "gui/CommandIds.h"
 
 namespace {
 
@@ -44,10 +44,10 @@ TEST_F(NewDocumentTest, ClearsAChoiceThatHadNoSelection)
     form.productType = -1;
     form.trialKind = -1;
     app().WriteForm(form);
-    ASSERT_EQ(app().productType->GetSelection(), wxNOT_FOUND);
+    ASSERT_EQ(app().controls.productType->GetSelection(), wxNOT_FOUND);
     wxTEST_DIALOG(SendMenuCommand(ID_NEW), ExpectBox(wxID_YES, nullptr));
-    EXPECT_EQ(app().productType->GetSelection(), 0);
-    EXPECT_EQ(app().trialKind->GetSelection(), 0);
+    EXPECT_EQ(app().controls.productType->GetSelection(), 0);
+    EXPECT_EQ(app().controls.trialKind->GetSelection(), 0);
 }
 
 }  // namespace

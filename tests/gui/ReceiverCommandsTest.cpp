@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
-#include "app/CommandIds.h"
-#include "documents/FileMessages.h"
-#include "documents/ReceiverFile.h"
-#include "generate/ReceiverList.h"
-#include "settings/SettingsStore.h"
+#include "gui/CommandIds.h"
+#include "core/files/FileMessages.h"
+#include "core/documents/ReceiverFile.h"
+#include "core/release/ReceiverList.h"
+#include "core/settings/SettingsStore.h"
 
 namespace fs = std::filesystem;
 
@@ -24,8 +24,8 @@ protected:
         fs::create_directories(Folder());
     }
 
-    void SetReceivers(const std::string& text) { app().receivers->SetValue(wxString::FromUTF8(text)); }
-    std::string Receivers() { return Utf8(app().receivers->GetValue()); }
+    void SetReceivers(const std::string& text) { app().controls.receivers->SetValue(wxString::FromUTF8(text)); }
+    std::string Receivers() { return Utf8(app().controls.receivers->GetValue()); }
 
     void Export(const std::string& path, ShownFileDialog* shown = nullptr)
     {
@@ -86,8 +86,7 @@ TEST_F(ReceiverCommandsTest, ExportWritesTheCollectedAddresses)
         EXPECT_EQ(ReadFileBytes(path), c.bytes);
         EXPECT_EQ(Receivers(), c.receivers);
     }
-    std::string latestPath;
-    EXPECT_FALSE(ReadSetting(kSettingsKeyPath, kLatestPathSetting, latestPath));
+    EXPECT_FALSE(ReadSetting(kSettingsKeyPath, kLatestPathSetting));
 }
 
 TEST_F(ReceiverCommandsTest, ImportReplacesTheReceiversWithTheFileAndOneLineFeed)
@@ -144,7 +143,7 @@ TEST_F(ReceiverCommandsTest, FailuresShowTheirBoxAndChangeNothing)
     ExpectInformationBox(CommandWithBox(ID_IMPORT_RECEIVERS, Folder() + "/missing.csv"), &frame(),
                          kCannotOpenText, "Open failed");
     const ShownBox tooLarge = CommandWithBox(ID_IMPORT_RECEIVERS, Folder() + "/huge.csv");
-    ExpectInformationBox(tooLarge, &frame(), TooLargeText(Folder() + "/huge.csv", "16 MiB"), "Open failed");
+    ExpectInformationBox(tooLarge, &frame(), ReadFailureText(Folder() + "/huge.csv", Failure::TooLarge, 16 * 1024 * 1024), "Open failed");
     EXPECT_NE(tooLarge.text.find("too large"), std::string::npos);
     ExpectInformationBox(CommandWithBox(ID_EXPORT_RECEIVERS, Folder() + "/folder.csv"), &frame(),
                          kCannotSaveText, "Save failed");

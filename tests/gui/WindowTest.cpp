@@ -3,10 +3,10 @@
 #include <wx/display.h>
 #include <wx/splash.h>
 
-#include "app/FormPanel.h"
-#include "form/ChoiceLists.h"
-#include "form/FormControls.h"
-#include "form/NativeFieldStyle.h"
+#include "gui/FormPanel.h"
+#include "core/form/ChoiceLists.h"
+#include "gui/FormControls.h"
+#include "gui/NativeFieldStyle.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ struct ExpectedControl {
     const char* startText;
 };
 
-#define FIELD(name) #name, [](PressReleaseApp& app) -> wxWindow* { return app.name; }
+#define FIELD(name) #name, [](PressReleaseApp& app) -> wxWindow* { return app.controls.name; }
 
 const ExpectedControl kControls[] = {
     {FIELD(productName), Kind::Text, {20, 38}, {160, 20}, 0, ""},
@@ -119,12 +119,12 @@ TEST_F(WindowTest, PanelFillsTheFrameAndCarriesTheBackground)
     frame().SetSize(wxSize(900, 520));
     PumpEvents();
     EXPECT_EQ(panel->GetSize(), frame().GetClientSize()) << "the panel follows the frame";
-    EXPECT_EQ(app().price->GetPosition(), wxPoint(20, 254)) << "controls keep their places";
+    EXPECT_EQ(app().controls.price->GetPosition(), wxPoint(20, 254)) << "controls keep their places";
 }
 
 TEST_F(WindowTest, EveryControlHasItsKindPlaceSizeStyleAndStartValue)
 {
-    wxWindow* panel = app().productName->GetParent();
+    wxWindow* panel = app().controls.productName->GetParent();
     const wxWindowList& created = panel->GetChildren();
     ASSERT_EQ(created.size(), std::size(kControls));
     auto next = created.begin();
@@ -149,7 +149,8 @@ TEST_F(WindowTest, EveryControlHasItsKindPlaceSizeStyleAndStartValue)
 
 TEST_F(WindowTest, ScreenReadersMeetEachControlByItsLabel)
 {
-    auto label = std::begin(FormLabels());
+    const std::vector<FormLabel> labels = FormLabels();
+    auto label = labels.begin();
     for (const ExpectedControl& expected : kControls) {
         SCOPED_TRACE(expected.field);
         EXPECT_EQ(AccessibleName(expected.control(app())), (label++)->text);
@@ -171,7 +172,7 @@ void PressTab(bool forward)
 
 TEST_F(WindowTest, TabGoesThroughTheFormByRows)
 {
-    PressReleaseApp& a = app();
+    const FormControls& a = app().controls;
     const std::vector<wxWindow*> rows = {
         a.productName, a.productVersion, a.productType, a.otherTypeText, a.productUrl, a.imageUrl,
         a.price, a.operatingSystem, a.contactEmail, a.companyName, a.featuresText,
@@ -195,23 +196,23 @@ TEST_F(WindowTest, ChoiceListsHoldTheirEntriesInOrder)
         "Science", "Sound", "Telecom", "Translation", "Utility", "Web design", "Other"};
     const char* const trialKinds[] = {"Days", "Starts", "No Open", "No Save", "No Open/Save",
                                       "Function Limited", "Other"};
-    ASSERT_EQ(app().productType->GetCount(), std::size(productTypes));
+    ASSERT_EQ(app().controls.productType->GetCount(), std::size(productTypes));
     for (unsigned i = 0; i < std::size(productTypes); ++i)
-        EXPECT_EQ(Utf8(app().productType->GetString(i)), productTypes[i]) << i;
-    ASSERT_EQ(app().trialKind->GetCount(), std::size(trialKinds));
+        EXPECT_EQ(Utf8(app().controls.productType->GetString(i)), productTypes[i]) << i;
+    ASSERT_EQ(app().controls.trialKind->GetCount(), std::size(trialKinds));
     for (unsigned i = 0; i < std::size(trialKinds); ++i)
-        EXPECT_EQ(Utf8(app().trialKind->GetString(i)), trialKinds[i]) << i;
-    EXPECT_EQ(Utf8(app().productType->GetString(20)), "Security");
-    EXPECT_EQ(Utf8(app().productType->GetString(kOtherProductType)), "Other");
+        EXPECT_EQ(Utf8(app().controls.trialKind->GetString(i)), trialKinds[i]) << i;
+    EXPECT_EQ(Utf8(app().controls.productType->GetString(20)), "Security");
+    EXPECT_EQ(Utf8(app().controls.productType->GetString(kOtherProductType)), "Other");
 }
 
 TEST_F(WindowTest, MultiLineFieldsUseSingleLineFeeds)
 {
-    app().featuresText->SetValue("first line\nsecond line");
-    EXPECT_EQ(Utf8(app().featuresText->GetValue()), "first line\nsecond line");
-    app().receivers->SetValue("a@example.org\nb@example.org\n");
-    EXPECT_EQ(app().receivers->GetNumberOfLines(), 3);
-    EXPECT_EQ(Utf8(app().receivers->GetLineText(1)), "b@example.org");
+    app().controls.featuresText->SetValue("first line\nsecond line");
+    EXPECT_EQ(Utf8(app().controls.featuresText->GetValue()), "first line\nsecond line");
+    app().controls.receivers->SetValue("a@example.org\nb@example.org\n");
+    EXPECT_EQ(app().controls.receivers->GetNumberOfLines(), 3);
+    EXPECT_EQ(Utf8(app().controls.receivers->GetLineText(1)), "b@example.org");
 }
 
 struct ExpectedMenuItem {

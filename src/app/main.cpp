@@ -1,3 +1,0 @@
-#include "app/PressReleaseApp.h"
-
-wxIMPLEMENT_APP(PressReleaseApp);

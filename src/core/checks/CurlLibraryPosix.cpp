@@ -1,0 +1,43 @@
+#include "core/checks/CurlLibrary.h"
+
+#include <cstdlib>
+
+#include <dlfcn.h>
+
+namespace {
+
+template <typename Function>
+bool Resolve(void* library, const char* name, Function& function)
+{
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    return function != nullptr;
+}
+
+const CurlLibrary* Load()
+{
+    static CurlLibrary curl;
+    // Debian's libcurl4 (OpenSSL) or, failing that, libcurl3-gnutls.
+    void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+    if (!library)
+        library = dlopen("libcurl-gnutls.so.4", RTLD_NOW | RTLD_LOCAL);
+    if (!library)
+        return nullptr;
+    const bool complete = Resolve(library, "curl_global_init", curl.globalInit) &&
+                          Resolve(library, "curl_global_cleanup", curl.globalCleanup) &&
+                          Resolve(library, "curl_easy_init", curl.easyInit) &&
+                          Resolve(library, "curl_easy_setopt", curl.easySetopt) &&
+                          Resolve(library, "curl_easy_perform", curl.easyPerform) &&
+                          Resolve(library, "curl_easy_cleanup", curl.easyCleanup);
+    if (!complete || curl.globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK)
+        return nullptr;
+    std::atexit([] { curl.globalCleanup(); });
+    return &curl;
+}
+
+}  // namespace
+
+const CurlLibrary* Curl()
+{
+    static const CurlLibrary* const curl = Load();
+    return curl;
+}

@@ -1,0 +1,203 @@
+#include "core/documents/DocumentFormat.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <climits>
+#include <string_view>
+
+#include "core/documents/TextEncoding.h"
+
+namespace {
+
+enum class RecordKind { Text, Choice, Check, Delimiter };
+
+struct Record {
+    RecordKind kind;
+    std::string FormValues::*text = nullptr;
+    int FormValues::*index = nullptr;
+};
+
+// File order; the delimiter comes after the contact fields and the
+// receivers text is last.
+const std::array<Record, kDocumentRecordCount> kRecords = {{
+    {RecordKind::Text, &FormValues::productName},
+    {RecordKind::Text, &FormValues::productVersion},
+    {RecordKind::Text, &FormValues::price},
+    {RecordKind::Text, &FormValues::operatingSystem},
+    {RecordKind::Text, &FormValues::imageUrl},
+    {RecordKind::Text, &FormValues::featuresText},
+    {RecordKind::Choice, nullptr, &FormValues::productType},
+    {RecordKind::Text, &FormValues::otherTypeText},
+    {RecordKind::Text, &FormValues::productUrl},
+    {RecordKind::Check},
+    {RecordKind::Choice, nullptr, &FormValues::trialKind},
+    {RecordKind::Text, &FormValues::trialLimit},
+    {RecordKind::Text, &FormValues::companyName},
+    {RecordKind::Text, &FormValues::contactName},
+    {RecordKind::Text, &FormValues::contactEmail},
+    {RecordKind::Delimiter},
+    {RecordKind::Text, &FormValues::receivers},
+}};
+
+// A length text longer than this is damage, not a length.
+constexpr std::size_t kMaxLengthText = 1023;
+
+// The value of a record that holds a number.
+std::string NumberValue(const Record& record, const FormValues& form, int receiverDelimiter)
+{
+    switch (record.kind) {
+    case RecordKind::Text: return {};
+    case RecordKind::Choice: return std::to_string(form.*record.index);
+    case RecordKind::Check: return form.trialAvailable ? "1" : "0";
+    case RecordKind::Delimiter: return std::to_string(receiverDelimiter);
+    }
+    return {};
+}
+
+bool IsCSpace(char c)
+{
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+// As strtol reads a number: leading white space, an optional sign, then
+// decimal digits up to the first non-digit; no digits give 0. Numbers
+// beyond the range of int are held at its ends.
+long long ParseLeadingNumber(std::string_view text, long long limit)
+{
+    std::size_t i = 0;
+    while (i < text.size() && IsCSpace(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    long long magnitude = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        if (magnitude <= limit)
+            magnitude = magnitude * 10 + (text[i] - '0');
+    return negative ? -magnitude : magnitude;
+}
+
+int ParseInt(std::string_view text)
+{
+    const long long number = ParseLeadingNumber(text, INT_MAX);
+    if (number > INT_MAX)
+        return INT_MAX;
+    if (number < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(number);
+}
+
+// The bytes of a document as its reader sees them: every CR LF pair is one
+// line feed, and it is taken apart as it is read, without a converted copy
+// of the whole document.
+class DocumentText {
+public:
+    explicit DocumentText(std::string_view bytes) : bytes_(bytes) {}
+
+    // Appends characters to out until count have been appended or stop
+    // was appended; false when the document ends first.
+    bool Read(std::size_t count, std::string& out, char stop = '\0')
+    {
+        while (count > 0) {
+            if (pos_ == bytes_.size())
+                return false;
+            // Plain bytes in one piece, up to the next carriage return.
+            const std::size_t plainEnd = std::min(bytes_.find('\r', pos_), bytes_.size());
+            std::size_t take = std::min(count, plainEnd - pos_);
+            if (stop != '\0') {
+                const std::size_t stopAt = bytes_.substr(pos_, take).find(stop);
+                if (stopAt != std::string_view::npos) {
+                    out.append(bytes_.substr(pos_, stopAt + 1));
+                    pos_ += stopAt + 1;
+                    return true;
+                }
+            }
+            out.append(bytes_.substr(pos_, take));
+            pos_ += take;
+            count -= take;
+            if (count > 0 && pos_ < bytes_.size()) {
+                const bool pair = pos_ + 1 < bytes_.size() && bytes_[pos_ + 1] == '\n';
+                out += pair ? '\n' : '\r';
+                pos_ += pair ? 2 : 1;
+                --count;
+            }
+        }
+        return true;
+    }
+
+    // No more characters than this can follow.
+    std::size_t BytesLeft() const { return bytes_.size() - pos_; }
+
+private:
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+};
+
+// Reads one record; nullopt when the document is damaged there.
+std::optional<std::string> NextValue(DocumentText& text)
+{
+    std::string lengthText;
+    if (!text.Read(kMaxLengthText + 1, lengthText, ' ') || lengthText.back() != ' ')
+        return std::nullopt;  // ended early, no space, or an overlong length text
+    lengthText.pop_back();
+    if (lengthText.find_first_of("0123456789") == std::string::npos)
+        return std::nullopt;  // never written by the program: not a length
+    const long long length = ParseLeadingNumber(lengthText, LLONG_MAX / 10 - 9);
+    if (length < 0 || static_cast<unsigned long long>(length) > text.BytesLeft())
+        return std::nullopt;  // a length beyond the end
+    std::string value;
+    value.reserve(static_cast<std::size_t>(length));
+    if (!text.Read(static_cast<std::size_t>(length), value))
+        return std::nullopt;  // beyond the end once line ends count as one
+    value.resize(std::min(value.size(), value.find('\0')));
+    return value;
+}
+
+void ApplyRecord(const Record& record, std::string value, FormValues& form,
+                 DocumentReadOutcome& outcome)
+{
+    switch (record.kind) {
+    case RecordKind::Text:
+        form.*record.text = Utf8FromUtf8OrWindows1252(std::move(value));
+        break;
+    case RecordKind::Choice: form.*record.index = ParseInt(value); break;
+    case RecordKind::Check: form.trialAvailable = ParseInt(value) != 0; break;
+    case RecordKind::Delimiter: outcome.receiverDelimiter = ParseInt(value); break;
+    }
+}
+
+}  // namespace
+
+std::string WriteDocumentBytes(const FormValues& form, int receiverDelimiter)
+{
+    std::string bytes;
+    bytes.reserve(form.receivers.size() + form.featuresText.size() + 4096);
+    std::string number;
+    for (const Record& record : kRecords) {
+        // Texts are taken where they are: the receivers may be megabytes.
+        if (record.kind != RecordKind::Text)
+            number = NumberValue(record, form, receiverDelimiter);
+        const std::string& value = record.kind == RecordKind::Text ? form.*record.text : number;
+        bytes += std::to_string(value.size());
+        bytes += ' ';
+        AppendLfAsCrLf(bytes, value);
+    }
+    return bytes;
+}
+
+DocumentReadOutcome ReadDocumentBytes(const std::string& bytes, FormValues& form)
+{
+    DocumentText text(bytes);
+    DocumentReadOutcome outcome;
+    for (const Record& record : kRecords) {
+        std::optional<std::string> value = NextValue(text);
+        if (!value) {
+            outcome.damaged = true;
+            break;
+        }
+        ApplyRecord(record, std::move(*value), form, outcome);
+        ++outcome.recordsApplied;
+    }
+    return outcome;
+}

@@ -1,0 +1,138 @@
+#include "core/documents/TextEncoding.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// Length of the UTF-8 sequence at text[i], or 0 when it is not a valid one
+// (overlong forms, surrogates and code points above U+10FFFF are invalid).
+std::size_t Utf8SequenceLength(const std::string& text, std::size_t i)
+{
+    const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(text[k]); };
+    const auto continuation = [&](std::size_t k) {
+        return k < text.size() && (byte(k) & 0xC0) == 0x80;
+    };
+    const std::uint8_t lead = byte(i);
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return continuation(i + 1) ? 2 : 0;
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        if (!continuation(i + 1) || !continuation(i + 2))
+            return 0;
+        if (lead == 0xE0 && byte(i + 1) < 0xA0)
+            return 0;  // overlong
+        if (lead == 0xED && byte(i + 1) >= 0xA0)
+            return 0;  // surrogate
+        return 3;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        if (!continuation(i + 1) || !continuation(i + 2) || !continuation(i + 3))
+            return 0;
+        if (lead == 0xF0 && byte(i + 1) < 0x90)
+            return 0;  // overlong
+        if (lead == 0xF4 && byte(i + 1) >= 0x90)
+            return 0;  // above U+10FFFF
+        return 4;
+    }
+    return 0;
+}
+
+// Windows-1252 bytes 0x80 to 0x9F. The five bytes the code page leaves
+// undefined keep their own value as a C1 control, so nothing is lost.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+void AppendUtf8(std::string& out, char32_t code)
+{
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+std::string Utf8FromWindows1252(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 2);
+    for (char c : text) {
+        const auto byte = static_cast<std::uint8_t>(c);
+        if (byte >= 0x80 && byte <= 0x9F)
+            AppendUtf8(out, kWindows1252High[byte - 0x80]);
+        else
+            AppendUtf8(out, byte);
+    }
+    return out;
+}
+
+}  // namespace
+
+bool IsValidUtf8(const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        // Most text is ASCII: eight bytes at a time while no high bit is set.
+        std::uint64_t eight;
+        if (i + 8 <= text.size()) {
+            std::memcpy(&eight, text.data() + i, 8);
+            if ((eight & 0x8080808080808080ULL) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        const std::size_t length = Utf8SequenceLength(text, i);
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string Utf8FromUtf8OrWindows1252(std::string text)
+{
+    return IsValidUtf8(text) ? text : Utf8FromWindows1252(text);
+}
+
+std::string CrLfToLf(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t from = 0; from < text.size();) {
+        std::size_t cr = text.find("\r\n", from);
+        if (cr == std::string_view::npos)
+            cr = text.size();
+        out.append(text.substr(from, cr - from));
+        from = cr + 1;  // the line feed after the carriage return stays
+    }
+    return out;
+}
+
+void AppendLfAsCrLf(std::string& out, std::string_view text)
+{
+    for (std::size_t from = 0; from < text.size();) {
+        const std::size_t lf = std::min(text.find('\n', from), text.size());
+        out.append(text.substr(from, lf - from));
+        if (lf < text.size())
+            out += "\r\n";
+        from = lf + 1;
+    }
+}
+
+std::string LfToCrLf(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    AppendLfAsCrLf(out, text);
+    return out;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "core/Result.h"
+
+// Replaces the file at path with bytes, or leaves it untouched: the bytes
+// go to a temporary file in the same folder, every write is checked, the
+// file is flushed to disk and closed, then renamed over the target. On any
+// failure the temporary file is removed and CannotWrite is returned. A
+// target that is not a regular file, or that the user may not write, is
+// refused.
+Result<> WriteFileAtomically(const std::string& path, const std::string& bytes);
+
+// Reads a whole regular file (links followed) of at most maxBytes bytes;
+// anything else cannot be opened (CannotOpen), a longer file is TooLarge.
+Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes);
+
+// Writes all of bytes to the descriptor, again after an interrupted call;
+// false when the system refuses some of them.
+bool WriteAll(int fd, std::string_view bytes);

@@ -1,0 +1,171 @@
+#include "core/files/SafeFileWriter.h"
+
+#include <cerrno>
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <optional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kMaxLinkHops = 40;
+
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+// The path of the file itself when path is a symbolic link (also one that
+// points to a file not there yet), so that saving replaces that file and
+// keeps the link. nullopt for a loop of links.
+std::optional<std::string> FollowLinks(std::string path)
+{
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        struct stat info;
+        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return path;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+        if (length <= 0 || static_cast<std::size_t>(length) >= target.size())
+            return std::nullopt;
+        target.resize(static_cast<std::size_t>(length));
+        path = target.front() == '/' ? target : FolderOf(path) + "/" + target;
+    }
+    return std::nullopt;
+}
+
+mode_t NewFileMode()
+{
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+// Gives the new file what the old one had, or what a newly created file
+// would get.
+bool SetAttributes(int fd, const std::optional<struct stat>& old)
+{
+    if (!old)
+        return fchmod(fd, NewFileMode()) == 0;
+    if (old->st_uid != geteuid() || old->st_gid != getegid()) {
+        // Only possible with privileges; otherwise the file becomes ours.
+        [[maybe_unused]] const int ignored = fchown(fd, old->st_uid, old->st_gid);
+    }
+    return fchmod(fd, old->st_mode & 0777) == 0;
+}
+
+void SyncFolder(const std::string& folder)
+{
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    fsync(fd);
+    close(fd);
+}
+
+bool WriteTempFile(int fd, const std::string& bytes, const std::optional<struct stat>& old)
+{
+    const bool written = WriteAll(fd, bytes) && SetAttributes(fd, old) && fsync(fd) == 0;
+    const bool closed = close(fd) == 0;
+    return written && closed;
+}
+
+}  // namespace
+
+bool WriteAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+Result<> WriteFileAtomically(const std::string& path, const std::string& bytes)
+{
+    const std::optional<std::string> target = FollowLinks(path);
+    if (!target || target->empty() || target->back() == '/')
+        return Failure::CannotWrite;
+
+    std::optional<struct stat> old;
+    struct stat info;
+    if (stat(target->c_str(), &info) == 0) {
+        // The rename needs only the folder's permission; a file the user
+        // may not write is not replaced behind their back.
+        if (!S_ISREG(info.st_mode) || access(target->c_str(), W_OK) != 0)
+            return Failure::CannotWrite;
+        old = info;
+    } else if (errno != ENOENT) {
+        return Failure::CannotWrite;
+    }
+
+    const std::string folder = FolderOf(*target);
+    std::string temp = folder + "/.vantrel-save-XXXXXX";
+    const int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return Failure::CannotWrite;
+    if (!WriteTempFile(fd, bytes, old) || rename(temp.c_str(), target->c_str()) != 0) {
+        unlink(temp.c_str());
+        return Failure::CannotWrite;
+    }
+    SyncFolder(folder);
+    return Done();
+}
+
+Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)
+{
+    // Not blocking on opening, and only regular files are read, so that a
+    // named pipe or a device cannot hang the window.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return Failure::CannotOpen;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return Failure::CannotOpen;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+
+    // Read straight into the text, growing it as the file turns out longer
+    // than it said (it may grow while being read).
+    std::optional<Failure> failure;
+    std::string bytes;
+    bytes.resize(std::min<std::size_t>(static_cast<std::size_t>(info.st_size), maxBytes) + 1);
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == bytes.size())
+            bytes.resize(std::min(bytes.size() * 2, maxBytes + 1));
+        const ssize_t n = read(fd, bytes.data() + filled, bytes.size() - filled);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            failure = Failure::CannotOpen;
+            break;
+        }
+        if (n == 0)
+            break;
+        filled += static_cast<std::size_t>(n);
+        if (filled > maxBytes) {
+            failure = Failure::TooLarge;
+            break;
+        }
+    }
+    close(fd);
+    if (failure)
+        return *failure;
+    bytes.resize(filled);
+    return bytes;
+}

@@ -1,0 +1,54 @@
+#include "gui/FormPanel.h"
+
+#include <algorithm>
+
+#include "gui/Resources.h"
+
+wxBEGIN_EVENT_TABLE(FormPanel, wxPanel)
+    EVT_ERASE_BACKGROUND(FormPanel::OnEraseBackground)
+    EVT_CHAR_HOOK(FormPanel::OnCharHook)
+wxEND_EVENT_TABLE()
+
+FormPanel::FormPanel(wxWindow* parent)
+    : wxPanel(parent, wxID_ANY, wxPoint(0, 0), wxSize(536, 1024),
+              wxCLIP_SIBLINGS | wxRAISED_BORDER, "Vantrel"),
+      background_(LoadBackgroundDesign())
+{
+}
+
+void FormPanel::OnEraseBackground(wxEraseEvent& event)
+{
+    wxDC* dc = event.GetDC();
+    if (dc && background_.IsOk())
+        dc->DrawBitmap(background_, 0, 0, false);
+}
+
+void FormPanel::OnCharHook(wxKeyEvent& event)
+{
+    const bool plainTab = event.GetKeyCode() == WXK_TAB &&
+                          (event.GetModifiers() & ~wxMOD_SHIFT) == wxMOD_NONE;
+    if (!plainTab || !MoveFocus(!event.ShiftDown()))
+        event.Skip();
+}
+
+// Moves the focus to the next (or previous) control that can take it; false
+// when the focus is not on one of the controls.
+bool FormPanel::MoveFocus(bool forward)
+{
+    wxWindow* focus = wxWindow::FindFocus();
+    auto current = tabOrder_.end();
+    for (; focus && current == tabOrder_.end(); focus = focus->GetParent())
+        current = std::find(tabOrder_.begin(), tabOrder_.end(), focus);
+    if (current == tabOrder_.end())
+        return false;
+    const std::size_t count = tabOrder_.size();
+    std::size_t index = static_cast<std::size_t>(current - tabOrder_.begin());
+    for (std::size_t step = 1; step < count; ++step) {
+        index = (index + (forward ? 1 : count - 1)) % count;
+        if (tabOrder_[index]->IsShownOnScreen() && tabOrder_[index]->IsEnabled()) {
+            tabOrder_[index]->SetFocus();
+            return true;
+        }
+    }
+    return true;
+}

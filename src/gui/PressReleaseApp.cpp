@@ -1,0 +1,167 @@
+#include "gui/PressReleaseApp.h"
+
+#include <wx/filename.h>
+#include <wx/image.h>
+#include <wx/splash.h>
+
+#include "gui/CommandIds.h"
+#include "gui/FormPanel.h"
+#include "gui/PressReleaseFrame.h"
+#include "gui/Resources.h"
+#include "gui/FormControls.h"
+#include "core/settings/SettingsStore.h"
+
+wxBEGIN_EVENT_TABLE(PressReleaseApp, wxApp)
+    EVT_MENU(ID_EXPORT_RECEIVERS, PressReleaseApp::OnExportReceivers)
+    EVT_MENU(ID_IMPORT_RECEIVERS, PressReleaseApp::OnImportReceivers)
+    EVT_MENU(ID_GENERATE_TEXT_FILE, PressReleaseApp::OnGenerateTextFile)
+    EVT_MENU(ID_GENERATE_EMAIL, PressReleaseApp::OnGenerateEmail)
+    EVT_MENU(ID_CHECK_EVERYTHING, PressReleaseApp::OnCheckEverything)
+    EVT_MENU_RANGE(ID_DELIMITER_SEMICOLON, ID_DELIMITER_NEWLINE, PressReleaseApp::OnDelimiter)
+wxEND_EVENT_TABLE()
+
+namespace {
+
+inline constexpr int kSplashMilliseconds = 3500;
+
+std::string Utf8(const wxString& text) { return text.utf8_string(); }
+wxString FromUtf8(const std::string& text) { return wxString::FromUTF8(text.data(), text.size()); }
+
+int ReadChoice(const wxChoice* choice) { return choice->GetSelection(); }
+
+// An index outside the list leaves no entry selected.
+void WriteChoice(wxChoice* choice, int index)
+{
+    const bool valid = index >= 0 && static_cast<unsigned>(index) < choice->GetCount();
+    choice->SetSelection(valid ? index : wxNOT_FOUND);
+}
+
+}  // namespace
+
+bool PressReleaseApp::OnInit()
+{
+    mainWindow = new PressReleaseFrame();
+    mainWindow->SetIcon(LoadProgramIcon());
+    mainWindow->app = this;
+
+    auto* panel = new FormPanel(mainWindow);
+    CreateFormControls(panel, controls);
+    panel->SetTabOrder(FormTabOrder(controls));
+
+    mainWindow->SetMenuBar(CreateMenuBar());
+    mainWindow->Centre(wxBOTH);
+    mainWindow->Show(true);
+    SetTopWindow(mainWindow);
+
+    const std::string startDocument = StartDocument();
+    if (!startDocument.empty())
+        mainWindow->ReadDocument(startDocument);
+
+    SetExitOnFrameDelete(true);
+    ShowSplashScreen();
+    wxYield();
+    return true;
+}
+
+// A document named on the command line (as the file manager does), else
+// the one opened or saved last.
+std::string PressReleaseApp::StartDocument() const
+{
+    if (argc > 1) {
+        wxFileName document(argv[1]);
+        document.MakeAbsolute();
+        return document.GetFullPath().utf8_string();
+    }
+    const Result<std::string> latestPath = ReadSetting(kSettingsKeyPath, kLatestPathSetting);
+    return latestPath ? *latestPath : std::string();
+}
+
+wxMenuBar* PressReleaseApp::CreateMenuBar()
+{
+    auto* fileMenu = new wxMenu;
+    fileMenu->Append(ID_NEW, "&New...");
+    fileMenu->Append(ID_OPEN, "&Open...");
+    fileMenu->Append(ID_SAVE, "&Save...");
+    fileMenu->AppendSeparator();
+    fileMenu->Append(ID_EXIT, "&Exit");
+
+    settingsMenu = new wxMenu;
+    settingsMenu->Append(ID_EXPORT_RECEIVERS, "Export Receivers...");
+    settingsMenu->Append(ID_IMPORT_RECEIVERS, "Import Receivers...");
+    settingsMenu->AppendSeparator();
+    settingsMenu->AppendCheckItem(ID_DELIMITER_SEMICOLON, "Delimiter: ;");
+    settingsMenu->AppendCheckItem(ID_DELIMITER_COMMA, "Delimiter: , ");
+    settingsMenu->AppendCheckItem(ID_DELIMITER_SPACE, "Delimiter: Space");
+    settingsMenu->AppendCheckItem(ID_DELIMITER_NEWLINE, "Delimiter: Newline");
+    SetReceiverDelimiter(kDelimiterSemicolon);
+
+    auto* generateMenu = new wxMenu;
+    generateMenu->Append(ID_GENERATE_EMAIL, "Email...");
+    generateMenu->Append(ID_GENERATE_TEXT_FILE, "Text File...");
+    generateMenu->AppendSeparator();
+    generateMenu->Append(ID_CHECK_EVERYTHING, "Check everything");
+
+    auto* helpMenu = new wxMenu;
+    helpMenu->Append(ID_BASIC_HELP, "Basic Help...");
+    helpMenu->Append(ID_OPEN_MANUAL, "Open the Manual");
+
+    auto* menuBar = new wxMenuBar;
+    menuBar->Append(fileMenu, "&File");
+    menuBar->Append(settingsMenu, "&Settings");
+    menuBar->Append(generateMenu, "&Generate");
+    menuBar->Append(helpMenu, "&Help");
+    return menuBar;
+}
+
+void PressReleaseApp::ShowSplashScreen()
+{
+    wxLogNull quiet;  // a missing splash image is no news to the user
+    wxBitmap splash;
+    if (!wxFileExists("splash.bmp") || !splash.LoadFile("splash.bmp", wxBITMAP_TYPE_BMP))
+        return;
+    new wxSplashScreen(splash, wxSPLASH_CENTRE_ON_PARENT | wxSPLASH_TIMEOUT, kSplashMilliseconds,
+                       mainWindow, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                       wxSIMPLE_BORDER | wxSTAY_ON_TOP);
+}
+
+FormValues PressReleaseApp::ReadForm() const
+{
+    FormValues form;
+    form.productName = Utf8(controls.productName->GetValue());
+    form.productVersion = Utf8(controls.productVersion->GetValue());
+    form.featuresText = Utf8(controls.featuresText->GetValue());
+    form.receivers = Utf8(controls.receivers->GetValue());
+    form.productType = ReadChoice(controls.productType);
+    form.otherTypeText = Utf8(controls.otherTypeText->GetValue());
+    form.productUrl = Utf8(controls.productUrl->GetValue());
+    form.imageUrl = Utf8(controls.imageUrl->GetValue());
+    form.price = Utf8(controls.price->GetValue());
+    form.operatingSystem = Utf8(controls.operatingSystem->GetValue());
+    form.contactEmail = Utf8(controls.contactEmail->GetValue());
+    form.trialAvailable = controls.trialAvailable->GetValue();
+    form.trialKind = ReadChoice(controls.trialKind);
+    form.trialLimit = Utf8(controls.trialLimit->GetValue());
+    form.companyName = Utf8(controls.companyName->GetValue());
+    form.contactName = Utf8(controls.contactName->GetValue());
+    return form;
+}
+
+void PressReleaseApp::WriteForm(const FormValues& form)
+{
+    controls.productName->SetValue(FromUtf8(form.productName));
+    controls.productVersion->SetValue(FromUtf8(form.productVersion));
+    controls.price->SetValue(FromUtf8(form.price));
+    controls.operatingSystem->SetValue(FromUtf8(form.operatingSystem));
+    controls.imageUrl->SetValue(FromUtf8(form.imageUrl));
+    controls.featuresText->SetValue(FromUtf8(form.featuresText));
+    WriteChoice(controls.productType, form.productType);
+    controls.otherTypeText->SetValue(FromUtf8(form.otherTypeText));
+    controls.productUrl->SetValue(FromUtf8(form.productUrl));
+    controls.trialAvailable->SetValue(form.trialAvailable);
+    WriteChoice(controls.trialKind, form.trialKind);
+    controls.trialLimit->SetValue(FromUtf8(form.trialLimit));
+    controls.companyName->SetValue(FromUtf8(form.companyName));
+    controls.contactName->SetValue(FromUtf8(form.contactName));
+    controls.contactEmail->SetValue(FromUtf8(form.contactEmail));
+    controls.receivers->SetValue(FromUtf8(form.receivers));
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <wx/wx.h>
+
+#include "core/checks/FieldChecks.h"
+#include "core/form/FormValues.h"
+#include "core/release/ReceiverList.h"
+#include "gui/FormControls.h"
+
+class PressReleaseFrame;
+
+// Holds the form and handles the Settings and Generate menus; the commands
+// the main window does not handle come here.
+class PressReleaseApp : public wxApp {
+public:
+    bool OnInit() override;
+
+    // The form, read or written as a whole at the moment a command needs it.
+    FormValues ReadForm() const;
+    void WriteForm(const FormValues& form);
+
+    // The four menu values move the check mark along; any other number is
+    // kept as it is and the marks stay.
+    void SetReceiverDelimiter(int delimiter);
+
+    // Checks the whole form; with showProgress the URL probes show their
+    // progress windows.
+    CheckErrors CheckSettings(CheckValues& values, bool showProgress);
+    void ShowCheckErrors(CheckErrors errors, const CheckValues& values);
+
+    // Not owned: the window hierarchy owns the frame, the controls and menus.
+    PressReleaseFrame* mainWindow = nullptr;
+    FormControls controls;
+    wxMenu* settingsMenu = nullptr;
+
+    int receiverDelimiter = kDelimiterSemicolon;
+
+private:
+    std::string StartDocument() const;
+    wxMenuBar* CreateMenuBar();
+    void ShowSplashScreen();
+    bool FormPassesCheck();
+
+    // Settings menu (PressReleaseAppSettings.cpp)
+    void OnDelimiter(wxCommandEvent& event);
+    void OnExportReceivers(wxCommandEvent& event);
+    void OnImportReceivers(wxCommandEvent& event);
+    // Generate menu (PressReleaseAppGenerate.cpp)
+    void OnGenerateTextFile(wxCommandEvent& event);
+    void OnGenerateEmail(wxCommandEvent& event);
+    void OnCheckEverything(wxCommandEvent& event);
+
+    wxDECLARE_EVENT_TABLE();
+};
+
+wxDECLARE_APP(PressReleaseApp);

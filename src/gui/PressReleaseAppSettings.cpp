@@ -1,0 +1,55 @@
+// The Settings menu of the application: the receiver delimiter, and
+// exporting and importing receiver lists.
+#include "core/documents/ReceiverFile.h"
+#include "core/files/FileMessages.h"
+#include "core/files/SafeFileWriter.h"
+#include "core/release/ReceiverList.h"
+#include "gui/CommandIds.h"
+#include "gui/FileDialogs.h"
+#include "gui/Messages.h"
+#include "gui/PressReleaseApp.h"
+#include "gui/PressReleaseFrame.h"
+
+// The four items are check items, not radio items, so all four marks are
+// set here to keep exactly one of them checked.
+void PressReleaseApp::SetReceiverDelimiter(int delimiter)
+{
+    receiverDelimiter = delimiter;
+    if (!IsMenuDelimiter(delimiter))
+        return;
+    for (int item = ID_DELIMITER_SEMICOLON; item <= ID_DELIMITER_NEWLINE; ++item)
+        settingsMenu->Check(item, item - ID_DELIMITER_SEMICOLON == delimiter);
+}
+
+void PressReleaseApp::OnDelimiter(wxCommandEvent& event)
+{
+    SetReceiverDelimiter(event.GetId() - ID_DELIMITER_SEMICOLON);
+}
+
+void PressReleaseApp::OnExportReceivers(wxCommandEvent&)
+{
+    const std::string path = ChooseFile(mainWindow, "Export email addresses", "*.csv", wxFD_SAVE);
+    if (path.empty())
+        return;
+    const Result<std::string> collected =
+        CollectReceivers(controls.receivers->GetValue().utf8_string(), receiverDelimiter);
+    if (!collected)
+        ShowInformation(mainWindow, kReceiverListTooLongText, kSaveFailedCaption);
+    else if (!WriteFileAtomically(path, ReceiverExportBytes(*collected)))
+        ShowInformation(mainWindow, kCannotSaveText, kSaveFailedCaption);
+}
+
+void PressReleaseApp::OnImportReceivers(wxCommandEvent&)
+{
+    const std::string path = ChooseFile(mainWindow, "Import email addresses", "*.csv", wxFD_OPEN);
+    if (path.empty())
+        return;
+    const Result<std::string> bytes = ReadWholeFile(path, kMaxImportBytes);
+    if (!bytes) {
+        ShowInformation(mainWindow, ReadFailureText(path, bytes.failure(), kMaxImportBytes),
+                        kOpenFailedCaption);
+        return;
+    }
+    const std::string text = ReceiversFromImportBytes(*bytes);
+    controls.receivers->SetValue(wxString::FromUTF8(text.data(), text.size()));
+}

@@ -1,0 +1,83 @@
+#include "gui/ProbeWindow.h"
+
+#include <memory>
+
+#include <wx/progdlg.h>
+#include <wx/stopwatch.h>
+
+#include "gui/PressReleaseApp.h"
+#include "gui/PressReleaseFrame.h"
+#include "core/checks/UrlDownload.h"
+
+namespace {
+
+constexpr int kProbeSteps = 2;
+constexpr long kFinishedPauseMilliseconds = 1000;
+constexpr unsigned long kPausePollMilliseconds = 20;
+// libcurl reports progress for every chunk; the window needs far fewer
+// updates to stay alive and to notice a Cancel click.
+constexpr long kUpdateIntervalMilliseconds = 50;
+
+struct ProbeTexts {
+    wxString title;
+    wxString firstMessage;
+};
+
+ProbeTexts TextsFor(ProbeUse use)
+{
+    if (use == ProbeUse::Image)
+        return {kImageProbeTitle, kImageProbeMessage};
+    return {kPageProbeTitle, kPageProbeMessage};
+}
+
+// Keeps the window answering while the download runs on this same thread;
+// false once the user has pressed Cancel.
+class WindowProgress {
+public:
+    WindowProgress(wxProgressDialog& window, const wxString& message) : window_(window), message_(message) {}
+
+    bool operator()()
+    {
+        if (keepGoing_ && sinceUpdate_.Time() >= kUpdateIntervalMilliseconds) {
+            keepGoing_ = window_.Update(0, message_);
+            sinceUpdate_.Start();
+        }
+        return keepGoing_;
+    }
+
+private:
+    wxProgressDialog& window_;
+    wxString message_;
+    bool keepGoing_ = true;
+    wxStopWatch sinceUpdate_;
+};
+
+// The finished window stays one second so that the user can see it; it
+// keeps painting meanwhile instead of freezing.
+void KeepShowingFinished(wxProgressDialog& window, const wxString& title)
+{
+    wxStopWatch shown;
+    do {
+        window.Update(1, title);
+        wxMilliSleep(kPausePollMilliseconds);
+    } while (shown.Time() < kFinishedPauseMilliseconds);
+}
+
+ProbeOutcome ProbeWithWindow(const std::string& url, ProbeUse use)
+{
+    const ProbeTexts texts = TextsFor(use);
+    auto window = std::make_unique<wxProgressDialog>(texts.title, texts.firstMessage, kProbeSteps,
+                                                     wxGetApp().mainWindow, wxPD_CAN_ABORT | wxPD_APP_MODAL);
+    window->Update(0, texts.title);
+    WindowProgress progress(*window, texts.title);
+    const ProbeOutcome outcome = ProbeByDownload(url, use, std::ref(progress));
+    KeepShowingFinished(*window, texts.title);
+    return outcome;
+}
+
+}  // namespace
+
+ProbeOutcome ProbeUrl(const std::string& url, ProbeUse use, bool showProgress)
+{
+    return showProgress ? ProbeWithWindow(url, use) : ProbeByDownload(url, use, {});
+}

@@ -1,0 +1,57 @@
+#include "gui/Resources.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include <wx/image.h>
+#include <wx/mstream.h>
+
+extern const unsigned char theBackRuns[];
+extern const std::size_t theBackRuns_size;
+extern const unsigned char regIconPng[];
+extern const std::size_t regIconPng_size;
+
+namespace {
+
+wxImage ImageFromPng(const unsigned char* data, std::size_t size)
+{
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
+        wxImage::AddHandler(new wxPNGHandler);
+    wxMemoryInputStream stream(data, size);
+    return wxImage(stream, wxBITMAP_TYPE_PNG);
+}
+
+unsigned Read16(const unsigned char* bytes)
+{
+    return bytes[0] | (bytes[1] << 8);
+}
+
+// The runs that the build made of the background PNG: width and height,
+// then for every run its length and colour (see PackBackground.cpp).
+wxImage ImageFromRuns(const unsigned char* runs, std::size_t size)
+{
+    if (size < 4)
+        return {};
+    wxImage image(static_cast<int>(Read16(runs)), static_cast<int>(Read16(runs + 2)), false);
+    unsigned char* out = image.GetData();
+    unsigned char* const end = out + 3 * image.GetWidth() * image.GetHeight();
+    for (std::size_t at = 4; at + 5 <= size && out < end; at += 5) {
+        for (unsigned n = Read16(runs + at); n > 0 && out < end; --n, out += 3)
+            std::copy(runs + at + 2, runs + at + 5, out);
+    }
+    return image;
+}
+
+}  // namespace
+
+wxBitmap LoadBackgroundDesign()
+{
+    return wxBitmap(ImageFromRuns(theBackRuns, theBackRuns_size), 24);
+}
+
+wxIcon LoadProgramIcon()
+{
+    wxIcon icon;
+    icon.CopyFromBitmap(wxBitmap(ImageFromPng(regIconPng, regIconPng_size)));
+    return icon;
+}

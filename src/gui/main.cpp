@@ -1,0 +1,3 @@
+#include "gui/PressReleaseApp.h"
+
+wxIMPLEMENT_APP(PressReleaseApp);
