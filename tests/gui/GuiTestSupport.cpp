@@ -8,6 +8,7 @@
 #include <wx/clipbrd.h>
 #include <wx/stopwatch.h>
 
+#include "core/settings/SettingsStore.h"
 #include "gui/CommandIds.h"
 
 int GuiTestDialogHook::Enter(wxDialog* dialog)
@@ -188,4 +189,10 @@ void PumpEvents(int milliseconds)
 std::string Utf8(const wxString& text)
 {
     return text.utf8_string();
+}
+
+std::string LatestPath()
+{
+    const Result<std::string> path = ReadSetting(kSettingsKeyPath, kLatestPathSetting);
+    return path ? *path : std::string();
 }

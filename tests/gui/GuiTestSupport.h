@@ -145,3 +145,6 @@ void SetClipboardText(const std::string& text);
 void PumpEvents(int milliseconds = 50);
 
 std::string Utf8(const wxString& text);
+
+// The LatestPath setting, empty when there is none.
+std::string LatestPath();
