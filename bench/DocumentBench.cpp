@@ -24,10 +24,7 @@ FormValues LargeForm()
     return form;
 }
 
-std::string ScratchPath()
-{
-    return (std::filesystem::temp_directory_path() / "vantrel-bench.pre").string();
-}
+std::string ScratchPath() { return (std::filesystem::temp_directory_path() / "vantrel-bench.pre").string(); }
 
 void DocumentWriteAndRead(benchmark::State& state)
 {

@@ -67,7 +67,19 @@ void EscapeBccList(benchmark::State& state)
 
 }  // namespace
 
-BENCHMARK(CollectPlainList)->RangeMultiplier(10)->Range(1000, 1000000)->Complexity()->Unit(benchmark::kMillisecond);
-BENCHMARK(ScanPlainList)->RangeMultiplier(10)->Range(1000, 1000000)->Complexity()->Unit(benchmark::kMillisecond);
+BENCHMARK(CollectPlainList)
+    ->RangeMultiplier(10)
+    ->Range(1000, 1000000)
+    ->Complexity()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(ScanPlainList)
+    ->RangeMultiplier(10)
+    ->Range(1000, 1000000)
+    ->Complexity()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(CollectUnseparatedList)->RangeMultiplier(10)->Range(1000, 1000000)->Unit(benchmark::kMillisecond);
-BENCHMARK(EscapeBccList)->RangeMultiplier(10)->Range(1000, 1000000)->Complexity()->Unit(benchmark::kMillisecond);
+BENCHMARK(EscapeBccList)
+    ->RangeMultiplier(10)
+    ->Range(1000, 1000000)
+    ->Complexity()
+    ->Unit(benchmark::kMillisecond);

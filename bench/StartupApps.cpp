@@ -55,9 +55,7 @@ public:
 
 #ifdef VANTREL_STARTUP_FULL
 // wxIMPLEMENT_APP, but the program's code keeps its wxGetApp().
-wxIMPLEMENT_WX_THEME_SUPPORT
-wxIMPLEMENT_WXWIN_MAIN
-static wxAppConsole* CreateStartupApp()
+wxIMPLEMENT_WX_THEME_SUPPORT wxIMPLEMENT_WXWIN_MAIN static wxAppConsole* CreateStartupApp()
 {
     wxAppConsole::CheckBuildOptions(WX_BUILD_OPTIONS_SIGNATURE, "bench_startup_vantrel");
     return new StartupApp;

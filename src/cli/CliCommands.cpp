@@ -55,8 +55,7 @@ int Check(const CliRequest& request, const FormValues& form, std::ostream& out, 
     return kCliFailed;
 }
 
-int Receivers(const CliRequest& request, const LoadedDocument& document, std::ostream& out,
-              std::ostream& err)
+int Receivers(const CliRequest& request, const LoadedDocument& document, std::ostream& out, std::ostream& err)
 {
     const Result<std::string> joined =
         CollectReceivers(document.form.receivers, request.delimiter.value_or(document.receiverDelimiter));
@@ -82,24 +81,21 @@ int Mailto(const LoadedDocument& document, std::ostream& out, std::ostream& err)
 
 }  // namespace
 
-int RunCommand(const CliRequest& request, const LoadedDocument& document, std::ostream& out, std::ostream& err)
+int RunCommand(const CliRequest& request, const LoadedDocument& document, std::ostream& out,
+               std::ostream& err)
 {
     const FormValues& form = document.form;
     switch (request.command) {
-    case CliRequest::Command::Check:
-        return Check(request, form, out, err);
+    case CliRequest::Command::Check: return Check(request, form, out, err);
     case CliRequest::Command::Release: {
         const std::string release = ComposePressRelease(form);
         out << (request.heading ? ReleaseFileText(form.companyName, release) : release);
         return kCliDone;
     }
-    case CliRequest::Command::Receivers:
-        return Receivers(request, document, out, err);
-    case CliRequest::Command::Mailto:
-        return Mailto(document, out, err);
+    case CliRequest::Command::Receivers: return Receivers(request, document, out, err);
+    case CliRequest::Command::Mailto: return Mailto(document, out, err);
     case CliRequest::Command::Help:
-    case CliRequest::Command::Version:
-        break;
+    case CliRequest::Command::Version: break;
     }
     return kCliUsage;
 }

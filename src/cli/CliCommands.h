@@ -16,4 +16,5 @@ struct LoadedDocument {
 
 // Runs one command on a loaded document; output goes to out, notes and
 // problems to err.
-int RunCommand(const CliRequest& request, const LoadedDocument& document, std::ostream& out, std::ostream& err);
+int RunCommand(const CliRequest& request, const LoadedDocument& document, std::ostream& out,
+               std::ostream& err);

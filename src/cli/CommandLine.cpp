@@ -48,7 +48,8 @@ const wxCmdLineEntryDesc kOptions[] = {
 wxString FromArgument(const std::string& argument)
 {
     const wxString text = wxString::FromUTF8(argument.data(), argument.size());
-    return text.empty() && !argument.empty() ? wxString::From8BitData(argument.data(), argument.size()) : text;
+    return text.empty() && !argument.empty() ? wxString::From8BitData(argument.data(), argument.size())
+                                             : text;
 }
 
 // Keeps the parser's complaint instead of printing it, so that a usage

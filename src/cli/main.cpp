@@ -33,7 +33,8 @@ Result<std::string> ReadStandardInput()
 int Load(const std::string& path, LoadedDocument& document)
 {
     const std::string name = path == "-" ? "standard input" : path;
-    const Result<std::string> bytes = path == "-" ? ReadStandardInput() : ReadWholeFile(path, kMaxDocumentBytes);
+    const Result<std::string> bytes =
+        path == "-" ? ReadStandardInput() : ReadWholeFile(path, kMaxDocumentBytes);
     if (!bytes)
         return Problem(kCliBadDocument,
                        name + ": the document " + ReadFailureReason(bytes.failure(), kMaxDocumentBytes));

@@ -7,18 +7,17 @@
 // Why a core operation failed. The window and the command line turn these
 // into their own words.
 enum class Failure {
-    CannotOpen,   // missing, unreadable, or not a regular file
-    TooLarge,     // over the size the operation accepts
+    CannotOpen,  // missing, unreadable, or not a regular file
+    TooLarge,  // over the size the operation accepts
     CannotWrite,  // not written; the old file, if any, is untouched
-    Damaged,      // read, but not in the format it should have
-    Missing,      // a value that is not there
+    Damaged,  // read, but not in the format it should have
+    Missing,  // a value that is not there
 };
 
 // The one shape of every core operation that can fail: either its value or
 // the reason it has none. Result<> is for operations that give nothing but
 // success. It converts to true on success, like std::optional.
-template <typename T = std::monostate>
-class [[nodiscard]] Result {
+template <typename T = std::monostate> class [[nodiscard]] Result {
 public:
     Result(T value) : value_(std::move(value)) {}
     Result(Failure failure) : failure_(failure) {}

@@ -10,5 +10,4 @@
 // without one and asks nothing before an existing file is replaced. The
 // dialog starts in the user's documents folder. Gives the full path, or
 // empty when the dialog was cancelled.
-std::string ChooseFile(wxWindow* parent, const char* message, const std::string& pattern,
-                       long style);
+std::string ChooseFile(wxWindow* parent, const char* message, const std::string& pattern, long style);

@@ -35,8 +35,16 @@ const std::array<ControlRow, 16>& ControlTable()
         {{kProductNameLabel, 20, 23}, {20, 38, 160, 20}, &FormControls::productName},
         {{kProductVersionLabel, 190, 23}, {190, 38, 30, 20}, &FormControls::productVersion},
         {{kFeaturesTextLabel, 261, 23}, {260, 38, 250, 234}, &FormControls::featuresText, wxTE_MULTILINE},
-        {{kReceiversLabel, 549, 23}, {550, 38, 250, 342}, &FormControls::receivers, wxTE_MULTILINE | wxHSCROLL},
-        {{kProductTypeLabel, 19, 77}, {20, 92, 130, 18}, &FormControls::productType, 0, "", ProductTypeNames()},
+        {{kReceiversLabel, 549, 23},
+         {550, 38, 250, 342},
+         &FormControls::receivers,
+         wxTE_MULTILINE | wxHSCROLL},
+        {{kProductTypeLabel, 19, 77},
+         {20, 92, 130, 18},
+         &FormControls::productType,
+         0,
+         "",
+         ProductTypeNames()},
         {{kOtherTypeTextLabel, 162, 77}, {160, 92, 60, 20}, &FormControls::otherTypeText},
         {{kProductUrlLabel, 19, 130}, {20, 146, 200, 20}, &FormControls::productUrl, 0, "http://"},
         {{kImageUrlLabel, 21, 185}, {20, 200, 200, 20}, &FormControls::imageUrl, 0, "http://"},
@@ -54,8 +62,8 @@ const std::array<ControlRow, 16>& ControlTable()
 
 wxWindow* Create(wxWindow* panel, const ControlRow& row, FormControls& controls, TextMember member)
 {
-    auto* text = new wxTextCtrl(panel, wxID_ANY, row.start, row.place.GetPosition(), row.place.GetSize(),
-                                row.style);
+    auto* text =
+        new wxTextCtrl(panel, wxID_ANY, row.start, row.place.GetPosition(), row.place.GetSize(), row.style);
     MakeFieldCompact(text);
     return controls.*member = text;
 }
@@ -104,8 +112,8 @@ void CreateFormControls(wxWindow* panel, FormControls& controls)
 
 std::vector<wxWindow*> FormTabOrder(const FormControls& c)
 {
-    return {c.productName, c.productVersion, c.productType, c.otherTypeText, c.productUrl,
-            c.imageUrl, c.price, c.operatingSystem, c.contactEmail, c.companyName,
-            c.featuresText, c.trialAvailable, c.trialKind, c.trialLimit, c.contactName,
-            c.receivers};
+    return {c.productName,  c.productVersion, c.productType,  c.otherTypeText,
+            c.productUrl,   c.imageUrl,       c.price,        c.operatingSystem,
+            c.contactEmail, c.companyName,    c.featuresText, c.trialAvailable,
+            c.trialKind,    c.trialLimit,     c.contactName,  c.receivers};
 }

@@ -10,8 +10,8 @@ wxBEGIN_EVENT_TABLE(FormPanel, wxPanel)
 wxEND_EVENT_TABLE()
 
 FormPanel::FormPanel(wxWindow* parent)
-    : wxPanel(parent, wxID_ANY, wxPoint(0, 0), wxSize(536, 1024),
-              wxCLIP_SIBLINGS | wxRAISED_BORDER, "Vantrel"),
+    : wxPanel(parent, wxID_ANY, wxPoint(0, 0), wxSize(536, 1024), wxCLIP_SIBLINGS | wxRAISED_BORDER,
+              "Vantrel"),
       background_(LoadBackgroundDesign())
 {
 }
@@ -25,8 +25,8 @@ void FormPanel::OnEraseBackground(wxEraseEvent& event)
 
 void FormPanel::OnCharHook(wxKeyEvent& event)
 {
-    const bool plainTab = event.GetKeyCode() == WXK_TAB &&
-                          (event.GetModifiers() & ~wxMOD_SHIFT) == wxMOD_NONE;
+    const bool plainTab =
+        event.GetKeyCode() == WXK_TAB && (event.GetModifiers() & ~wxMOD_SHIFT) == wxMOD_NONE;
     if (!plainTab || !MoveFocus(!event.ShiftDown()))
         event.Skip();
 }

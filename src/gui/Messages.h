@@ -8,6 +8,6 @@
 // information icon, also for errors.
 inline int ShowInformation(wxWindow* parent, const std::string& text, const char* caption)
 {
-    return wxMessageBox(wxString::FromUTF8(text.data(), text.size()), caption,
-                        wxOK | wxICON_INFORMATION, parent);
+    return wxMessageBox(wxString::FromUTF8(text.data(), text.size()), caption, wxOK | wxICON_INFORMATION,
+                        parent);
 }

@@ -32,10 +32,7 @@ void InstallCompactStyleOnce()
 
 // A multi-line text field is a scrolled window around the text view that
 // takes the focus; the name belongs to the part that takes the focus.
-GtkWidget* FocusWidget(wxWindow* field)
-{
-    return field->GetConnectWidget();
-}
+GtkWidget* FocusWidget(wxWindow* field) { return field->GetConnectWidget(); }
 
 }  // namespace
 

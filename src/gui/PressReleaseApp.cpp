@@ -4,12 +4,12 @@
 #include <wx/image.h>
 #include <wx/splash.h>
 
+#include "core/settings/SettingsStore.h"
 #include "gui/CommandIds.h"
+#include "gui/FormControls.h"
 #include "gui/FormPanel.h"
 #include "gui/PressReleaseFrame.h"
 #include "gui/Resources.h"
-#include "gui/FormControls.h"
-#include "core/settings/SettingsStore.h"
 
 wxBEGIN_EVENT_TABLE(PressReleaseApp, wxApp)
     EVT_MENU(ID_EXPORT_RECEIVERS, PressReleaseApp::OnExportReceivers)
@@ -119,9 +119,8 @@ void PressReleaseApp::ShowSplashScreen()
     wxBitmap splash;
     if (!wxFileExists("splash.bmp") || !splash.LoadFile("splash.bmp", wxBITMAP_TYPE_BMP))
         return;
-    new wxSplashScreen(splash, wxSPLASH_CENTRE_ON_PARENT | wxSPLASH_TIMEOUT, kSplashMilliseconds,
-                       mainWindow, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                       wxSIMPLE_BORDER | wxSTAY_ON_TOP);
+    new wxSplashScreen(splash, wxSPLASH_CENTRE_ON_PARENT | wxSPLASH_TIMEOUT, kSplashMilliseconds, mainWindow,
+                       wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSIMPLE_BORDER | wxSTAY_ON_TOP);
 }
 
 FormValues PressReleaseApp::ReadForm() const

@@ -37,14 +37,15 @@ void RememberLatestPath(const std::string& path)
 }  // namespace
 
 PressReleaseFrame::PressReleaseFrame()
-    : wxFrame(nullptr, wxID_ANY, "Vantrel", wxPoint(20, 20), wxSize(835, 470),
-              wxDEFAULT_FRAME_STYLE, "frame")
+    : wxFrame(nullptr, wxID_ANY, "Vantrel", wxPoint(20, 20), wxSize(835, 470), wxDEFAULT_FRAME_STYLE, "frame")
 {
     CreateStatusBar(1, wxST_SIZEGRIP, 0, "status_line");
     // Keys beside the menus, so that every menu label stays as it is.
     wxAcceleratorEntry keys[] = {
-        {wxACCEL_CTRL, 'N', ID_NEW},  {wxACCEL_CTRL, 'O', ID_OPEN},
-        {wxACCEL_CTRL, 'S', ID_SAVE}, {wxACCEL_CTRL, 'Q', ID_EXIT},
+        {wxACCEL_CTRL, 'N', ID_NEW},
+        {wxACCEL_CTRL, 'O', ID_OPEN},
+        {wxACCEL_CTRL, 'S', ID_SAVE},
+        {wxACCEL_CTRL, 'Q', ID_EXIT},
         {wxACCEL_NORMAL, WXK_F1, ID_OPEN_MANUAL},
     };
     SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(keys)), keys));
@@ -79,10 +80,7 @@ void PressReleaseFrame::OnSave(wxCommandEvent&)
 }
 
 // Ends the program at once; nothing is saved and nothing is asked.
-void PressReleaseFrame::OnExit(wxCommandEvent&)
-{
-    Close(true);
-}
+void PressReleaseFrame::OnExit(wxCommandEvent&) { Close(true); }
 
 void PressReleaseFrame::ReadDocument(const std::string& path)
 {
@@ -120,10 +118,7 @@ void PressReleaseFrame::WriteDocument(const std::string& path)
     RememberLatestPath(path);
 }
 
-void PressReleaseFrame::OnBasicHelp(wxCommandEvent&)
-{
-    ShowInformation(this, kAboutText, kAboutCaption);
-}
+void PressReleaseFrame::OnBasicHelp(wxCommandEvent&) { ShowInformation(this, kAboutText, kAboutCaption); }
 
 // Opens the manual in the installation folder with the desktop's PDF
 // viewer. Without an installation folder, or when the path would not fit

@@ -5,9 +5,9 @@
 #include <wx/progdlg.h>
 #include <wx/stopwatch.h>
 
+#include "core/checks/UrlDownload.h"
 #include "gui/PressReleaseApp.h"
 #include "gui/PressReleaseFrame.h"
-#include "core/checks/UrlDownload.h"
 
 namespace {
 

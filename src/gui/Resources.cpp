@@ -21,10 +21,7 @@ wxImage ImageFromPng(const unsigned char* data, std::size_t size)
     return wxImage(stream, wxBITMAP_TYPE_PNG);
 }
 
-unsigned Read16(const unsigned char* bytes)
-{
-    return bytes[0] | (bytes[1] << 8);
-}
+unsigned Read16(const unsigned char* bytes) { return bytes[0] | (bytes[1] << 8); }
 
 // The runs that the build made of the background PNG: width and height,
 // then for every run its length and colour (see PackBackground.cpp).
@@ -44,10 +41,7 @@ wxImage ImageFromRuns(const unsigned char* runs, std::size_t size)
 
 }  // namespace
 
-wxBitmap LoadBackgroundDesign()
-{
-    return wxBitmap(ImageFromRuns(theBackRuns, theBackRuns_size), 24);
-}
+wxBitmap LoadBackgroundDesign() { return wxBitmap(ImageFromRuns(theBackRuns, theBackRuns_size), 24); }
 
 wxIcon LoadProgramIcon()
 {

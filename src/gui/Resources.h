@@ -5,4 +5,4 @@
 
 // Images compiled into the program.
 wxBitmap LoadBackgroundDesign();  // "THEBACK" before its labels are drawn
-wxIcon LoadProgramIcon();         // "REG"
+wxIcon LoadProgramIcon();  // "REG"

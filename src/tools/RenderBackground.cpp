@@ -14,10 +14,7 @@
 namespace {
 
 // About 8 pixels a character, capitals about 10 pixels high.
-wxFont LabelFont()
-{
-    return wxFont(wxFontInfo(wxSize(0, 13)).Family(wxFONTFAMILY_TELETYPE));
-}
+wxFont LabelFont() { return wxFont(wxFontInfo(wxSize(0, 13)).Family(wxFONTFAMILY_TELETYPE)); }
 
 // The blank rows above the letters, so that the letters' tops land on their place.
 int InternalLeading(wxDC& dc)

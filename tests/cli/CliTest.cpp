@@ -92,22 +92,34 @@ TEST_F(CliTest, CommandsDocumentsAndStatuses)
     };
     const Case cases[] = {
         {{"check", Path("complete.pre")}, "", {0, std::string(kCheckOkText) + "\n", ""}},
-        {{"check", Path("dead-image.pre")}, "",
-         {1, "The image URL " + server.Url("/gone.png") + " doesn't respond.\n", ""}},  // no note: no terminal
-        {{"check", "--no-network", Path("failing.pre")}, "",
+        {{"check", Path("dead-image.pre")},
+         "",
+         {1, "The image URL " + server.Url("/gone.png") + " doesn't respond.\n",
+          ""}},  // no note: no terminal
+        {{"check", "--no-network", Path("failing.pre")},
+         "",
          {1, "Please fill in the product name.\n",
           "vantrel-cli: the web page and the image were not downloaded (--no-network)\n"}},
         {{"release", Path("complete.pre")}, "", {0, release, ""}},
-        {{"release", "--heading", "-"}, ReadFileBytes(Path("complete.pre")),
+        {{"release", "--heading", "-"},
+         ReadFileBytes(Path("complete.pre")),
          {0, ReleaseFileText("Smith & Sons", release), ""}},
         {{"receivers", Path("complete.pre")}, "", {0, "a@x.org\nb@y.org\n", ""}},
         {{"receivers", "--delimiter=comma", Path("complete.pre")}, "", {0, "a@x.org, b@y.org\n", ""}},
-        {{"mailto", Path("complete.pre")}, "",
+        {{"mailto", Path("complete.pre")},
+         "",
          {0, MailtoRequest("ann@x.org", "a@x.org\nb@y.org", "Smith & Sons") + "\n", ""}},
-        {{"release", Path("damaged.pre")}, "", {3, "", "vantrel-cli: " + Path("damaged.pre") + ": the document is damaged\n"}},
-        {{"check", Path("missing.pre")}, "", {3, "", "vantrel-cli: " + Path("missing.pre") + ": the document cannot be read\n"}},
-        {{"publish", Path("complete.pre")}, "", {2, "", "vantrel-cli: unknown command \"publish\" (see vantrel-cli --help)\n"}},
-        {{"release", "--delimiter=space", Path("complete.pre")}, "",
+        {{"release", Path("damaged.pre")},
+         "",
+         {3, "", "vantrel-cli: " + Path("damaged.pre") + ": the document is damaged\n"}},
+        {{"check", Path("missing.pre")},
+         "",
+         {3, "", "vantrel-cli: " + Path("missing.pre") + ": the document cannot be read\n"}},
+        {{"publish", Path("complete.pre")},
+         "",
+         {2, "", "vantrel-cli: unknown command \"publish\" (see vantrel-cli --help)\n"}},
+        {{"release", "--delimiter=space", Path("complete.pre")},
+         "",
          {2, "", "vantrel-cli: --delimiter belongs to receivers (see vantrel-cli --help)\n"}},
         {{"--version"}, "", {0, "vantrel-cli " VANTREL_VERSION "\n", ""}},
     };
@@ -119,7 +131,8 @@ TEST_F(CliTest, CommandsDocumentsAndStatuses)
         EXPECT_EQ(run.err, c.expected.err);
     }
     EXPECT_EQ(server.RequestCount(), 4) << "only the checks without --no-network download";
-    EXPECT_EQ(ReadFileBytes(Path("complete.pre")), WriteDocumentBytes(complete, 3)) << "documents are only read";
+    EXPECT_EQ(ReadFileBytes(Path("complete.pre")), WriteDocumentBytes(complete, 3))
+        << "documents are only read";
 }
 
 }  // namespace

@@ -129,9 +129,11 @@ TEST(CheckReport, AllBitsFitTheList)
         values[i] = std::to_string(i);
     CheckMessages lines;
     EXPECT_EQ(DescribeCheckErrors((CheckErrors{1} << kCheckBitCount) - 1, lines, values), kCheckBitCount);
-    EXPECT_EQ(lines[0], "The feature text is too big. It shouldn't be longer than 20-30 words. It's 0 words.");
-    EXPECT_EQ(lines[19],
-              "The features text contains bad words. Please rewrite the text and avoid words, such as 19 etc.");
+    EXPECT_EQ(lines[0],
+              "The feature text is too big. It shouldn't be longer than 20-30 words. It's 0 words.");
+    EXPECT_EQ(
+        lines[19],
+        "The features text contains bad words. Please rewrite the text and avoid words, such as 19 etc.");
 }
 
 }  // namespace

@@ -70,8 +70,7 @@ TEST(DocumentFormat, ByteVectorsOfSingleRecords)
     FormValues empty;
     empty.productUrl.clear();
     empty.imageUrl.clear();
-    EXPECT_EQ(WriteDocumentBytes(empty, 0),
-              "0 0 0 0 0 0 1 00 0 1 01 00 0 0 0 1 00 ");
+    EXPECT_EQ(WriteDocumentBytes(empty, 0), "0 0 0 0 0 0 1 00 0 1 01 00 0 0 0 1 00 ");
 
     struct Case {
         const char* name;
@@ -115,8 +114,8 @@ TEST(DocumentFormat, ReadsTheCompleteDocument)
 TEST(DocumentFormat, RoundTripGivesTheSameBytes)
 {
     FormValues unusual = SampleForm();
-    unusual.productName = "12 34 ";                   // digits and blanks in a value
-    unusual.featuresText = "a\r\nb\rc\n\nd\n";       // CR LF, lone CR, empty lines
+    unusual.productName = "12 34 ";  // digits and blanks in a value
+    unusual.featuresText = "a\r\nb\rc\n\nd\n";  // CR LF, lone CR, empty lines
     unusual.receivers = std::string(100000, 'r') + "@x.org";  // far beyond 16383
     unusual.companyName = "Zürich Ärzte €";
     unusual.productType = -1;
@@ -148,9 +147,18 @@ TEST(DocumentFormat, ReadsNumbersAsStrtolDoes)
         int number;
     };
     const Case cases[] = {
-        {"3", 3},   {"-1", -1},       {"+4", 4},           {" \t5", 5},
-        {"6abc", 6}, {"abc", 0},      {"", 0},             {"0", 0},
-        {"2", 2},   {"99999999999", INT_MAX}, {"-99999999999", INT_MIN}, {"- 3", 0},
+        {"3", 3},
+        {"-1", -1},
+        {"+4", 4},
+        {" \t5", 5},
+        {"6abc", 6},
+        {"abc", 0},
+        {"", 0},
+        {"0", 0},
+        {"2", 2},
+        {"99999999999", INT_MAX},
+        {"-99999999999", INT_MIN},
+        {"- 3", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("value [" + c.value + "]");
@@ -168,8 +176,7 @@ TEST(DocumentFormat, ReadsNumbersAsStrtolDoes)
         EXPECT_EQ(form.trialAvailable, c.number != 0);
 
         form = OtherForm();
-        EXPECT_EQ(ReadDocumentBytes(DocumentWithRecord(SampleForm(), 16, record), form)
-                      .receiverDelimiter,
+        EXPECT_EQ(ReadDocumentBytes(DocumentWithRecord(SampleForm(), 16, record), form).receiverDelimiter,
                   c.number);
     }
 }
@@ -252,8 +259,7 @@ TEST(DocumentFormat, DamagedDocumentsKeepTheFieldsBeforeTheDamage)
         EXPECT_TRUE(outcome.damaged);
         EXPECT_EQ(outcome.recordsApplied, c.recordsApplied);
         EXPECT_EQ(outcome.receiverDelimiter.has_value(), c.recordsApplied >= 16);
-        EXPECT_EQ(Describe(form), Describe(FirstRecordsApplied(SampleForm(), OtherForm(),
-                                                               c.recordsApplied)));
+        EXPECT_EQ(Describe(form), Describe(FirstRecordsApplied(SampleForm(), OtherForm(), c.recordsApplied)));
     }
 }
 

@@ -70,7 +70,8 @@ CheckErrors Bits(std::initializer_list<int> bits)
 // Pairs of bits, and the trio 8, 9, 11, that one run can never set together.
 void ExpectNoExcludedPair(CheckErrors errors)
 {
-    const std::vector<std::vector<int>> exclusive = {{0, 20}, {1, 2}, {6, 7}, {15, 16}, {8, 9}, {8, 11}, {9, 11}};
+    const std::vector<std::vector<int>> exclusive = {{0, 20}, {1, 2},  {6, 7}, {15, 16},
+                                                     {8, 9},  {8, 11}, {9, 11}};
     for (const auto& group : exclusive)
         EXPECT_NE(errors & Bits({group[0], group[1]}), Bits({group[0], group[1]}))
             << "bits " << group[0] << " and " << group[1];
@@ -121,35 +122,53 @@ TEST(FieldChecks, EachBitAloneWithItsValue)
              f.trialAvailable = true;
              f.trialKind = kTrialDays;
          },
-         Bits({1}), {""}},
+         Bits({1}),
+         {""}},
         {"starts missing",
          [](FormValues& f, TableProber&) {
              f.trialAvailable = true;
              f.trialKind = kTrialStarts;
          },
-         Bits({2}), {""}},
+         Bits({2}),
+         {""}},
         {"no product name", [](FormValues& f, TableProber&) { f.productName = ""; }, Bits({3}), {""}},
         {"no version", [](FormValues& f, TableProber&) { f.productVersion = ""; }, Bits({4}), {""}},
-        {"Other without text", [](FormValues& f, TableProber&) { f.productType = kOtherProductType; }, Bits({5}), {""}},
+        {"Other without text",
+         [](FormValues& f, TableProber&) { f.productType = kOtherProductType; },
+         Bits({5}),
+         {""}},
         {"no web page", [](FormValues& f, TableProber&) { f.productUrl = ""; }, Bits({6}), {""}},
-        {"dead web page", [](FormValues&, TableProber& p) { p.answers[kPageUrl].responds = false; }, Bits({7}),
+        {"dead web page",
+         [](FormValues&, TableProber& p) { p.answers[kPageUrl].responds = false; },
+         Bits({7}),
          {kPageUrl}},
-        {"dead image", [](FormValues&, TableProber& p) { p.answers[kImageUrl] = {}; }, Bits({9}), {kImageUrl}},
+        {"dead image",
+         [](FormValues&, TableProber& p) { p.answers[kImageUrl] = {}; },
+         Bits({9}),
+         {kImageUrl}},
         {"bad format",
          [](FormValues& f, TableProber& p) {
              f.imageUrl = "http://example.test/tool.jpeg";
              p.answers[f.imageUrl] = {true, 9000};
          },
-         Bits({10}), {"peg"}},
-        {"small image", [](FormValues&, TableProber& p) { p.answers[kImageUrl].size = 4999; }, Bits({11}), {"4999"}},
+         Bits({10}),
+         {"peg"}},
+        {"small image",
+         [](FormValues&, TableProber& p) { p.answers[kImageUrl].size = 4999; },
+         Bits({11}),
+         {"4999"}},
         {"plain price", [](FormValues& f, TableProber&) { f.price = "29"; }, Bits({13}), {""}},
         {"no system", [](FormValues& f, TableProber&) { f.operatingSystem = ""; }, Bits({14}), {""}},
         {"no e-mail", [](FormValues& f, TableProber&) { f.contactEmail = ""; }, Bits({15}), {""}},
-        {"e-mail without @", [](FormValues& f, TableProber&) { f.contactEmail = "ada.example.test"; }, Bits({16}),
+        {"e-mail without @",
+         [](FormValues& f, TableProber&) { f.contactEmail = "ada.example.test"; },
+         Bits({16}),
          {"ada.example.test"}},
         {"no contact", [](FormValues& f, TableProber&) { f.contactName = ""; }, Bits({17}), {""}},
         {"no company", [](FormValues& f, TableProber&) { f.companyName = ""; }, Bits({18}), {""}},
-        {"listed word", [](FormValues& f, TableProber&) { f.featuresText = "Say Hello to " + Words(6); }, Bits({19}),
+        {"listed word",
+         [](FormValues& f, TableProber&) { f.featuresText = "Say Hello to " + Words(6); },
+         Bits({19}),
          {"hell"}},
         {"too short", [](FormValues& f, TableProber&) { f.featuresText = Words(5); }, Bits({20}), {""}},
     });
@@ -214,10 +233,13 @@ TEST(FieldChecks, TrialAndProductChoices)
         {"no selection", trial(true, -1, ""), 0, {}},
         {"box clear", trial(false, kTrialDays, ""), 0, {}},
         {"box clear, starts", trial(false, kTrialStarts, ""), 0, {}},
-        {"Other with text", [](FormValues& f, TableProber&) {
+        {"Other with text",
+         [](FormValues& f, TableProber&) {
              f.productType = kOtherProductType;
              f.otherTypeText = "x";
-         }, 0, {}},
+         },
+         0,
+         {}},
         {"no product type", [](FormValues& f, TableProber&) { f.productType = -1; }, 0, {}},
         {"one blank is a name", [](FormValues& f, TableProber&) { f.productName = " "; }, 0, {}},
         {"@ alone is an address", [](FormValues& f, TableProber&) { f.contactEmail = "@"; }, 0, {}},
@@ -265,13 +287,20 @@ TEST(FieldChecks, ImageUrlCases)
         {"5000 bytes", image(kImageUrl, {true, 5000}), 0, {}},
         {"no size measured", image(kImageUrl, {true, std::nullopt}), 0, {}},
         {"1200 bytes png", image(kImageUrl, {true, 1200}), Bits({11}), {"1200"}},
-        {"1200 bytes img: format before size", image("http://x.test/a.img", {true, 1200}), Bits({10, 11}),
+        {"1200 bytes img: format before size",
+         image("http://x.test/a.img", {true, 1200}),
+         Bits({10, 11}),
          {"img", "1200"}},
         {"dead image is not measured", image(kImageUrl, {false, 10}), Bits({9}), {kImageUrl}},
         {"empty", [](FormValues& f, TableProber&) { f.imageUrl = ""; }, Bits({8, 10}), {"", ""}},
-        {"left at http://", [](FormValues& f, TableProber&) { f.imageUrl = "http://"; }, Bits({9, 10}),
+        {"left at http://",
+         [](FormValues& f, TableProber&) { f.imageUrl = "http://"; },
+         Bits({9, 10}),
          {"http://", "://"}},
-        {"shorter than three", [](FormValues& f, TableProber&) { f.imageUrl = "ab"; }, Bits({9, 10}), {"ab", "ab"}},
+        {"shorter than three",
+         [](FormValues& f, TableProber&) { f.imageUrl = "ab"; },
+         Bits({9, 10}),
+         {"ab", "ab"}},
     });
 }
 
@@ -284,9 +313,15 @@ TEST(FieldChecks, UrlsAreProbedAsTypedAndOnlyWhenFilled)
         std::vector<std::pair<std::string, ProbeUse>> asked;
         CheckErrors expected;
     } cases[] = {
-        {"blanks kept", " http://a.test/ ", "http://a.test/i.png ",
-         {{" http://a.test/ ", ProbeUse::WebPage}, {"http://a.test/i.png ", ProbeUse::Image}}, Bits({7, 9, 10})},
-        {"page left at http://", "http://", kImageUrl, {{"http://", ProbeUse::WebPage}, {kImageUrl, ProbeUse::Image}},
+        {"blanks kept",
+         " http://a.test/ ",
+         "http://a.test/i.png ",
+         {{" http://a.test/ ", ProbeUse::WebPage}, {"http://a.test/i.png ", ProbeUse::Image}},
+         Bits({7, 9, 10})},
+        {"page left at http://",
+         "http://",
+         kImageUrl,
+         {{"http://", ProbeUse::WebPage}, {kImageUrl, ProbeUse::Image}},
          Bits({7})},
         {"both empty", "", "", {}, Bits({6, 8, 10})},
     };
@@ -321,7 +356,8 @@ TEST(FieldChecks, StartFormAndEmptyForm)
 {
     TableProber prober;
     CheckValues values;
-    EXPECT_EQ(CheckSettings(FormValues{}, values, prober), Bits({3, 4, 7, 9, 10, 12, 13, 14, 15, 17, 18, 20}));
+    EXPECT_EQ(CheckSettings(FormValues{}, values, prober),
+              Bits({3, 4, 7, 9, 10, 12, 13, 14, 15, 17, 18, 20}));
     const CheckValues expected = {"", "", "http://", "http://", "://"};
     EXPECT_EQ(values, expected);
 

@@ -29,10 +29,23 @@ inline FormValues SampleForm()
 }
 
 // The bytes of SampleForm() with the delimiter setting 3.
-inline const std::string kSampleDocument =
-    "7 Vantrel" "3 2.1" "3 $49" "5 Linux" "18 http://x.org/i.png" "12 Hello\r\nWorld!"
-    "2 27" "4 Tool" "12 http://x.org" "1 1" "1 1" "2 30" "6 Tarsel" "7 Ann Lee"
-    "9 ann@x.org" "1 3" "16 a@x.org\r\nb@y.org\r\n";
+inline const std::string kSampleDocument = "7 Vantrel"
+                                           "3 2.1"
+                                           "3 $49"
+                                           "5 Linux"
+                                           "18 http://x.org/i.png"
+                                           "12 Hello\r\nWorld!"
+                                           "2 27"
+                                           "4 Tool"
+                                           "12 http://x.org"
+                                           "1 1"
+                                           "1 1"
+                                           "2 30"
+                                           "6 Tarsel"
+                                           "7 Ann Lee"
+                                           "9 ann@x.org"
+                                           "1 3"
+                                           "16 a@x.org\r\nb@y.org\r\n";
 
 inline FormValues OtherForm()
 {

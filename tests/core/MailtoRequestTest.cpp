@@ -47,11 +47,14 @@ TEST(MailtoRequest, FillsTheFormatAndEscapesEachValueAsAWhole)
         {"an ampersand stays inside the subject", "ada@example.org", "", "Smith & Sons",
          "mailto:ada@example.org?bcc=&subject=Press%20release%20from%20Smith%20%26%20Sons" + body},
         {"question mark and equals sign stay inside their values", "a?b=c@x.org", "d=e@y.org,%20f?@z.org",
-         "Q=A?", "mailto:a%3Fb%3Dc@x.org?bcc=d%3De@y.org,%2520f%3F@z.org&subject=Press%20release%20from%20Q%3DA%3F" + body},
+         "Q=A?",
+         "mailto:a%3Fb%3Dc@x.org?bcc=d%3De@y.org,%2520f%3F@z.org&subject=Press%20release%20from%20Q%3DA%3F" +
+             body},
         {"line feeds between receivers", "ada@example.org", "r1@x.org\nr2@y.org", "Acme",
          "mailto:ada@example.org?bcc=r1@x.org%0Ar2@y.org&subject=Press%20release%20from%20Acme" + body},
         {"quotes, $( ) and backticks are only characters", "\"$(rm -rf ~)\"@x.org", "`id`@y.org", "'; ls",
-         "mailto:%22$(rm%20-rf%20~)%22@x.org?bcc=%60id%60@y.org&subject=Press%20release%20from%20';%20ls" + body},
+         "mailto:%22$(rm%20-rf%20~)%22@x.org?bcc=%60id%60@y.org&subject=Press%20release%20from%20';%20ls" +
+             body},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

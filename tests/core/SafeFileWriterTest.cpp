@@ -51,10 +51,7 @@ int RunInChild(const std::function<int()>& body)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-int ExitCodeOf(bool written)
-{
-    return written ? 0 : kRefused;
-}
+int ExitCodeOf(bool written) { return written ? 0 : kRefused; }
 
 constexpr uid_t kNobody = 65534;
 
@@ -141,10 +138,9 @@ TEST(SafeFileWriter, FailedWritesKeepTheOldFileAndLeaveNothingBehind)
              return folder + "/doc.pre";
          },
          WriteInProcess},
-        {"folder does not exist",
-         [](const std::string& folder) { return folder + "/missing/doc.pre"; }, WriteInProcess},
-        {"path ends in a slash", [](const std::string& folder) { return folder + "/"; },
+        {"folder does not exist", [](const std::string& folder) { return folder + "/missing/doc.pre"; },
          WriteInProcess},
+        {"path ends in a slash", [](const std::string& folder) { return folder + "/"; }, WriteInProcess},
         {"loop of symbolic links",
          [](const std::string& folder) {
              fs::create_symlink("b.pre", folder + "/a.pre");

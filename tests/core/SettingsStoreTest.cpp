@@ -68,8 +68,7 @@ TEST(SettingsStore, WritesCreateTheFoldersAndRoundTrip)
 
     // Nothing but the one settings file, no temporary file left behind.
     EXPECT_EQ(FilesBelow(home.sandbox()), std::set<std::string>{"home/.config/Tarsel/Vantrel.conf"});
-    EXPECT_NE(ReadFileBytes(home.SettingsFile()).find("LatestPath=" + path30 + "\n"),
-              std::string::npos);
+    EXPECT_NE(ReadFileBytes(home.SettingsFile()).find("LatestPath=" + path30 + "\n"), std::string::npos);
 }
 
 TEST(SettingsStore, TextsAreCutToTheirFirst1023Bytes)
@@ -91,7 +90,10 @@ TEST(SettingsStore, TextsAreCutToTheirFirst1023Bytes)
 TEST(SettingsStore, StoredTextsTooLongForTheReadAreMissing)
 {
     TempHome home;
-    struct Case { size_t length; bool readable; };
+    struct Case {
+        size_t length;
+        bool readable;
+    };
     for (Case c : {Case{1023, true}, Case{1024, false}, Case{5000, false}}) {
         SCOPED_TRACE(c.length);
         const std::string value(c.length, 'p');
@@ -129,9 +131,20 @@ TEST(SettingsStore, ValuesComeBackByteForByte)
     TempHome home;
     setenv("X", "expanded", 1);
     const std::string values[] = {
-        "/home/ann/docs/$HOME.pre", "/a/${X}/b.pre", "/a/\\$X\\b.pre", "/a/%X%.pre",
-        " leading and trailing blanks ", "\"quoted\"", "a\"b\"", "tab\there", "line\nfeed\r\n",
-        "= # ; [section]", "\\\\server\\share", "/caf\xe9/\xff\xfe.pre", "/caf\xc3\xa9.pre", "",
+        "/home/ann/docs/$HOME.pre",
+        "/a/${X}/b.pre",
+        "/a/\\$X\\b.pre",
+        "/a/%X%.pre",
+        " leading and trailing blanks ",
+        "\"quoted\"",
+        "a\"b\"",
+        "tab\there",
+        "line\nfeed\r\n",
+        "= # ; [section]",
+        "\\\\server\\share",
+        "/caf\xe9/\xff\xfe.pre",
+        "/caf\xc3\xa9.pre",
+        "",
     };
     for (const std::string& value : values) {
         SCOPED_TRACE(testing::PrintToString(value));
@@ -206,12 +219,14 @@ TEST(SettingsStore, TheInstallationsFilesComeAfterTheUsers)
 {
     TempHome home;
     const std::string second = home.sandbox() + "/second/Tarsel/Vantrel.conf";
-    setenv("XDG_CONFIG_DIRS", (home.sandbox() + "/etc/xdg:relative/ignored:" + home.sandbox() + "/second").c_str(), 1);
+    setenv("XDG_CONFIG_DIRS",
+           (home.sandbox() + "/etc/xdg:relative/ignored:" + home.sandbox() + "/second").c_str(), 1);
     const std::vector<std::string> files = SystemSettingsFilePaths(kSettingsKeyPath);
     ASSERT_EQ(files.size(), 3u);
     EXPECT_EQ(files[0], home.SystemSettingsFile());
     EXPECT_EQ(files[1], second);
-    EXPECT_EQ(files[2].substr(files[2].size() - 28), "/etc/xdg/Tarsel/Vantrel.conf") << "the program's prefix";
+    EXPECT_EQ(files[2].substr(files[2].size() - 28), "/etc/xdg/Tarsel/Vantrel.conf")
+        << "the program's prefix";
 
     WriteFileBytes(second, "InstallPath=/opt/second\nLatestPath=/second.pre\n");
     WriteFileBytes(home.SystemSettingsFile(), "InstallPath=/usr/share/vantrel\n");
@@ -223,7 +238,8 @@ TEST(SettingsStore, TheInstallationsFilesComeAfterTheUsers)
     ASSERT_TRUE(WriteSetting(kSettingsKeyPath, kInstallPathSetting, "/home/ann/vantrel"));
     EXPECT_TRUE(Read(kInstallPathSetting, text));
     EXPECT_EQ(text, "/home/ann/vantrel") << "the user's file first";
-    EXPECT_EQ(ReadFileBytes(home.SystemSettingsFile()), "InstallPath=/usr/share/vantrel\n") << "never written";
+    EXPECT_EQ(ReadFileBytes(home.SystemSettingsFile()), "InstallPath=/usr/share/vantrel\n")
+        << "never written";
 
     unsetenv("XDG_CONFIG_DIRS");
     EXPECT_EQ(SystemSettingsFilePaths(kSettingsKeyPath).front(), "/etc/xdg/Tarsel/Vantrel.conf");

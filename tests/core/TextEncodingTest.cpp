@@ -15,26 +15,26 @@ TEST(TextEncoding, ValidatesUtf8)
     const std::pair<std::string, bool> cases[] = {
         {"", true},
         {"plain ASCII\n", true},
-        {"\xc3\xa9", true},              // é
-        {"\xe2\x82\xac", true},          // €
-        {"\xf0\x9f\x98\x80", true},      // emoji
-        {"\xf4\x8f\xbf\xbf", true},      // U+10FFFF
+        {"\xc3\xa9", true},  // é
+        {"\xe2\x82\xac", true},  // €
+        {"\xf0\x9f\x98\x80", true},  // emoji
+        {"\xf4\x8f\xbf\xbf", true},  // U+10FFFF
         {"\0"s, true},
-        {"\xe9", false},                 // Windows-1252 é
-        {"\x80", false},                 // lone continuation byte
-        {"\xc0\x80", false},             // overlong NUL
-        {"\xc1\xbf", false},             // overlong
-        {"\xe0\x80\x80", false},         // overlong
-        {"\xe0\x9f\xbf", false},         // overlong, just below the first three-byte character
-        {"\xe0\xa0\x80", true},          // U+0800, the first three-byte character
-        {"\xed\x9f\xbf", true},          // U+D7FF, just below the surrogates
-        {"\xf0\x8f\xbf\xbf", false},     // overlong, just below the first four-byte character
-        {"\xf0\x90\x80\x80", true},      // U+10000
-        {"\xf0\x80\x80\x80", false},     // overlong
-        {"\xed\xa0\x80", false},         // surrogate
-        {"\xf4\x90\x80\x80", false},     // beyond U+10FFFF
+        {"\xe9", false},  // Windows-1252 é
+        {"\x80", false},  // lone continuation byte
+        {"\xc0\x80", false},  // overlong NUL
+        {"\xc1\xbf", false},  // overlong
+        {"\xe0\x80\x80", false},  // overlong
+        {"\xe0\x9f\xbf", false},  // overlong, just below the first three-byte character
+        {"\xe0\xa0\x80", true},  // U+0800, the first three-byte character
+        {"\xed\x9f\xbf", true},  // U+D7FF, just below the surrogates
+        {"\xf0\x8f\xbf\xbf", false},  // overlong, just below the first four-byte character
+        {"\xf0\x90\x80\x80", true},  // U+10000
+        {"\xf0\x80\x80\x80", false},  // overlong
+        {"\xed\xa0\x80", false},  // surrogate
+        {"\xf4\x90\x80\x80", false},  // beyond U+10FFFF
         {"\xf5\x80\x80\x80", false},
-        {"\xe2\x82", false},             // cut short
+        {"\xe2\x82", false},  // cut short
         {"ok \xe2\x82", false},
         {"\xff", false},
     };
@@ -49,8 +49,8 @@ TEST(TextEncoding, ReadsWindows1252WhenNotUtf8)
     const std::pair<std::string, std::string> cases[] = {
         {"Caf\xe9", "Caf\xc3\xa9"},
         {"\x80", "\xe2\x82\xac"},
-        {"\x9f", "\xc5\xb8"},            // Ÿ
-        {"\x99", "\xe2\x84\xa2"},        // ™
+        {"\x9f", "\xc5\xb8"},  // Ÿ
+        {"\x99", "\xe2\x84\xa2"},  // ™
         {"\xa0\xff", "\xc2\xa0\xc3\xbf"},
         {"\x81\x8d\x8f\x90\x9d", "\xc2\x81\xc2\x8d\xc2\x8f\xc2\x90\xc2\x9d"},
         {"M\xfcller \xc3\xa9", "M\xc3\xbcller \xc3\x83\xc2\xa9"},  // one bad byte: all 1252
@@ -75,7 +75,8 @@ TEST(TextEncoding, Windows1252AgreesWithTheSystemTable)
         char* inPointer = in;
         char* outPointer = out;
         std::size_t inLeft = 1, outLeft = sizeof out;
-        const bool defined = iconv(table, &inPointer, &inLeft, &outPointer, &outLeft) != static_cast<std::size_t>(-1);
+        const bool defined =
+            iconv(table, &inPointer, &inLeft, &outPointer, &outLeft) != static_cast<std::size_t>(-1);
         const std::string expected = defined ? std::string(out, outPointer) : "\xc2" + std::string(in, 1);
         EXPECT_EQ(Utf8FromUtf8OrWindows1252(std::string(in, 1)), expected);
     }
@@ -104,9 +105,8 @@ TEST(TextEncoding, EveryWindows1252ByteBecomesItsOwnCharacter)
 TEST(TextEncoding, TranslatesLineEnds)
 {
     const std::pair<std::string, std::string> toLf[] = {
-        {"a\r\nb", "a\nb"},       {"\r\n\r\n", "\n\n"}, {"a\rb", "a\rb"},
-        {"a\nb", "a\nb"},         {"\r\r\n", "\r\n"},   {"\n\r", "\n\r"},
-        {"end\r", "end\r"},       {"", ""},
+        {"a\r\nb", "a\nb"}, {"\r\n\r\n", "\n\n"}, {"a\rb", "a\rb"},   {"a\nb", "a\nb"},
+        {"\r\r\n", "\r\n"}, {"\n\r", "\n\r"},     {"end\r", "end\r"}, {"", ""},
     };
     for (const auto& [in, out] : toLf) {
         SCOPED_TRACE(testing::PrintToString(in));

@@ -77,7 +77,7 @@ struct ProbeCase {
     std::string url;
     bool responds;
     std::int64_t size;  // checked when it responds
-    int curlCode;       // checked when not zero
+    int curlCode;  // checked when not zero
 };
 
 void ExpectOutcome(const ProbeCase& c, const DownloadResult& result)

@@ -10,10 +10,9 @@ namespace {
 bool TextsAreUtf8WithoutNul(const FormValues& form)
 {
     for (const std::string* text :
-         {&form.productName, &form.productVersion, &form.featuresText, &form.receivers,
-          &form.otherTypeText, &form.productUrl, &form.imageUrl, &form.price,
-          &form.operatingSystem, &form.contactEmail, &form.trialLimit, &form.companyName,
-          &form.contactName}) {
+         {&form.productName, &form.productVersion, &form.featuresText, &form.receivers, &form.otherTypeText,
+          &form.productUrl, &form.imageUrl, &form.price, &form.operatingSystem, &form.contactEmail,
+          &form.trialLimit, &form.companyName, &form.contactName}) {
         if (!IsValidUtf8(*text) || text->find('\0') != std::string::npos)
             return false;
     }

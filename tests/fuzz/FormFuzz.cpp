@@ -36,9 +36,9 @@ FormValues FuzzedForm(FuzzInput& input)
     form.trialKind = input.Int();
     form.trialAvailable = input.Bool();
     for (std::string* text :
-         {&form.productName, &form.productVersion, &form.featuresText, &form.receivers,
-          &form.otherTypeText, &form.productUrl, &form.imageUrl, &form.price, &form.operatingSystem,
-          &form.contactEmail, &form.trialLimit, &form.companyName, &form.contactName})
+         {&form.productName, &form.productVersion, &form.featuresText, &form.receivers, &form.otherTypeText,
+          &form.productUrl, &form.imageUrl, &form.price, &form.operatingSystem, &form.contactEmail,
+          &form.trialLimit, &form.companyName, &form.contactName})
         *text = input.Text();
     return form;
 }

@@ -10,8 +10,9 @@
 
 class FuzzInput {
 public:
-    FuzzInput(const std::uint8_t* data, std::size_t size)
-        : rest_(reinterpret_cast<const char*>(data), size) {}
+    FuzzInput(const std::uint8_t* data, std::size_t size) : rest_(reinterpret_cast<const char*>(data), size)
+    {
+    }
 
     int Int()
     {

@@ -7,10 +7,7 @@
 
 namespace {
 
-int HexValue(char c)
-{
-    return c <= '9' ? c - '0' : c - 'A' + 10;
-}
+int HexValue(char c) { return c <= '9' ? c - '0' : c - 'A' + 10; }
 
 std::string Decoded(const std::string& escaped)
 {

@@ -6,8 +6,8 @@
 #include <wx/eventfilter.h>
 #include <wx/progdlg.h>
 
-#include "gui/CommandIds.h"
 #include "core/checks/CheckReport.h"
+#include "gui/CommandIds.h"
 #include "gui/ProbeWindow.h"
 
 namespace {
@@ -29,7 +29,8 @@ class ProgressWindowWatcher : public wxEventFilter {
 public:
     // With cancelTitle, the window of that title is cancelled: by its
     // Cancel button, or withEscape by the Escape key.
-    explicit ProgressWindowWatcher(wxWindow* mainWindow, std::string cancelTitle = {}, bool withEscape = false)
+    explicit ProgressWindowWatcher(wxWindow* mainWindow, std::string cancelTitle = {},
+                                   bool withEscape = false)
         : mainWindow_(mainWindow), cancelTitle_(std::move(cancelTitle)), withEscape_(withEscape)
     {
         wxEvtHandler::AddFilter(this);
@@ -39,7 +40,8 @@ public:
     int FilterEvent(wxEvent& event) override
     {
         auto* window = dynamic_cast<wxWindow*>(event.GetEventObject());
-        auto* progress = window ? dynamic_cast<wxGenericProgressDialog*>(wxGetTopLevelParent(window)) : nullptr;
+        auto* progress =
+            window ? dynamic_cast<wxGenericProgressDialog*>(wxGetTopLevelParent(window)) : nullptr;
         // Events also arrive while the window is being built; its parts
         // exist once it is shown.
         if (progress && progress->IsShown() && !busy_) {
@@ -147,20 +149,21 @@ TEST_F(CheckCommandTest, StartFormShowsTheErrorsBoxLineByLine)
     ProgressWindowWatcher watcher(&frame());
     ShownBox box;
     wxTEST_DIALOG(EXPECT_TRUE(SendMenuCommand(ID_CHECK_EVERYTHING)), ExpectBox(wxID_OK, &box));
-    ExpectInformationBox(box, &frame(),
-                         "Please fill in the product name.\n"
-                         "Please enter a version number.\n"
-                         "The web page http:// for the product doesn't respond.\n"
-                         "The image URL http:// doesn't respond.\n"
-                         "You have used a bad format (://) for the image. Please use TIF, JPG, GIF, BMP or PNG files only.\n"
-                         "Please enter a price.\n"
-                         "No currency has been specified for the price.\n"
-                         "Please supply an operating system.\n"
-                         "Please enter a contact email address.\n"
-                         "Please enter a contact name.\n"
-                         "Please enter a company name.\n"
-                         "The features text is too short. Please supply more information.\n",
-                         "Errors");
+    ExpectInformationBox(
+        box, &frame(),
+        "Please fill in the product name.\n"
+        "Please enter a version number.\n"
+        "The web page http:// for the product doesn't respond.\n"
+        "The image URL http:// doesn't respond.\n"
+        "You have used a bad format (://) for the image. Please use TIF, JPG, GIF, BMP or PNG files only.\n"
+        "Please enter a price.\n"
+        "No currency has been specified for the price.\n"
+        "Please supply an operating system.\n"
+        "Please enter a contact email address.\n"
+        "Please enter a contact name.\n"
+        "Please enter a company name.\n"
+        "The features text is too short. Please supply more information.\n",
+        "Errors");
     ExpectBothWindows(watcher);
 }
 
@@ -174,7 +177,8 @@ TEST_F(CheckCommandTest, CancelOrEscapeStopsTheDownloadAndTheCheckGoesOn)
         wxTEST_DIALOG(EXPECT_TRUE(SendMenuCommand(ID_CHECK_EVERYTHING)), ExpectBox(wxID_OK, &box));
         EXPECT_TRUE(watcher.cancelled);
         EXPECT_EQ(box.caption, "Errors");
-        EXPECT_EQ(box.text, "The web page " + server.Url("/slow.html") + " for the product doesn't respond.\n");
+        EXPECT_EQ(box.text,
+                  "The web page " + server.Url("/slow.html") + " for the product doesn't respond.\n");
         ASSERT_EQ(watcher.seen.size(), 2u);
         EXPECT_EQ(watcher.seen[1].title, kImageProbeTitle);
         EXPECT_FALSE(AnyProgressWindowLeft());

@@ -15,9 +15,9 @@ wxCommandEvent MenuEvent(int id, wxWindow* source)
 
 // Whatever a handler asks, it is answered with Cancel: this test is about
 // who handles a command, not what the handler does.
-#define ANSWER_ANY_DIALOGS(code)                                                   \
-    wxTEST_DIALOG(code, wxExpectAny(wxID_CANCEL).Optional(),                       \
-                  wxExpectAny(wxID_CANCEL).Optional(), wxExpectAny(wxID_CANCEL).Optional())
+#define ANSWER_ANY_DIALOGS(code)                                                                             \
+    wxTEST_DIALOG(code, wxExpectAny(wxID_CANCEL).Optional(), wxExpectAny(wxID_CANCEL).Optional(),            \
+                  wxExpectAny(wxID_CANCEL).Optional())
 
 TEST_F(CommandRoutingTest, FileAndHelpCommandsAreTheMainWindows)
 {
@@ -34,9 +34,9 @@ TEST_F(CommandRoutingTest, FileAndHelpCommandsAreTheMainWindows)
 
 TEST_F(CommandRoutingTest, SettingsAndGenerateCommandsPassOnToTheApplication)
 {
-    for (int id : {ID_EXPORT_RECEIVERS, ID_IMPORT_RECEIVERS, ID_GENERATE_TEXT_FILE,
-                   ID_GENERATE_EMAIL, ID_CHECK_EVERYTHING, ID_DELIMITER_SEMICOLON,
-                   ID_DELIMITER_COMMA, ID_DELIMITER_SPACE, ID_DELIMITER_NEWLINE}) {
+    for (int id : {ID_EXPORT_RECEIVERS, ID_IMPORT_RECEIVERS, ID_GENERATE_TEXT_FILE, ID_GENERATE_EMAIL,
+                   ID_CHECK_EVERYTHING, ID_DELIMITER_SEMICOLON, ID_DELIMITER_COMMA, ID_DELIMITER_SPACE,
+                   ID_DELIMITER_NEWLINE}) {
         SCOPED_TRACE(id);
         wxCommandEvent local = MenuEvent(id, &frame());
         EXPECT_FALSE(frame().ProcessWindowEventLocally(local)) << "the frame must not take it";
@@ -73,8 +73,7 @@ TEST_F(CommandRoutingTest, UnknownIdentifiersReachNobody)
 }
 
 // Runs close and tells whether it destroyed the main window.
-template <class Close>
-bool DestroysTheMainWindow(PressReleaseApp& app, Close close)
+template <class Close> bool DestroysTheMainWindow(PressReleaseApp& app, Close close)
 {
     PressReleaseFrame* window = app.mainWindow;
     bool destroyed = false;

@@ -9,7 +9,7 @@ using DelimiterTest = AppTest;
 TEST_F(DelimiterTest, EachItemSetsItsValueAndKeepsExactlyOneMark)
 {
     // Every order of choosing, the checked item included.
-    const int sequence[] = {ID_DELIMITER_NEWLINE, ID_DELIMITER_COMMA, ID_DELIMITER_COMMA,
+    const int sequence[] = {ID_DELIMITER_NEWLINE, ID_DELIMITER_COMMA,     ID_DELIMITER_COMMA,
                             ID_DELIMITER_SPACE,   ID_DELIMITER_SEMICOLON, ID_DELIMITER_SEMICOLON,
                             ID_DELIMITER_NEWLINE};
     for (int id : sequence) {

@@ -9,10 +9,10 @@
 #include <unistd.h>
 
 #include "FormSamples.h"
-#include "gui/CommandIds.h"
 #include "core/documents/DocumentFormat.h"
 #include "core/files/FileMessages.h"
 #include "core/settings/SettingsStore.h"
+#include "gui/CommandIds.h"
 
 namespace fs = std::filesystem;
 
@@ -120,7 +120,10 @@ TEST_F(DocumentCommandsTest, RoundTripRestoresEveryFieldAndTheDelimiterWithItsMa
     unusual.featuresText = "Zürich €\n\nlast line";
     unusual.receivers = std::string(20000, 'r') + "@x.org\n";  // beyond 16383 characters
     const std::pair<FormValues, int> cases[] = {
-        {SampleForm(), 0}, {SampleForm(), 1}, {noSelections, 2}, {unusual, 3},
+        {SampleForm(), 0},
+        {SampleForm(), 1},
+        {noSelections, 2},
+        {unusual, 3},
     };
     for (const auto& [form, delimiter] : cases) {
         SCOPED_TRACE(delimiter);
@@ -176,7 +179,10 @@ TEST_F(DocumentCommandsTest, OpensStoredValuesTheMenuDoesNotOffer)
 TEST_F(DocumentCommandsTest, OpensDocumentsWrittenInWindows1252)
 {
     const std::string path = Folder() + "/windows.pre";
-    WriteFileBytes(path, "4 Caf\xe9" "2 \x80\x93" "0 0 0 0 1 00 0 1 01 00 0 0 0 1 08 M\xfcller@x");
+    WriteFileBytes(path,
+                   "4 Caf\xe9"
+                   "2 \x80\x93"
+                   "0 0 0 0 1 00 0 1 01 00 0 0 0 1 08 M\xfcller@x");
     Open(path);
     EXPECT_EQ(Utf8(app().controls.productName->GetValue()), "Café");
     EXPECT_EQ(Utf8(app().controls.productVersion->GetValue()), "€“");
@@ -189,9 +195,9 @@ TEST_F(DocumentCommandsTest, DamagedDocumentsKeepTheFieldsBeforeTheDamageAndLate
     struct Case {
         const char* name;
         std::string bytes;
-        std::string productName;   // record 1
+        std::string productName;  // record 1
         std::string featuresText;  // record 6
-        std::string receivers;     // record 17
+        std::string receivers;  // record 17
     };
     const std::string first16 = intact.substr(0, intact.rfind("16 a@x.org"));
     const FormValues old = OtherForm();
@@ -202,8 +208,7 @@ TEST_F(DocumentCommandsTest, DamagedDocumentsKeepTheFieldsBeforeTheDamageAndLate
         {"length text of 1024 characters", "7 Vantrel" + std::string(1024, '1') + " x", "Vantrel",
          old.featuresText, old.receivers},
         {"negative length", "7 Vantrel3 2.1-3 $49", "Vantrel", old.featuresText, old.receivers},
-        {"length beyond the end", first16 + "17 a@x.org", "Vantrel", "Hello\nWorld!",
-         old.receivers},
+        {"length beyond the end", first16 + "17 a@x.org", "Vantrel", "Hello\nWorld!", old.receivers},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -228,7 +233,8 @@ TEST_F(DocumentCommandsTest, DocumentsThatCannotBeReadShowOpenFailed)
     WriteFileBytes(Folder() + "/huge.pre", std::string(kMaxDocumentBytes + 1, '7'));
     const std::pair<std::string, std::string> cases[] = {
         {Folder() + "/no such file.pre", kCannotOpenText},
-        {Folder() + "/huge.pre", ReadFailureText(Folder() + "/huge.pre", Failure::TooLarge, 64 * 1024 * 1024)},
+        {Folder() + "/huge.pre",
+         ReadFailureText(Folder() + "/huge.pre", Failure::TooLarge, 64 * 1024 * 1024)},
     };
     for (const auto& [path, text] : cases) {
         SCOPED_TRACE(path);

@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
-#include "gui/CommandIds.h"
 #include "core/files/FileMessages.h"
 #include "core/release/MailtoRequest.h"
 #include "core/release/PressReleaseComposer.h"
 #include "core/settings/SettingsStore.h"
+#include "gui/CommandIds.h"
 
 namespace {
 

@@ -13,9 +13,8 @@ namespace {
 void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
                   const wxString& message)
 {
-    ADD_FAILURE_AT(file.utf8_string().c_str(), line)
-        << "wx assertion in " << func.utf8_string() << ": " << cond.utf8_string() << " "
-        << message.utf8_string();
+    ADD_FAILURE_AT(file.utf8_string().c_str(), line) << "wx assertion in " << func.utf8_string() << ": "
+                                                     << cond.utf8_string() << " " << message.utf8_string();
 }
 
 // Last line of defence: a modal dialog that no test expected is cancelled.

@@ -18,10 +18,7 @@ int GuiTestDialogHook::Enter(wxDialog* dialog)
     return result == wxID_NONE ? wxID_CANCEL : result;
 }
 
-void GuiTestDialogHook::ReportFailure(const wxString& message)
-{
-    ADD_FAILURE() << message.utf8_string();
-}
+void GuiTestDialogHook::ReportFailure(const wxString& message) { ADD_FAILURE() << message.utf8_string(); }
 
 int ExpectBox::OnInvoked(wxMessageDialog* dialog) const
 {
@@ -105,18 +102,18 @@ FakeDesktop::FakeDesktop(const std::string& folder) : folder_(folder), log_(fold
 {
     std::filesystem::create_directories(folder_);
     const std::string script = folder_ + "/xdg-open";
-    WriteFileBytes(script, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + log_ + ".part'\n"
-                           "mv '" + log_ + ".part' '" + log_ + "'\n");
+    WriteFileBytes(script,
+                   "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + log_ +
+                       ".part'\n"
+                       "mv '" +
+                       log_ + ".part' '" + log_ + "'\n");
     std::filesystem::permissions(script, std::filesystem::perms::owner_all);
     if (const char* path = std::getenv("PATH"))
         oldPath_ = path;
     setenv("PATH", (folder_ + ":" + oldPath_).c_str(), 1);
 }
 
-FakeDesktop::~FakeDesktop()
-{
-    setenv("PATH", oldPath_.c_str(), 1);
-}
+FakeDesktop::~FakeDesktop() { setenv("PATH", oldPath_.c_str(), 1); }
 
 std::string FakeDesktop::WaitForLaunch(int maxMilliseconds) const
 {
@@ -136,15 +133,13 @@ void ExpectInformationBox(const ShownBox& box, wxWindow* parent, const std::stri
     EXPECT_EQ(box.parent, parent);
 }
 
-void ExpectFileDialogAsked(const ShownFileDialog& dialog, wxWindow* parent,
-                           const std::string& message, const std::string& wildcard, long style,
-                           const std::string& directory)
+void ExpectFileDialogAsked(const ShownFileDialog& dialog, wxWindow* parent, const std::string& message,
+                           const std::string& wildcard, long style, const std::string& directory)
 {
     EXPECT_EQ(dialog.message, message);
     EXPECT_EQ(dialog.directory, directory);
     EXPECT_EQ(dialog.wildcard, wildcard);
-    EXPECT_EQ(dialog.style & (wxFD_SAVE | wxFD_OPEN | wxFD_OVERWRITE_PROMPT | wxFD_FILE_MUST_EXIST),
-              style);
+    EXPECT_EQ(dialog.style & (wxFD_SAVE | wxFD_OPEN | wxFD_OVERWRITE_PROMPT | wxFD_FILE_MUST_EXIST), style);
     EXPECT_EQ(dialog.parent, parent);
 }
 
@@ -159,8 +154,8 @@ std::vector<int> CheckedDelimiterItems(wxMenu* menu)
 
 std::string ReadClipboardFromOutside()
 {
-    const std::string file = std::filesystem::temp_directory_path().string() + "/vantrel-clipboard-" +
-                             std::to_string(getpid());
+    const std::string file =
+        std::filesystem::temp_directory_path().string() + "/vantrel-clipboard-" + std::to_string(getpid());
     const wxString script = "xclip -o -selection clipboard > \"$0\"";
     const wxString fileArgument = wxString::FromUTF8(file);
     const wchar_t* argv[] = {L"sh", L"-c", script.wc_str(), fileArgument.wc_str(), nullptr};
@@ -186,10 +181,7 @@ void PumpEvents(int milliseconds)
     } while (watch.Time() < milliseconds);
 }
 
-std::string Utf8(const wxString& text)
-{
-    return text.utf8_string();
-}
+std::string Utf8(const wxString& text) { return text.utf8_string(); }
 
 std::string LatestPath()
 {

@@ -21,8 +21,7 @@ class GuiTestDialogHook;
 
 class GuiTestDialogHook : public wxTestingModalHook {
 public:
-    GuiTestDialogHook(const char* file, int line, const char* func)
-        : wxTestingModalHook(file, line, func) {}
+    GuiTestDialogHook(const char* file, int line, const char* func) : wxTestingModalHook(file, line, func) {}
 
 protected:
     int Enter(wxDialog* dialog) override;
@@ -64,9 +63,10 @@ struct ShownFileDialog {
 // the GTK chooser reports that path.
 class ExpectFileDialog : public wxExpectModalBase<wxFileDialog, ExpectFileDialog> {
 public:
-    ExpectFileDialog(const std::string& path, ShownFileDialog* shown = nullptr,
-                     int answer = wxID_OK)
-        : path_(path), shown_(shown), answer_(answer) {}
+    ExpectFileDialog(const std::string& path, ShownFileDialog* shown = nullptr, int answer = wxID_OK)
+        : path_(path), shown_(shown), answer_(answer)
+    {
+    }
 
 protected:
     int OnInvoked(wxFileDialog* dialog) const override;
@@ -129,9 +129,8 @@ void ExpectInformationBox(const ShownBox& box, wxWindow* parent, const std::stri
 // Checks a file dialog's message, wildcard, open/save kind, parent and
 // start folder; style holds the kind and whichever of the overwrite and
 // must-exist flags the dialog should have.
-void ExpectFileDialogAsked(const ShownFileDialog& dialog, wxWindow* parent,
-                           const std::string& message, const std::string& wildcard, long style,
-                           const std::string& directory);
+void ExpectFileDialogAsked(const ShownFileDialog& dialog, wxWindow* parent, const std::string& message,
+                           const std::string& wildcard, long style, const std::string& directory);
 
 // The Delimiter items that carry a check mark.
 std::vector<int> CheckedDelimiterItems(wxMenu* menu);

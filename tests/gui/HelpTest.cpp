@@ -2,8 +2,8 @@
 
 #include <sstream>
 
-#include "gui/CommandIds.h"
 #include "core/settings/SettingsStore.h"
+#include "gui/CommandIds.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
-#include "gui/CommandIds.h"
-#include "core/files/FileMessages.h"
 #include "core/documents/ReceiverFile.h"
+#include "core/files/FileMessages.h"
 #include "core/release/ReceiverList.h"
 #include "core/settings/SettingsStore.h"
+#include "gui/CommandIds.h"
 
 namespace fs = std::filesystem;
 
@@ -24,7 +24,10 @@ protected:
         fs::create_directories(Folder());
     }
 
-    void SetReceivers(const std::string& text) { app().controls.receivers->SetValue(wxString::FromUTF8(text)); }
+    void SetReceivers(const std::string& text)
+    {
+        app().controls.receivers->SetValue(wxString::FromUTF8(text));
+    }
     std::string Receivers() { return Utf8(app().controls.receivers->GetValue()); }
 
     void Export(const std::string& path, ShownFileDialog* shown = nullptr)
@@ -51,7 +54,8 @@ TEST_F(ReceiverCommandsTest, ExportAndImportShowTheirDialogs)
     SetReceivers("ann@x.org");
     ShownFileDialog exportDialog;
     Export(Folder() + "/a", &exportDialog);
-    ExpectFileDialogAsked(exportDialog, &frame(), "Export email addresses", "*.csv", wxFD_SAVE, home_->home());
+    ExpectFileDialogAsked(exportDialog, &frame(), "Export email addresses", "*.csv", wxFD_SAVE,
+                          home_->home());
     EXPECT_EQ(ReadFileBytes(Folder() + "/a.csv"), "ann@x.org");
 
     ShownFileDialog importDialog;
@@ -143,7 +147,9 @@ TEST_F(ReceiverCommandsTest, FailuresShowTheirBoxAndChangeNothing)
     ExpectInformationBox(CommandWithBox(ID_IMPORT_RECEIVERS, Folder() + "/missing.csv"), &frame(),
                          kCannotOpenText, "Open failed");
     const ShownBox tooLarge = CommandWithBox(ID_IMPORT_RECEIVERS, Folder() + "/huge.csv");
-    ExpectInformationBox(tooLarge, &frame(), ReadFailureText(Folder() + "/huge.csv", Failure::TooLarge, 16 * 1024 * 1024), "Open failed");
+    ExpectInformationBox(tooLarge, &frame(),
+                         ReadFailureText(Folder() + "/huge.csv", Failure::TooLarge, 16 * 1024 * 1024),
+                         "Open failed");
     EXPECT_NE(tooLarge.text.find("too large"), std::string::npos);
     ExpectInformationBox(CommandWithBox(ID_EXPORT_RECEIVERS, Folder() + "/folder.csv"), &frame(),
                          kCannotSaveText, "Save failed");

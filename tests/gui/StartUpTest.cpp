@@ -59,10 +59,7 @@ protected:
     ShownBox startBox_;
 };
 
-FormValues StartValues()
-{
-    return FormValues{};
-}
+FormValues StartValues() { return FormValues{}; }
 
 class StartWithoutLatestPath : public StartUpTest {};
 

@@ -3,9 +3,9 @@
 #include <wx/display.h>
 #include <wx/splash.h>
 
-#include "gui/FormPanel.h"
 #include "core/form/ChoiceLists.h"
 #include "gui/FormControls.h"
+#include "gui/FormPanel.h"
 #include "gui/NativeFieldStyle.h"
 
 namespace {
@@ -24,7 +24,7 @@ struct ExpectedControl {
     const char* startText;
 };
 
-#define FIELD(name) #name, [](PressReleaseApp& app) -> wxWindow* { return app.controls.name; }
+#define FIELD(name) #name, [](PressReleaseApp & app) -> wxWindow* { return app.controls.name; }
 
 const ExpectedControl kControls[] = {
     {FIELD(productName), Kind::Text, {20, 38}, {160, 20}, 0, ""},
@@ -174,9 +174,9 @@ TEST_F(WindowTest, TabGoesThroughTheFormByRows)
 {
     const FormControls& a = app().controls;
     const std::vector<wxWindow*> rows = {
-        a.productName, a.productVersion, a.productType, a.otherTypeText, a.productUrl, a.imageUrl,
-        a.price, a.operatingSystem, a.contactEmail, a.companyName, a.featuresText,
-        a.trialAvailable, a.trialKind, a.trialLimit, a.contactName, a.receivers, a.productName};
+        a.productName, a.productVersion,  a.productType,  a.otherTypeText, a.productUrl,   a.imageUrl,
+        a.price,       a.operatingSystem, a.contactEmail, a.companyName,   a.featuresText, a.trialAvailable,
+        a.trialKind,   a.trialLimit,      a.contactName,  a.receivers,     a.productName};
     a.productName->SetFocus();
     PumpEvents();
     for (std::size_t i = 1; i < rows.size(); ++i) {
@@ -190,12 +190,13 @@ TEST_F(WindowTest, TabGoesThroughTheFormByRows)
 TEST_F(WindowTest, ChoiceListsHoldTheirEntriesInOrder)
 {
     const char* const productTypes[] = {
-        "Add-in", "Add-on", "Audio", "Business", "Desktop", "Development", "Education",
-        "File sharing", "Game", "Graphics", "Home/Hobby", "Info management", "Internet", "Math",
-        "Music", "Networking", "Plugin", "Presentation", "Privacy", "Screen saver", "Security",
-        "Science", "Sound", "Telecom", "Translation", "Utility", "Web design", "Other"};
-    const char* const trialKinds[] = {"Days", "Starts", "No Open", "No Save", "No Open/Save",
-                                      "Function Limited", "Other"};
+        "Add-in",      "Add-on",       "Audio",      "Business",   "Desktop",    "Development",
+        "Education",   "File sharing", "Game",       "Graphics",   "Home/Hobby", "Info management",
+        "Internet",    "Math",         "Music",      "Networking", "Plugin",     "Presentation",
+        "Privacy",     "Screen saver", "Security",   "Science",    "Sound",      "Telecom",
+        "Translation", "Utility",      "Web design", "Other"};
+    const char* const trialKinds[] = {"Days",         "Starts",           "No Open", "No Save",
+                                      "No Open/Save", "Function Limited", "Other"};
     ASSERT_EQ(app().controls.productType->GetCount(), std::size(productTypes));
     for (unsigned i = 0; i < std::size(productTypes); ++i)
         EXPECT_EQ(Utf8(app().controls.productType->GetString(i)), productTypes[i]) << i;
@@ -226,15 +227,25 @@ const ExpectedMenuItem kSeparator = {nullptr, wxITEM_SEPARATOR, 0};
 TEST_F(WindowTest, MenusHoldEveryItemWithItsLabelKindAndIdentifier)
 {
     const std::vector<std::pair<const char*, std::vector<ExpectedMenuItem>>> menus = {
-        {"&File", {{"&New...", wxITEM_NORMAL, 1}, {"&Open...", wxITEM_NORMAL, 2},
-                   {"&Save...", wxITEM_NORMAL, 3}, kSeparator, {"&Exit", wxITEM_NORMAL, 17}}},
-        {"&Settings", {{"Export Receivers...", wxITEM_NORMAL, 7},
-                       {"Import Receivers...", wxITEM_NORMAL, 8}, kSeparator,
-                       {"Delimiter: ;", wxITEM_CHECK, 13}, {"Delimiter: , ", wxITEM_CHECK, 14},
-                       {"Delimiter: Space", wxITEM_CHECK, 15},
-                       {"Delimiter: Newline", wxITEM_CHECK, 16}}},
-        {"&Generate", {{"Email...", wxITEM_NORMAL, 11}, {"Text File...", wxITEM_NORMAL, 9},
-                       kSeparator, {"Check everything", wxITEM_NORMAL, 12}}},
+        {"&File",
+         {{"&New...", wxITEM_NORMAL, 1},
+          {"&Open...", wxITEM_NORMAL, 2},
+          {"&Save...", wxITEM_NORMAL, 3},
+          kSeparator,
+          {"&Exit", wxITEM_NORMAL, 17}}},
+        {"&Settings",
+         {{"Export Receivers...", wxITEM_NORMAL, 7},
+          {"Import Receivers...", wxITEM_NORMAL, 8},
+          kSeparator,
+          {"Delimiter: ;", wxITEM_CHECK, 13},
+          {"Delimiter: , ", wxITEM_CHECK, 14},
+          {"Delimiter: Space", wxITEM_CHECK, 15},
+          {"Delimiter: Newline", wxITEM_CHECK, 16}}},
+        {"&Generate",
+         {{"Email...", wxITEM_NORMAL, 11},
+          {"Text File...", wxITEM_NORMAL, 9},
+          kSeparator,
+          {"Check everything", wxITEM_NORMAL, 12}}},
         {"&Help", {{"Basic Help...", wxITEM_NORMAL, 4}, {"Open the Manual", wxITEM_NORMAL, 5}}},
     };
     wxMenuBar* bar = frame().GetMenuBar();

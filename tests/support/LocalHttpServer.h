@@ -16,9 +16,9 @@ public:
     struct Route {
         int status = 200;
         std::int64_t bodySize = 0;  // bytes of filler, generated while sending
-        std::string body;           // sent instead of filler when not empty
-        std::string location;       // a Location header when not empty
-        bool stall = false;         // accept, read the request, then send nothing
+        std::string body;  // sent instead of filler when not empty
+        std::string location;  // a Location header when not empty
+        bool stall = false;  // accept, read the request, then send nothing
         int trickleMilliseconds = 0;  // filler sent one byte at a time with this pause
     };
 

@@ -15,7 +15,6 @@ std::string CheckErrorsText(CheckErrors errors, const CheckValues& values);
 
 inline constexpr const char* kCheckErrorsCaption = "Errors";
 inline constexpr const char* kCheckOkCaption = "Check";
-inline constexpr const char* kCheckOkText =
-    "All settings are OK to generate a press release.\n\n"
-    "Please choose Generate -> Email or Generate -> File\n"
-    "to generate the press release.";
+inline constexpr const char* kCheckOkText = "All settings are OK to generate a press release.\n\n"
+                                            "Please choose Generate -> Email or Generate -> File\n"
+                                            "to generate the press release.";

@@ -6,8 +6,7 @@
 
 namespace {
 
-template <typename Function>
-bool Resolve(void* library, const char* name, Function& function)
+template <typename Function> bool Resolve(void* library, const char* name, Function& function)
 {
     function = reinterpret_cast<Function>(dlsym(library, name));
     return function != nullptr;
@@ -23,11 +22,11 @@ const CurlLibrary* Load()
     if (!library)
         return nullptr;
     const bool complete = Resolve(library, "curl_global_init", curl.globalInit) &&
-                          Resolve(library, "curl_global_cleanup", curl.globalCleanup) &&
-                          Resolve(library, "curl_easy_init", curl.easyInit) &&
-                          Resolve(library, "curl_easy_setopt", curl.easySetopt) &&
-                          Resolve(library, "curl_easy_perform", curl.easyPerform) &&
-                          Resolve(library, "curl_easy_cleanup", curl.easyCleanup);
+        Resolve(library, "curl_global_cleanup", curl.globalCleanup) &&
+        Resolve(library, "curl_easy_init", curl.easyInit) &&
+        Resolve(library, "curl_easy_setopt", curl.easySetopt) &&
+        Resolve(library, "curl_easy_perform", curl.easyPerform) &&
+        Resolve(library, "curl_easy_cleanup", curl.easyCleanup);
     if (!complete || curl.globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK)
         return nullptr;
     std::atexit([] { curl.globalCleanup(); });

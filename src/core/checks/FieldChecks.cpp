@@ -35,10 +35,7 @@ int SpaceCount(const std::string& text)
     return static_cast<int>(std::count(text.begin(), text.end(), ' '));
 }
 
-bool IsUtf8Continuation(char c)
-{
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
+bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // The last three characters (not bytes, so no UTF-8 sequence is cut), or
 // the whole text when it is shorter.

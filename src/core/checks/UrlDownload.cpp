@@ -122,10 +122,7 @@ void SetOptions(const CurlLibrary& api, CURL* curl, const std::string& url, cons
 
 }  // namespace
 
-std::string DownloadUserAgent()
-{
-    return std::string("Vantrel/") + VANTREL_VERSION;
-}
+std::string DownloadUserAgent() { return std::string("Vantrel/") + VANTREL_VERSION; }
 
 DownloadResult DownloadUrl(const std::string& url, const DownloadLimits& limits,
                            const DownloadProgress& progress)

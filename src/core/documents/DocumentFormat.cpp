@@ -55,10 +55,7 @@ std::string NumberValue(const Record& record, const FormValues& form, int receiv
     return {};
 }
 
-bool IsCSpace(char c)
-{
-    return std::isspace(static_cast<unsigned char>(c)) != 0;
-}
+bool IsCSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
 // As strtol reads a number: leading white space, an optional sign, then
 // decimal digits up to the first non-digit; no digits give 0. Numbers
@@ -154,13 +151,10 @@ std::optional<std::string> NextValue(DocumentText& text)
     return value;
 }
 
-void ApplyRecord(const Record& record, std::string value, FormValues& form,
-                 DocumentReadOutcome& outcome)
+void ApplyRecord(const Record& record, std::string value, FormValues& form, DocumentReadOutcome& outcome)
 {
     switch (record.kind) {
-    case RecordKind::Text:
-        form.*record.text = Utf8FromUtf8OrWindows1252(std::move(value));
-        break;
+    case RecordKind::Text: form.*record.text = Utf8FromUtf8OrWindows1252(std::move(value)); break;
     case RecordKind::Choice: form.*record.index = ParseInt(value); break;
     case RecordKind::Check: form.trialAvailable = ParseInt(value) != 0; break;
     case RecordKind::Delimiter: outcome.receiverDelimiter = ParseInt(value); break;

@@ -17,9 +17,9 @@ inline constexpr std::size_t kMaxDocumentBytes = 64u * 1024 * 1024;
 std::string WriteDocumentBytes(const FormValues& form, int receiverDelimiter);
 
 struct DocumentReadOutcome {
-    int recordsApplied = 0;               // records taken over, from the first on
-    bool damaged = false;                 // the document ended early or holds a bad length
-    std::optional<int> receiverDelimiter; // the stored setting, when record 16 was read
+    int recordsApplied = 0;  // records taken over, from the first on
+    bool damaged = false;  // the document ended early or holds a bad length
+    std::optional<int> receiverDelimiter;  // the stored setting, when record 16 was read
 };
 
 // Applies the records of a document to form, in file order, as far as the

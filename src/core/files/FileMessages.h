@@ -16,9 +16,10 @@ inline constexpr const char* kCannotSaveText =
 
 inline std::string DamagedDocumentText(const std::string& path)
 {
-    return "The file \"" + path + "\" is damaged!\n\n"
-           "The fields stored before the damage were read; the others were left as they "
-           "were.\n\n";
+    return "The file \"" + path +
+        "\" is damaged!\n\n"
+        "The fields stored before the damage were read; the others were left as they "
+        "were.\n\n";
 }
 
 // Where the window could not take a value as the document holds it.
@@ -31,10 +32,7 @@ inline std::string ValuesCutText(const std::string& path, const std::vector<std:
 }
 
 // "64 MiB" for a limit of 64 * 1024 * 1024 bytes.
-inline std::string SizeText(std::size_t bytes)
-{
-    return std::to_string(bytes / (1024 * 1024)) + " MiB";
-}
+inline std::string SizeText(std::size_t bytes) { return std::to_string(bytes / (1024 * 1024)) + " MiB"; }
 
 // What the window says when a file of at most maxBytes could not be read.
 inline std::string ReadFailureText(const std::string& path, Failure failure, std::size_t maxBytes)
@@ -42,7 +40,7 @@ inline std::string ReadFailureText(const std::string& path, Failure failure, std
     if (failure != Failure::TooLarge)
         return kCannotOpenText;
     return "The file \"" + path + "\" is too large!\n\nOnly files of up to " + SizeText(maxBytes) +
-           " can be opened.\n\n";
+        " can be opened.\n\n";
 }
 
 // The same for one line of the command line: "cannot be read", ...

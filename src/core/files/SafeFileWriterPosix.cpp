@@ -1,7 +1,7 @@
 #include "core/files/SafeFileWriter.h"
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <optional>

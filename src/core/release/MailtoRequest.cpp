@@ -14,7 +14,7 @@ bool StaysUnescaped(char c, std::string_view reserved)
 {
     constexpr std::string_view kUnreservedMarks = "-_.!~*()'";
     return IsAsciiAlphanumeric(c) || kUnreservedMarks.find(c) != std::string_view::npos ||
-           reserved.find(c) != std::string_view::npos;
+        reserved.find(c) != std::string_view::npos;
 }
 
 }  // namespace
@@ -42,8 +42,8 @@ std::string EscapeUri(std::string_view text, std::string_view reserved)
 std::string MailtoRequest(const std::string& contactEmail, const std::string& bcc,
                           const std::string& companyName)
 {
-    return "mailto:" + EscapeUri(contactEmail, kValueReservedCharacters) + "?bcc=" +
-           EscapeUri(bcc, kValueReservedCharacters) + EscapeUri("&subject=Press release from ") +
-           EscapeUri(companyName, kValueReservedCharacters) +
-           EscapeUri("&body=Click here. Then press control-a followed by control-v.");
+    return "mailto:" + EscapeUri(contactEmail, kValueReservedCharacters) +
+        "?bcc=" + EscapeUri(bcc, kValueReservedCharacters) + EscapeUri("&subject=Press release from ") +
+        EscapeUri(companyName, kValueReservedCharacters) +
+        EscapeUri("&body=Click here. Then press control-a followed by control-v.");
 }

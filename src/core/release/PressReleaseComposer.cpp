@@ -68,7 +68,8 @@ std::string TrialSentence(bool trialAvailable, int trialKind, const std::string&
         return {};
     switch (trialKind) {
     case kTrialDays: return "A " + trialLimit + " day trial version is available.\n\n";
-    case kTrialStarts: return "A trial version, which lets you try the software " + trialLimit + " times, is available.\n\n";
+    case kTrialStarts:
+        return "A trial version, which lets you try the software " + trialLimit + " times, is available.\n\n";
     case kTrialNoOpen: return "A trial version (no open) is available.\n\n";
     case kTrialNoSave: return "A trial version (no save) is available.\n\n";
     case kTrialNoOpenSave: return "A trial version (no open/save) is available.\n\n";
@@ -84,13 +85,14 @@ std::string ComposePressRelease(const FormValues& form)
     text += "For Immediate Release\n";
     text += "Contact: " + form.contactName + " <" + form.contactEmail + ">\n";
     text += form.productUrl + "\n\n";
-    text += form.companyName + " have released version " + form.productVersion + " of " + form.productName + ".\n";
+    text += form.companyName + " have released version " + form.productVersion + " of " + form.productName +
+        ".\n";
     text += form.productName + " is " + ProductTypePhrase(form.productType, form.otherTypeText) + " for " +
-            form.operatingSystem + ".\n";
+        form.operatingSystem + ".\n";
     text += "Version " + form.productVersion + " contains the following features.\n\n";
     text += form.featuresText + "\n\n";
-    text += form.productName + " " + form.productVersion + " costs " + form.price + " and is available from " +
-            form.productUrl + ".\n";
+    text += form.productName + " " + form.productVersion + " costs " + form.price +
+        " and is available from " + form.productUrl + ".\n";
     text += TrialSentence(form.trialAvailable, form.trialKind, form.trialLimit);
     text += "###\n";
     text += "Press image: " + form.imageUrl + "\n";

@@ -55,10 +55,7 @@ std::string EscapeValue(const std::string& value)
 }
 
 // "[/]" and "[]" name the top group; any other name a group of its own.
-bool IsTopGroupHeader(std::string_view line)
-{
-    return line == "[]" || line == "[/]";
-}
+bool IsTopGroupHeader(std::string_view line) { return line == "[]" || line == "[/]"; }
 
 }  // namespace
 

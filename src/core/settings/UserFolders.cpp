@@ -26,12 +26,6 @@ std::string HomeFolder()
     return {};
 }
 
-std::string ConfigFolder()
-{
-    return XdgFolder("XDG_CONFIG_HOME", "/.config");
-}
+std::string ConfigFolder() { return XdgFolder("XDG_CONFIG_HOME", "/.config"); }
 
-std::string CacheFolder()
-{
-    return XdgFolder("XDG_CACHE_HOME", "/.cache");
-}
+std::string CacheFolder() { return XdgFolder("XDG_CACHE_HOME", "/.cache"); }
