@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "FormSamples.h"
+#include "core/documents/DocumentFormat.h"
+#include "core/files/FileMessages.h"
 #include "core/settings/SettingsStore.h"
 #include "gui/CommandIds.h"
 
