@@ -12,6 +12,11 @@ struct CurlLibrary {
     CURLcode (*easySetopt)(CURL* handle, CURLoption option, ...);
     CURLcode (*easyPerform)(CURL* handle);
     void (*easyCleanup)(CURL* handle);
+    void (*easyReset)(CURL* handle);
+    CURLcode (*easyGetinfo)(CURL* handle, CURLINFO info, ...);
+    curl_slist* (*slistAppend)(curl_slist* list, const char* text);
+    void (*slistFreeAll)(curl_slist* list);
+    const char* (*easyStrerror)(CURLcode code);
 };
 
 // Loaded and initialized once; nullptr when libcurl cannot be found.

@@ -26,7 +26,12 @@ const CurlLibrary* Load()
         Resolve(library, "curl_easy_init", curl.easyInit) &&
         Resolve(library, "curl_easy_setopt", curl.easySetopt) &&
         Resolve(library, "curl_easy_perform", curl.easyPerform) &&
-        Resolve(library, "curl_easy_cleanup", curl.easyCleanup);
+        Resolve(library, "curl_easy_cleanup", curl.easyCleanup) &&
+        Resolve(library, "curl_easy_reset", curl.easyReset) &&
+        Resolve(library, "curl_easy_getinfo", curl.easyGetinfo) &&
+        Resolve(library, "curl_slist_append", curl.slistAppend) &&
+        Resolve(library, "curl_slist_free_all", curl.slistFreeAll) &&
+        Resolve(library, "curl_easy_strerror", curl.easyStrerror);
     if (!complete || curl.globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK)
         return nullptr;
     std::atexit([] { curl.globalCleanup(); });

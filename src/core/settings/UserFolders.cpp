@@ -29,3 +29,5 @@ std::string HomeFolder()
 std::string ConfigFolder() { return XdgFolder("XDG_CONFIG_HOME", "/.config"); }
 
 std::string CacheFolder() { return XdgFolder("XDG_CACHE_HOME", "/.cache"); }
+
+std::string StateFolder() { return XdgFolder("XDG_STATE_HOME", "/.local/state"); }

@@ -6,3 +6,4 @@
 std::string HomeFolder();
 std::string ConfigFolder();  // $XDG_CONFIG_HOME, else ~/.config
 std::string CacheFolder();  // $XDG_CACHE_HOME, else ~/.cache
+std::string StateFolder();  // $XDG_STATE_HOME, else ~/.local/state

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <ctime>
+#include <string>
+
+#include "core/form/FormValues.h"
+#include "core/mail/MailAddresses.h"
+
+// One message of a send, before it is written out.
+struct MailMessage {
+    Mailbox from;
+    std::string to;  // one receiver's address; there is never a Bcc
+    std::string subject;
+    std::string body;  // lines end with a line feed, as the composer writes them
+    std::time_t date = 0;
+    std::string messageId;  // without the angle brackets
+};
+
+// "Press release from " and the company, as Generate, Email names it.
+std::string ReleaseSubject(const FormValues& form);
+
+// The sender: the configured one when set, else the form's contact.
+Mailbox ReleaseSender(const FormValues& form, const std::string& configuredSender);
+
+// The whole message as it goes to the server: headers and a UTF-8 text
+// body in quoted-printable, lines ending in CR LF, none over 76
+// characters. A line break or any other control character in a value
+// never reaches a header as such: it travels inside an encoded word.
+std::string WriteMailMessage(const MailMessage& message);
+
+// The pieces, for the tests and the preview.
+std::string EncodeQuotedPrintable(const std::string& text);
+std::string EncodeHeaderText(const std::string& text, std::size_t firstLineUsed);
+std::string MailDate(std::time_t time);

@@ -1,0 +1,55 @@
+#include "core/mail/MailSettings.h"
+
+#include <cctype>
+
+#include "core/settings/SettingsStore.h"
+
+namespace {
+
+std::string ReadOr(const char* name, const std::string& fallback)
+{
+    const Result<std::string> value = ReadSetting(kSettingsKeyPath, name);
+    return value ? *value : fallback;
+}
+
+}  // namespace
+
+bool ParsePerMinute(const std::string& text, int& perMinute)
+{
+    if (text.empty() || text.size() > 4)
+        return false;
+    int value = 0;
+    for (const char c : text) {
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    if (value > 6000)
+        return false;
+    perMinute = value;
+    return true;
+}
+
+MailSettings ReadMailSettings()
+{
+    MailSettings settings;
+    settings.server = ReadOr(kMailServerSetting, "");
+    settings.user = ReadOr(kMailUserSetting, "");
+    settings.sender = ReadOr(kMailSenderSetting, "");
+    int perMinute = settings.perMinute;
+    if (ParsePerMinute(ReadOr(kMailPaceSetting, ""), perMinute))
+        settings.perMinute = perMinute;
+    return settings;
+}
+
+Result<> WriteMailSettings(const MailSettings& settings)
+{
+    for (const auto& [name, value] :
+         {std::pair<const char*, std::string>{kMailServerSetting, settings.server},
+          {kMailUserSetting, settings.user},
+          {kMailSenderSetting, settings.sender},
+          {kMailPaceSetting, std::to_string(settings.perMinute)}})
+        if (Result<> written = WriteSetting(kSettingsKeyPath, name, value); !written)
+            return written;
+    return Done();
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+#include "core/Result.h"
+
+// The mail server as the settings file keeps it: never the password.
+inline constexpr const char* kMailServerSetting = "MailServer";
+inline constexpr const char* kMailUserSetting = "MailUser";
+inline constexpr const char* kMailSenderSetting = "MailSender";
+inline constexpr const char* kMailPaceSetting = "MailPerMinute";
+
+struct MailSettings {
+    std::string server;
+    std::string user;
+    std::string sender;  // empty: the form's contact
+    int perMinute = 20;
+};
+
+// What the settings file holds; missing values keep their defaults, and a
+// pace that is no number from 0 to 6000 reads as the default.
+MailSettings ReadMailSettings();
+Result<> WriteMailSettings(const MailSettings& settings);
+
+// The pace as typed: a whole number from 0 to 6000, or nothing.
+bool ParsePerMinute(const std::string& text, int& perMinute);

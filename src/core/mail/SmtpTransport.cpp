@@ -1,0 +1,230 @@
+#include "core/mail/SmtpTransport.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "core/checks/CurlLibrary.h"
+
+namespace {
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// What a message being uploaded has left to give.
+struct Upload {
+    const std::string* bytes = nullptr;
+    std::size_t offset = 0;
+};
+
+std::size_t OnRead(char* buffer, std::size_t size, std::size_t count, void* userData)
+{
+    auto& upload = *static_cast<Upload*>(userData);
+    const std::size_t length = std::min(size * count, upload.bytes->size() - upload.offset);
+    std::memcpy(buffer, upload.bytes->data() + upload.offset, length);
+    upload.offset += length;
+    return length;
+}
+
+// Only what the server says is kept: what we send holds the password.
+int OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* userData)
+{
+    if (type != CURLINFO_HEADER_IN)
+        return 0;
+    std::string line(data, size);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    *static_cast<std::string*>(userData) = line;
+    return 0;
+}
+
+int OnProgress(void* userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    if (auto& idle = *static_cast<std::function<void()>*>(userData))
+        idle();
+    return 0;
+}
+
+bool IsTlsFailure(CURLcode code)
+{
+    return code == CURLE_USE_SSL_FAILED || code == CURLE_SSL_CONNECT_ERROR ||
+        code == CURLE_PEER_FAILED_VERIFICATION || code == CURLE_SSL_CACERT_BADFILE ||
+        code == CURLE_SSL_CERTPROBLEM || code == CURLE_SSL_CIPHER || code == CURLE_SSL_ISSUER_ERROR ||
+        code == CURLE_SSL_CRL_BADFILE || code == CURLE_SSL_PINNEDPUBKEYNOTMATCH;
+}
+
+bool IsAuthenticationFailure(CURLcode code, long reply)
+{
+    return code == CURLE_LOGIN_DENIED || code == CURLE_AUTH_ERROR || reply == 530 || reply == 534 ||
+        reply == 535 || reply == 538;
+}
+
+bool IsServerUnreachable(CURLcode code)
+{
+    return code == CURLE_COULDNT_RESOLVE_HOST || code == CURLE_COULDNT_CONNECT ||
+        code == CURLE_UNSUPPORTED_PROTOCOL || code == CURLE_URL_MALFORMAT || code == CURLE_FAILED_INIT ||
+        code == CURLE_OUT_OF_MEMORY;
+}
+
+SendReply Classify(CURLcode code, long reply, const std::string& serverReply, const char* error)
+{
+    const std::string said = serverReply.empty() ? std::string(error) : serverReply;
+    if (code == CURLE_OK)
+        return {SendOutcome::Sent, reply, serverReply};
+    if (IsAuthenticationFailure(code, reply))
+        return {SendOutcome::Stop, reply, "authentication failed: " + said};
+    if (IsTlsFailure(code))
+        return {SendOutcome::Stop, reply, std::string("TLS failed: ") + error};
+    if (IsServerUnreachable(code))
+        return {SendOutcome::Stop, reply, std::string("the server cannot be reached: ") + error};
+    if (reply >= 500 && reply <= 599)
+        return {SendOutcome::Refused, reply, said};
+    if (reply >= 400 && reply <= 499)
+        return {SendOutcome::TryAgain, reply, said};
+    return {SendOutcome::TryAgain, reply, std::string("the connection failed: ") + error};
+}
+
+}  // namespace
+
+bool IsLoopbackHost(const std::string& host)
+{
+    const std::string name = Lower(host);
+    if (name == "localhost" || name == "localhost." || name == "[::1]" || name == "::1")
+        return true;
+    if (name.compare(0, 4, "127.") != 0)
+        return false;
+    int dots = 0;
+    for (const char c : name) {
+        if (c == '.')
+            ++dots;
+        else if (!std::isdigit(static_cast<unsigned char>(c)))
+            return false;
+    }
+    return dots == 3;
+}
+
+ServerSecurity ServerUrlSecurity(const std::string& url)
+{
+    ServerSecurity security;
+    const std::string lower = Lower(url);
+    std::size_t hostBegin = 0;
+    if (lower.compare(0, 8, "smtps://") == 0) {
+        security.implicitTls = true;
+        hostBegin = 8;
+    } else if (lower.compare(0, 7, "smtp://") == 0) {
+        hostBegin = 7;
+    } else {
+        security.problem = "the server URL begins with smtps:// or smtp://";
+        return security;
+    }
+    for (const char c : url)
+        if (static_cast<unsigned char>(c) <= ' ' || static_cast<unsigned char>(c) == 0x7f) {
+            security.problem = "the server URL holds a blank or a control character";
+            return security;
+        }
+    const std::size_t authorityEnd = std::min(url.find_first_of("/?#", hostBegin), url.size());
+    const std::string authority = url.substr(hostBegin, authorityEnd - hostBegin);
+    if (authority.find('@') != std::string::npos) {
+        security.problem = "the server URL holds a user name; give it as the user instead";
+        return security;
+    }
+    std::string host = authority;
+    if (!host.empty() && host.front() == '[')
+        host = host.substr(0, host.find(']') + 1);
+    else
+        host = host.substr(0, host.find(':'));
+    if (host.empty()) {
+        security.problem = "the server URL names no host";
+        return security;
+    }
+    security.requireStartTls = !security.implicitTls && !IsLoopbackHost(host);
+    return security;
+}
+
+struct SmtpTransport::Connection {
+    CURL* handle = nullptr;
+    curl_slist* resolve = nullptr;
+};
+
+SmtpTransport::SmtpTransport(SmtpServer server, std::function<void()> idle)
+    : server_(std::move(server)), idle_(std::move(idle)), connection_(std::make_unique<Connection>())
+{
+}
+
+SmtpTransport::~SmtpTransport()
+{
+    if (const CurlLibrary* api = Curl()) {
+        if (connection_->handle)
+            api->easyCleanup(connection_->handle);
+        api->slistFreeAll(connection_->resolve);
+    }
+}
+
+SendReply SmtpTransport::Send(const std::string& from, const std::string& to, const std::string& message)
+{
+    const ServerSecurity security = ServerUrlSecurity(server_.url);
+    if (!security.problem.empty())
+        return {SendOutcome::Stop, 0, security.problem};
+    const CurlLibrary* api = Curl();
+    if (!api)
+        return {SendOutcome::Stop, 0, "libcurl cannot be loaded"};
+    if (!connection_->handle) {
+        connection_->handle = api->easyInit();
+        for (const std::string& entry : server_.resolve)
+            connection_->resolve = api->slistAppend(connection_->resolve, entry.c_str());
+    }
+    CURL* curl = connection_->handle;
+    if (!curl)
+        return {SendOutcome::Stop, 0, "libcurl cannot be started"};
+
+    api->easySetopt(curl, CURLOPT_URL, server_.url.c_str());
+    api->easySetopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
+    api->easySetopt(curl, CURLOPT_USE_SSL,
+                    security.implicitTls || security.requireStartTls ? CURLUSESSL_ALL : CURLUSESSL_NONE);
+    api->easySetopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    api->easySetopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!server_.caFile.empty())
+        api->easySetopt(curl, CURLOPT_CAINFO, server_.caFile.c_str());
+    if (!server_.user.empty()) {
+        api->easySetopt(curl, CURLOPT_USERNAME, server_.user.c_str());
+        api->easySetopt(curl, CURLOPT_PASSWORD, server_.password.c_str());
+    }
+    if (connection_->resolve)
+        api->easySetopt(curl, CURLOPT_RESOLVE, connection_->resolve);
+    api->easySetopt(curl, CURLOPT_NOSIGNAL, 1L);
+    api->easySetopt(curl, CURLOPT_CONNECTTIMEOUT, 30L);
+    // A server that stops answering for a minute has dropped the message.
+    api->easySetopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    api->easySetopt(curl, CURLOPT_LOW_SPEED_TIME, 60L);
+
+    const std::string mailFrom = "<" + from + ">";
+    curl_slist* receivers = api->slistAppend(nullptr, ("<" + to + ">").c_str());
+    api->easySetopt(curl, CURLOPT_MAIL_FROM, mailFrom.c_str());
+    api->easySetopt(curl, CURLOPT_MAIL_RCPT, receivers);
+    Upload upload{&message, 0};
+    api->easySetopt(curl, CURLOPT_UPLOAD, 1L);
+    api->easySetopt(curl, CURLOPT_READFUNCTION, OnRead);
+    api->easySetopt(curl, CURLOPT_READDATA, &upload);
+    api->easySetopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(message.size()));
+    std::string serverReply;
+    api->easySetopt(curl, CURLOPT_VERBOSE, 1L);
+    api->easySetopt(curl, CURLOPT_DEBUGFUNCTION, OnDebug);
+    api->easySetopt(curl, CURLOPT_DEBUGDATA, &serverReply);
+    api->easySetopt(curl, CURLOPT_NOPROGRESS, 0L);
+    api->easySetopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    api->easySetopt(curl, CURLOPT_XFERINFODATA, &idle_);
+    char error[CURL_ERROR_SIZE] = "";
+    api->easySetopt(curl, CURLOPT_ERRORBUFFER, error);
+
+    const CURLcode code = api->easyPerform(curl);
+    long reply = 0;
+    api->easyGetinfo(curl, CURLINFO_RESPONSE_CODE, &reply);
+    api->easySetopt(curl, CURLOPT_MAIL_RCPT, static_cast<curl_slist*>(nullptr));
+    api->easySetopt(curl, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
+    api->slistFreeAll(receivers);
+    return Classify(code, reply, serverReply, error[0] ? error : api->easyStrerror(code));
+}
