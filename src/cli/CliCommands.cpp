@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include "cli/SendCommand.h"
 #include "core/checks/CheckReport.h"
 #include "core/checks/UrlDownload.h"
 #include "core/release/MailtoRequest.h"
@@ -38,15 +39,22 @@ public:
     ProbeOutcome Probe(const std::string&, ProbeUse) override { return {true, std::nullopt}; }
 };
 
-int Check(const CliRequest& request, const FormValues& form, std::ostream& out, std::ostream& err)
+CheckErrors RunChecks(const CliRequest& request, const FormValues& form, CheckValues& values,
+                      std::ostream& err)
 {
-    CheckValues values;
     TerminalProber terminal(err);
     NoNetworkProber offline;
     UrlProber& prober = request.noNetwork ? static_cast<UrlProber&>(offline) : terminal;
     const CheckErrors errors = CheckSettings(form, values, prober);
     if (request.noNetwork)
         err << "vantrel-cli: the web page and the image were not downloaded (--no-network)\n";
+    return errors;
+}
+
+int Check(const CliRequest& request, const FormValues& form, std::ostream& out, std::ostream& err)
+{
+    CheckValues values;
+    const CheckErrors errors = RunChecks(request, form, values, err);
     if (errors == 0) {
         out << kCheckOkText << '\n';
         return kCliDone;
@@ -94,6 +102,16 @@ int RunCommand(const CliRequest& request, const LoadedDocument& document, std::o
     }
     case CliRequest::Command::Receivers: return Receivers(request, document, out, err);
     case CliRequest::Command::Mailto: return Mailto(document, out, err);
+    case CliRequest::Command::Send: {
+        // Nothing goes out while the form fails its check, as in the window.
+        CheckValues values;
+        if (const CheckErrors errors = RunChecks(request, form, values, err); errors != 0) {
+            out << CheckErrorsText(errors, values);
+            err << "vantrel-cli: nothing was sent: the form fails its check\n";
+            return kCliFailed;
+        }
+        return SendRelease(request, document, out, err);
+    }
     case CliRequest::Command::Help:
     case CliRequest::Command::Version: break;
     }

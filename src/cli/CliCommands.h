@@ -6,7 +6,13 @@
 #include "core/form/FormValues.h"
 
 // Exit statuses of vantrel-cli.
-enum CliStatus : int { kCliDone = 0, kCliFailed = 1, kCliUsage = 2, kCliBadDocument = 3 };
+enum CliStatus : int {
+    kCliDone = 0,
+    kCliFailed = 1,
+    kCliUsage = 2,
+    kCliBadDocument = 3,
+    kCliNotDelivered = 4,  // send: someone refused or left unsent, or the server failed
+};
 
 // A document as the commands need it.
 struct LoadedDocument {

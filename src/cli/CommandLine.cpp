@@ -6,6 +6,7 @@
 #include <wx/cmdline.h>
 #include <wx/msgout.h>
 
+#include "core/mail/MailSettings.h"
 #include "core/release/ReceiverList.h"
 
 namespace {
@@ -13,10 +14,9 @@ namespace {
 const std::map<std::string, CliRequest::Command>& Commands()
 {
     static const std::map<std::string, CliRequest::Command> commands = {
-        {"check", CliRequest::Command::Check},
-        {"release", CliRequest::Command::Release},
-        {"receivers", CliRequest::Command::Receivers},
-        {"mailto", CliRequest::Command::Mailto},
+        {"check", CliRequest::Command::Check},         {"release", CliRequest::Command::Release},
+        {"receivers", CliRequest::Command::Receivers}, {"mailto", CliRequest::Command::Mailto},
+        {"send", CliRequest::Command::Send},
     };
     return commands;
 }
@@ -35,9 +35,18 @@ const std::map<std::string, int>& Delimiters()
 const wxCmdLineEntryDesc kOptions[] = {
     {wxCMD_LINE_SWITCH, "h", "help", "show this help and end", wxCMD_LINE_VAL_NONE, wxCMD_LINE_OPTION_HELP},
     {wxCMD_LINE_SWITCH, nullptr, "version", "show the version and end", wxCMD_LINE_VAL_NONE, 0},
-    {wxCMD_LINE_SWITCH, nullptr, "no-network", "check: skip the downloads", wxCMD_LINE_VAL_NONE, 0},
+    {wxCMD_LINE_SWITCH, nullptr, "no-network", "check, send: skip the downloads", wxCMD_LINE_VAL_NONE, 0},
     {wxCMD_LINE_SWITCH, nullptr, "heading", "release: with the heading", wxCMD_LINE_VAL_NONE, 0},
     {wxCMD_LINE_OPTION, nullptr, "delimiter", "receivers: the separator", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_OPTION, nullptr, "server", "send: the server URL", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_OPTION, nullptr, "user", "send: the user name", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_OPTION, nullptr, "password-file", "send: the password's file", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_OPTION, nullptr, "from", "send: the sender", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_OPTION, nullptr, "cacert", "send: certificates to trust", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_OPTION, nullptr, "rate", "send: messages per minute", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_OPTION, nullptr, "test-to", "send: one test message", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_SWITCH, nullptr, "dry-run", "send: print, send nothing", wxCMD_LINE_VAL_NONE, 0},
+    {wxCMD_LINE_SWITCH, nullptr, "again", "send: ignore the ledger", wxCMD_LINE_VAL_NONE, 0},
     {wxCMD_LINE_PARAM, nullptr, nullptr, "command", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL},
     {wxCMD_LINE_PARAM, nullptr, nullptr, "document", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL},
     {wxCMD_LINE_NONE, nullptr, nullptr, nullptr, wxCMD_LINE_VAL_NONE, 0},
@@ -70,13 +79,46 @@ std::string Utf8(const wxString& text) { return text.utf8_string(); }
 // Which options belong to which command.
 std::string OptionMisplaced(const wxCmdLineParser& parser, CliRequest::Command command)
 {
-    if (parser.Found("no-network") && command != CliRequest::Command::Check)
-        return "--no-network belongs to check";
+    if (parser.Found("no-network") && command != CliRequest::Command::Check &&
+        command != CliRequest::Command::Send)
+        return "--no-network belongs to check and send";
+    if (command != CliRequest::Command::Send)
+        for (const char* option :
+             {"server", "user", "password-file", "from", "cacert", "rate", "test-to", "dry-run", "again"})
+            if (parser.Found(option))
+                return std::string("--") + option + " belongs to send";
     if (parser.Found("heading") && command != CliRequest::Command::Release)
         return "--heading belongs to release";
     if (parser.Found("delimiter") && command != CliRequest::Command::Receivers)
         return "--delimiter belongs to receivers";
     return {};
+}
+
+std::optional<std::string> FoundText(const wxCmdLineParser& parser, const char* option)
+{
+    if (wxString value; parser.Found(option, &value))
+        return Utf8(value);
+    return std::nullopt;
+}
+
+void ReadSendOptions(const wxCmdLineParser& parser, ParsedCommandLine& parsed)
+{
+    CliRequest& request = parsed.request;
+    request.server = FoundText(parser, "server");
+    request.user = FoundText(parser, "user");
+    request.passwordFile = FoundText(parser, "password-file");
+    request.from = FoundText(parser, "from");
+    request.caFile = FoundText(parser, "cacert");
+    request.testTo = FoundText(parser, "test-to");
+    request.dryRun = parser.Found("dry-run");
+    request.again = parser.Found("again");
+    if (const std::optional<std::string> rate = FoundText(parser, "rate")) {
+        int perMinute = 0;
+        if (ParsePerMinute(*rate, perMinute))
+            request.perMinute = perMinute;
+        else if (parsed.usageError.empty())
+            parsed.usageError = "the rate is a whole number of messages per minute from 0 to 6000";
+    }
 }
 
 }  // namespace
@@ -136,6 +178,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
         else
             request.delimiter = known->second;
     }
+    ReadSendOptions(parser, parsed);
     return parsed;
 }
 
@@ -152,15 +195,32 @@ std::string UsageText()
            "  release    print the press release as Generate, Email puts it on the clipboard\n"
            "  receivers  print the receivers' addresses, joined by the document's delimiter\n"
            "  mailto     print the mailto: request that Generate, Email opens\n"
+           "  send       check the form, then send the release through a mail server, one\n"
+           "             message per receiver; a ledger keeps who has it, so a run that\n"
+           "             stops resumes with those still waiting\n"
            "\n"
            "Options:\n"
-           "  --no-network            check: skip the two downloads\n"
+           "  --no-network            check, send: skip the two downloads\n"
            "  --heading               release: print it as Generate, Text File writes it\n"
            "  --delimiter=SEPARATOR   receivers: semicolon, comma, space or newline\n"
+           "  --server=URL            send: smtps://host[:port], or smtp://host[:port] with\n"
+           "                          STARTTLS (plain text only to this machine)\n"
+           "  --user=NAME             send: log in as NAME; the password comes from\n"
+           "                          VANTREL_SMTP_PASSWORD or --password-file\n"
+           "  --password-file=FILE    send: read the password from the first line of FILE\n"
+           "  --from=ADDRESS          send: the sender (default: the form's contact)\n"
+           "  --cacert=FILE           send: trust the certificates in FILE as well\n"
+           "  --rate=PER-MINUTE       send: messages per minute (default 20, 0 no pause)\n"
+           "  --dry-run               send: print the receivers and the message, send nothing\n"
+           "  --test-to=ADDRESS       send: send one message to ADDRESS, record nothing\n"
+           "  --again                 send: send to everyone, also to those who have it\n"
            "  -h, --help              show this help\n"
            "  --version               show the version\n"
            "\n"
            "Exit status: 0 done (check: everything passes), 1 the check found problems or\n"
            "the receivers cannot be joined, 2 a wrong command line, 3 a document that is\n"
-           "missing, unreadable or damaged.\n";
+           "missing, unreadable or damaged; send: 1 the check found problems (nothing\n"
+           "sent), 4 a receiver refused or left unsent, or the server, TLS or the login\n"
+           "failed. Settings given with the window (server, user, sender, rate) are used\n"
+           "when no option overrides them.\n";
 }

@@ -6,12 +6,22 @@
 
 // What vantrel-cli was asked to do.
 struct CliRequest {
-    enum class Command { Check, Release, Receivers, Mailto, Help, Version };
+    enum class Command { Check, Release, Receivers, Mailto, Send, Help, Version };
     Command command = Command::Help;
     std::string document;  // a path, or "-" for standard input
     bool noNetwork = false;
     bool heading = false;
     std::optional<int> delimiter;  // 0 to 3, as the Settings menu numbers them
+    // send: what overrides the settings file, and how to run
+    std::optional<std::string> server;
+    std::optional<std::string> user;
+    std::optional<std::string> passwordFile;
+    std::optional<std::string> from;
+    std::optional<std::string> caFile;
+    std::optional<std::string> testTo;
+    std::optional<int> perMinute;
+    bool dryRun = false;
+    bool again = false;
 };
 
 // The request, or a one-line message saying what is wrong with the command

@@ -61,7 +61,7 @@ DeliverySummary DeliverRelease(const DeliveryPlan& plan, MailTransport& transpor
 
     std::vector<std::string> pending;
     for (const std::string& receiver : plan.receivers) {
-        if (ledger && ledger->HasSent(receiver))
+        if (ledger && !plan.ignoreLedger && ledger->HasSent(receiver))
             settle({receiver, ReceiverState::AlreadySent, {}});
         else
             pending.push_back(receiver);

@@ -28,6 +28,7 @@ struct DeliveryPlan {
     std::vector<std::string> receivers;
     int perMinute = kDefaultMessagesPerMinute;  // 0: no pause between messages
     int retryRounds = 3;  // rounds for receivers whose server said "later"
+    bool ignoreLedger = false;  // send to all, still recording each outcome
 };
 
 enum class ReceiverState { Sent, AlreadySent, Refused, Left };

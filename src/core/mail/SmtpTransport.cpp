@@ -38,8 +38,19 @@ int OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* userD
     std::string line(data, size);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
         line.pop_back();
-    *static_cast<std::string*>(userData) = line;
+    static_cast<std::vector<std::string>*>(userData)->push_back(std::move(line));
     return 0;
+}
+
+// The reply that carried code: curl says QUIT after a refusal, and its
+// "221 Bye" is not what the user needs to see.
+std::string ReplyWithCode(const std::vector<std::string>& lines, long code)
+{
+    const std::string prefix = std::to_string(code);
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line)
+        if (code != 0 && line->compare(0, prefix.size(), prefix) == 0)
+            return *line;
+    return lines.empty() || code == 0 ? std::string() : lines.back();
 }
 
 int OnProgress(void* userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
@@ -210,10 +221,10 @@ SendReply SmtpTransport::Send(const std::string& from, const std::string& to, co
     api->easySetopt(curl, CURLOPT_READFUNCTION, OnRead);
     api->easySetopt(curl, CURLOPT_READDATA, &upload);
     api->easySetopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(message.size()));
-    std::string serverReply;
+    std::vector<std::string> serverLines;
     api->easySetopt(curl, CURLOPT_VERBOSE, 1L);
     api->easySetopt(curl, CURLOPT_DEBUGFUNCTION, OnDebug);
-    api->easySetopt(curl, CURLOPT_DEBUGDATA, &serverReply);
+    api->easySetopt(curl, CURLOPT_DEBUGDATA, &serverLines);
     api->easySetopt(curl, CURLOPT_NOPROGRESS, 0L);
     api->easySetopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
     api->easySetopt(curl, CURLOPT_XFERINFODATA, &idle_);
@@ -226,5 +237,6 @@ SendReply SmtpTransport::Send(const std::string& from, const std::string& to, co
     api->easySetopt(curl, CURLOPT_MAIL_RCPT, static_cast<curl_slist*>(nullptr));
     api->easySetopt(curl, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
     api->slistFreeAll(receivers);
-    return Classify(code, reply, serverReply, error[0] ? error : api->easyStrerror(code));
+    return Classify(code, reply, ReplyWithCode(serverLines, reply),
+                    error[0] ? error : api->easyStrerror(code));
 }
