@@ -27,6 +27,8 @@ TempHome::TempHome()
         oldConfigDirs_ = old;
     setenv("HOME", home_.c_str(), 1);
     unsetenv("XDG_CONFIG_HOME");
+    // Ledgers of sends go below the temporary home as well.
+    unsetenv("XDG_STATE_HOME");
     // Settings an installation on this machine made must not reach the tests.
     setenv("XDG_CONFIG_DIRS", (sandbox_ + "/etc/xdg").c_str(), 1);
 }

@@ -35,6 +35,20 @@ std::string Base64(std::string_view bytes)
     return out;
 }
 
+// A name or subject is one line: a line break or other control
+// character in a form value becomes a blank (a CR LF pair one blank).
+std::string OneLine(const std::string& text)
+{
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        line += byte < ' ' || byte == 0x7f ? ' ' : text[i];
+    }
+    return line;
+}
+
 bool IsPlainHeaderText(std::string_view text)
 {
     for (const char c : text) {
@@ -81,7 +95,7 @@ std::string MailboxText(const Mailbox& mailbox, std::size_t used)
 {
     if (mailbox.name.empty())
         return mailbox.address;
-    const std::string name = DisplayName(mailbox.name, used);
+    const std::string name = DisplayName(OneLine(mailbox.name), used);
     const std::size_t lastLine = name.rfind('\n');
     const std::size_t lineUsed = lastLine == std::string::npos ? used + name.size() : name.size() - lastLine;
     // The address goes on a line of its own when it would make this one long.
@@ -193,10 +207,10 @@ std::string WriteMailMessage(const MailMessage& message)
     std::string out;
     out += "From: " + MailboxText(message.from, 6) + "\r\n";
     out += "To: " + message.to + "\r\n";
+    const std::string subject = OneLine(message.subject);
     out += "Subject: " +
-        (IsPlainHeaderText(message.subject) && message.subject.size() + 9 <= kMaxLine
-             ? message.subject
-             : EncodeHeaderText(message.subject, 9)) +
+        (IsPlainHeaderText(subject) && subject.size() + 9 <= kMaxLine ? subject
+                                                                      : EncodeHeaderText(subject, 9)) +
         "\r\n";
     out += "Date: " + MailDate(message.date) + "\r\n";
     out += "Message-ID: <" + message.messageId + "@" + DomainOf(message.from.address) + ">\r\n";

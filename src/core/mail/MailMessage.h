@@ -24,8 +24,8 @@ Mailbox ReleaseSender(const FormValues& form, const std::string& configuredSende
 
 // The whole message as it goes to the server: headers and a UTF-8 text
 // body in quoted-printable, lines ending in CR LF, none over 76
-// characters. A line break or any other control character in a value
-// never reaches a header as such: it travels inside an encoded word.
+// characters. A line break or any other control character in a name or
+// the subject becomes a blank, so no form value can start a header.
 std::string WriteMailMessage(const MailMessage& message);
 
 // The pieces, for the tests and the preview.

@@ -96,8 +96,9 @@ Result<SendLedger> SendLedger::Open(const std::string& path)
             line.substr(kSent.size(), line.find('\t', kSent.size()) - kSent.size());
         ledger.sent_.insert(AddressKey(std::string(address)));
     }
-    // The next line must not be glued to the piece a crash left behind.
-    if (!rest.empty() && !WriteAll(fd, "\n"))
+    // A line a crash cut short goes: the next one must not be glued to it.
+    if (!rest.empty() &&
+        (ftruncate(fd, static_cast<off_t>(bytes->size() - rest.size())) != 0 || fsync(fd) != 0))
         return Failure::CannotWrite;
     return ledger;
 }
