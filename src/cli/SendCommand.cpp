@@ -116,8 +116,7 @@ int SendRelease(const CliRequest& request, const LoadedDocument& document, std::
     // A test message is no delivery: it is neither looked up nor recorded.
     std::optional<SendLedger> ledger;
     if (!request.testTo) {
-        const std::string path = LedgerPath(
-            ReleaseLedgerId(plan.sender.name + " <" + plan.sender.address + ">", plan.subject, plan.body));
+        const std::string path = LedgerPathFor(plan);
         Result<SendLedger> opened = SendLedger::Open(path);
         if (!opened)
             return Problem(err, kCliNotDelivered,

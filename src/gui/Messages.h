@@ -11,3 +11,7 @@ inline int ShowInformation(wxWindow* parent, const std::string& text, const char
     return wxMessageBox(wxString::FromUTF8(text.data(), text.size()), caption, wxOK | wxICON_INFORMATION,
                         parent);
 }
+
+// The captions of the boxes of sending through a mail server.
+inline constexpr const char* kMailServerCaption = "Mail Server";
+inline constexpr const char* kSendCaption = "Send";

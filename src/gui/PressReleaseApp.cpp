@@ -14,9 +14,11 @@
 wxBEGIN_EVENT_TABLE(PressReleaseApp, wxApp)
     EVT_MENU(ID_EXPORT_RECEIVERS, PressReleaseApp::OnExportReceivers)
     EVT_MENU(ID_IMPORT_RECEIVERS, PressReleaseApp::OnImportReceivers)
+    EVT_MENU(ID_MAIL_SERVER, PressReleaseApp::OnMailServer)
     EVT_MENU(ID_GENERATE_TEXT_FILE, PressReleaseApp::OnGenerateTextFile)
     EVT_MENU(ID_GENERATE_EMAIL, PressReleaseApp::OnGenerateEmail)
     EVT_MENU(ID_CHECK_EVERYTHING, PressReleaseApp::OnCheckEverything)
+    EVT_MENU(ID_SEND_TO_RECEIVERS, PressReleaseApp::OnSendToReceivers)
     EVT_MENU_RANGE(ID_DELIMITER_SEMICOLON, ID_DELIMITER_NEWLINE, PressReleaseApp::OnDelimiter)
 wxEND_EVENT_TABLE()
 
@@ -93,11 +95,14 @@ wxMenuBar* PressReleaseApp::CreateMenuBar()
     settingsMenu->AppendCheckItem(ID_DELIMITER_COMMA, "Delimiter: , ");
     settingsMenu->AppendCheckItem(ID_DELIMITER_SPACE, "Delimiter: Space");
     settingsMenu->AppendCheckItem(ID_DELIMITER_NEWLINE, "Delimiter: Newline");
+    settingsMenu->AppendSeparator();
+    settingsMenu->Append(ID_MAIL_SERVER, "Mail Server...");
     SetReceiverDelimiter(kDelimiterSemicolon);
 
     auto* generateMenu = new wxMenu;
     generateMenu->Append(ID_GENERATE_EMAIL, "Email...");
     generateMenu->Append(ID_GENERATE_TEXT_FILE, "Text File...");
+    generateMenu->Append(ID_SEND_TO_RECEIVERS, "Send to Receivers...");
     generateMenu->AppendSeparator();
     generateMenu->Append(ID_CHECK_EVERYTHING, "Check everything");
 

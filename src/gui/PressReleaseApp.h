@@ -45,10 +45,12 @@ private:
     void OnDelimiter(wxCommandEvent& event);
     void OnExportReceivers(wxCommandEvent& event);
     void OnImportReceivers(wxCommandEvent& event);
+    void OnMailServer(wxCommandEvent& event);
     // Generate menu (PressReleaseAppGenerate.cpp)
     void OnGenerateTextFile(wxCommandEvent& event);
     void OnGenerateEmail(wxCommandEvent& event);
     void OnCheckEverything(wxCommandEvent& event);
+    void OnSendToReceivers(wxCommandEvent& event);
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -1,20 +1,26 @@
-// The Generate menu of the application: the check, the release file and
-// the e-mail draft.
+// The Generate menu of the application: the check, the release file, the
+// e-mail draft and sending through the mail server.
 #include <wx/clipbrd.h>
+#include <wx/textdlg.h>
 
 #include "core/checks/CheckReport.h"
 #include "core/files/FileMessages.h"
 #include "core/files/SafeFileWriter.h"
+#include "core/mail/MailMessage.h"
+#include "core/mail/ReleaseDelivery.h"
 #include "core/release/MailtoRequest.h"
 #include "core/release/PressReleaseComposer.h"
 #include "core/release/ReceiverList.h"
 #include "core/release/ReleaseFile.h"
 #include "core/settings/SettingsStore.h"
+#include "gui/CommandIds.h"
 #include "gui/DesktopLauncher.h"
 #include "gui/Messages.h"
 #include "gui/PressReleaseApp.h"
 #include "gui/PressReleaseFrame.h"
 #include "gui/ProbeWindow.h"
+#include "gui/SendPreviewDialog.h"
+#include "gui/SendProgress.h"
 
 namespace {
 
@@ -27,6 +33,37 @@ void PutOnClipboard(const std::string& text)
     wxTheClipboard->SetData(new wxTextDataObject(wxString::FromUTF8(text.data(), text.size())));
     wxTheClipboard->Flush();
     wxTheClipboard->Close();
+}
+
+SendPreview PreviewOf(const DeliveryPlan& plan, const ReceiverSelection& selection, const SendLedger& ledger,
+                      const std::string& server)
+{
+    SendPreview preview;
+    preview.receivers = plan.receivers.size();
+    for (const std::string& receiver : plan.receivers)
+        preview.alreadySent += ledger.HasSent(receiver) ? 1 : 0;
+    preview.skipped = selection.skipped.size();
+    for (const SkippedReceiver& skipped : selection.skipped)
+        preview.skippedList += "\"" + skipped.text + "\": " + skipped.reason + "\n";
+    preview.server = server;
+    preview.sender =
+        plan.sender.name.empty() ? plan.sender.address : plan.sender.name + " <" + plan.sender.address + ">";
+    preview.subject = plan.subject;
+    const std::string first = plan.receivers.empty() ? plan.sender.address : plan.receivers.front();
+    preview.message = ReleaseMessageFor(plan, first, std::time(nullptr), "preview.vantrel");
+    return preview;
+}
+
+// Why nothing can be sent yet, or empty.
+std::string SendingProblem(const MailSettings& settings, const Mailbox& sender)
+{
+    if (settings.server.empty())
+        return "Please set the mail server first: Settings, Mail Server...";
+    if (const std::string problem = ServerUrlSecurity(settings.server).problem; !problem.empty())
+        return "Please correct the mail server (Settings, Mail Server...): " + problem + ".";
+    if (const std::string problem = AddressProblem(sender.address); !problem.empty())
+        return "The sender \"" + sender.address + "\" " + problem + ".";
+    return {};
 }
 
 }  // namespace
@@ -98,4 +135,67 @@ void PressReleaseApp::OnGenerateEmail(wxCommandEvent&)
     PutOnClipboard(ComposePressRelease(form));
     if (!fits)
         ShowInformation(mainWindow, kRequestTooLongText, kEmailCaption);
+}
+
+void PressReleaseApp::OnSendToReceivers(wxCommandEvent&)
+{
+    if (!FormPassesCheck())
+        return;
+    const FormValues form = ReadForm();
+    const MailSettings settings = ReadMailSettings();
+    DeliveryPlan plan;
+    plan.sender = ReleaseSender(form, settings.sender);
+    plan.subject = ReleaseSubject(form);
+    plan.body = ComposePressRelease(form);
+    plan.perMinute = settings.perMinute;
+    if (const std::string problem = SendingProblem(settings, plan.sender); !problem.empty()) {
+        ShowInformation(mainWindow, problem, kSendCaption);
+        return;
+    }
+    const Result<ReceiverSelection> selection = SelectReceivers(form.receivers);
+    if (!selection) {
+        ShowInformation(mainWindow, kReceiverListTooLongText, kSendCaption);
+        return;
+    }
+    plan.receivers = selection->addresses;
+    Result<SendLedger> ledger = SendLedger::Open(LedgerPathFor(plan));
+    if (!ledger) {
+        ShowInformation(mainWindow,
+                        "The record of who has the release cannot be kept in " + LedgerPathFor(plan) +
+                            ", so nothing is sent.",
+                        kSendCaption);
+        return;
+    }
+
+    SmtpServer server;
+    server.url = settings.server;
+    server.user = settings.user;
+    SendPreviewDialog preview(mainWindow, PreviewOf(plan, *selection, *ledger, settings.server));
+    for (;;) {
+        const int choice = preview.ShowModal();
+        if (choice != wxID_OK && choice != ID_SEND_TEST)
+            return;
+        if (!server.user.empty() && server.password.empty()) {
+            wxPasswordEntryDialog ask(mainWindow,
+                                      "Password of " + wxString::FromUTF8(server.user) + " at " +
+                                          wxString::FromUTF8(server.url) + ":",
+                                      "Mail Server Password");
+            if (ask.ShowModal() != wxID_OK)
+                return;
+            server.password = ask.GetValue().utf8_string();
+        }
+        if (choice == wxID_OK)
+            break;
+        // A test goes to the sender alone and is recorded nowhere.
+        DeliveryPlan test = plan;
+        test.receivers = {plan.sender.address};
+        const DeliverySummary tested = SendWithProgress(mainWindow, test, server, nullptr);
+        ShowInformation(mainWindow,
+                        tested.sent == 1
+                            ? "A test message went to " + plan.sender.address + "."
+                            : "The test message could not be sent.\n\n" + DeliverySummaryText(tested),
+                        kSendCaption);
+    }
+    const DeliverySummary summary = SendWithProgress(mainWindow, plan, server, &*ledger);
+    ShowInformation(mainWindow, DeliverySummaryText(summary), kSendCaption);
 }

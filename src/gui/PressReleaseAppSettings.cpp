@@ -1,11 +1,12 @@
 // The Settings menu of the application: the receiver delimiter, and
-// exporting and importing receiver lists.
+// exporting and importing receiver lists, and the mail server.
 #include "core/documents/ReceiverFile.h"
 #include "core/files/FileMessages.h"
 #include "core/files/SafeFileWriter.h"
 #include "core/release/ReceiverList.h"
 #include "gui/CommandIds.h"
 #include "gui/FileDialogs.h"
+#include "gui/MailServerDialog.h"
 #include "gui/Messages.h"
 #include "gui/PressReleaseApp.h"
 #include "gui/PressReleaseFrame.h"
@@ -52,4 +53,20 @@ void PressReleaseApp::OnImportReceivers(wxCommandEvent&)
     }
     const std::string text = ReceiversFromImportBytes(*bytes);
     controls.receivers->SetValue(wxString::FromUTF8(text.data(), text.size()));
+}
+
+// A wrong value is said in a box and the dialog comes back with what was
+// typed, so nothing has to be typed twice.
+void PressReleaseApp::OnMailServer(wxCommandEvent&)
+{
+    MailServerDialog dialog(mainWindow, ReadMailSettings());
+    while (dialog.ShowModal() == wxID_OK) {
+        if (const std::string problem = dialog.Problem(); !problem.empty()) {
+            ShowInformation(mainWindow, problem, kMailServerCaption);
+            continue;
+        }
+        if (!WriteMailSettings(dialog.Settings()))
+            ShowInformation(mainWindow, "The mail server settings cannot be saved.", kMailServerCaption);
+        return;
+    }
 }

@@ -10,11 +10,14 @@ inline constexpr const char* kMailUserSetting = "MailUser";
 inline constexpr const char* kMailSenderSetting = "MailSender";
 inline constexpr const char* kMailPaceSetting = "MailPerMinute";
 
+// A pace that common providers accept from a desktop program.
+inline constexpr int kDefaultMessagesPerMinute = 20;
+
 struct MailSettings {
     std::string server;
     std::string user;
     std::string sender;  // empty: the form's contact
-    int perMinute = 20;
+    int perMinute = kDefaultMessagesPerMinute;
 };
 
 // What the settings file holds; missing values keep their defaults, and a

@@ -30,6 +30,12 @@ DeliveryClock SystemDeliveryClock()
             [] { return std::time(nullptr); }};
 }
 
+std::string LedgerPathFor(const DeliveryPlan& plan)
+{
+    return LedgerPath(
+        ReleaseLedgerId(plan.sender.name + " <" + plan.sender.address + ">", plan.subject, plan.body));
+}
+
 std::string ReleaseMessageFor(const DeliveryPlan& plan, const std::string& receiver, std::time_t date,
                               const std::string& messageId)
 {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/mail/MailAddresses.h"
+#include "core/mail/MailSettings.h"
 #include "core/mail/SendLedger.h"
 #include "core/mail/SmtpTransport.h"
 
@@ -17,8 +18,6 @@ struct DeliveryClock {
     std::function<std::time_t()> wallTime;  // for the Date header
 };
 DeliveryClock SystemDeliveryClock();
-
-inline constexpr int kDefaultMessagesPerMinute = 20;
 
 // One release to many receivers, one message each.
 struct DeliveryPlan {
@@ -57,6 +56,10 @@ struct DeliveryEvents {
     // Before each message; false stops the run, leaving the rest unsent.
     std::function<bool(std::size_t settled, std::size_t total, const std::string& next)> keepGoing;
 };
+
+// Where the ledger of this release lies (LedgerPath of its sender,
+// subject and body).
+std::string LedgerPathFor(const DeliveryPlan& plan);
 
 // The message one receiver gets.
 std::string ReleaseMessageFor(const DeliveryPlan& plan, const std::string& receiver, std::time_t date,
