@@ -26,6 +26,15 @@ struct RecordingClock {
     }
 };
 
+SmtpServer Server(const std::string& url, const std::string& user = "", const std::string& password = "")
+{
+    SmtpServer server;
+    server.url = url;
+    server.user = user;
+    server.password = password;
+    return server;
+}
+
 DeliveryPlan Plan(std::vector<std::string> receivers)
 {
     DeliveryPlan plan;
@@ -51,7 +60,7 @@ TEST(MailDeliveryTest, RepliesPaceRetriesAndTheLedger)
     LocalSmtpServer server(
         home.sandbox() + "/mail",
         {"--script", "later@x.org=451", "--script", "bad@x.org=550", "--script", "drop@x.org=drop"});
-    SmtpTransport transport({server.Url()});
+    SmtpTransport transport(Server(server.Url()));
     const DeliveryPlan plan = Plan({"a@x.org", "later@x.org", "bad@x.org", "drop@x.org", "c@x.org"});
     Result<SendLedger> ledger = SendLedger::Open(home.sandbox() + "/r.ledger");
     ASSERT_TRUE(ledger);
@@ -88,11 +97,9 @@ TEST(MailDeliveryTest, TlsIsRequiredAndVerified)
     LocalSmtpServer implicitTls(home.sandbox() + "/tls", {"--tls", certificate.certificate, certificate.key});
     LocalSmtpServer plain(home.sandbox() + "/plain");
     auto named = [](const LocalSmtpServer& server, const std::string& scheme) {
-        return SmtpServer{server.Url(scheme, "mail.vantrel.test"),
-                          "",
-                          "",
-                          "",
-                          {"mail.vantrel.test:" + std::to_string(server.port()) + ":127.0.0.1"}};
+        SmtpServer named = Server(server.Url(scheme, "mail.vantrel.test"));
+        named.resolve = {"mail.vantrel.test:" + std::to_string(server.port()) + ":127.0.0.1"};
+        return named;
     };
     struct Case {
         const char* name;
@@ -129,7 +136,7 @@ TEST(MailDeliveryTest, AWrongPasswordStopsTheRun)
     TempHome home;
     LocalSmtpServer server(home.sandbox() + "/mail", {"--auth", "ann:s3cret"});
     for (const std::string password : {"wrong", "s3cret"}) {
-        SmtpTransport transport({server.Url(), "ann", password});
+        SmtpTransport transport(Server(server.Url(), "ann", password));
         RecordingClock clock;
         const DeliverySummary summary =
             DeliverRelease(Plan({"a@x.org", "b@x.org"}), transport, nullptr, clock.Clock(), {});

@@ -56,13 +56,15 @@ TEST(MailMessageTest, MailProgramsReadBackWhatTheFormSays)
     };
     const std::string longLine(200, 'x');
     const Case cases[] = {
-        {"Ann Lee", "Tarsel", "Plain."},
-        {"Zoë Ångström", "Müller & Söhne GmbH", "Grüße, 日本語 and = signs."},
+        {"Ann Lee", "Tarsel", "Plain.", "", ""},
+        {"Zoë Ångström", "Müller & Söhne GmbH", "Grüße, 日本語 and = signs.", "", ""},
         {"Ann\r\nBcc: all@evil.org", "Tarsel\nBcc: all@evil.org\r\nX-Spam:\tyes", "a\r\nBcc: x@y.org",
          "Ann Bcc: all@evil.org", "Tarsel Bcc: all@evil.org X-Spam: yes"},
-        {"\"Quoted\" \\ Name", std::string(150, 'c'), longLine + "\n. dot\nFrom here\ntrailing  \n=3D"},
-        {"", "", ""},
-        {"Dr. Łukasz Żółć-Brzęczyszczykiewicz", "=?UTF-8?B?Zm9v?=", std::string(75, 'y') + "\n" + std::string(76, 'z')},
+        {"\"Quoted\" \\ Name", std::string(150, 'c'), longLine + "\n. dot\nFrom here\ntrailing  \n=3D", "",
+         ""},
+        {"", "", "", "", ""},
+        {"Dr. Łukasz Żółć-Brzęczyszczykiewicz",
+         "=?UTF-8?B?Zm9v?=", std::string(75, 'y') + "\n" + std::string(76, 'z'), "", ""},
     };
     TempHome home;
     std::vector<std::string> paths;
@@ -72,7 +74,10 @@ TEST(MailMessageTest, MailProgramsReadBackWhatTheFormSays)
         form.contactName = c.contactName;
         form.companyName = c.companyName;
         form.featuresText = c.featuresText;
-        DeliveryPlan plan{ReleaseSender(form, ""), ReleaseSubject(form), ComposePressRelease(form)};
+        DeliveryPlan plan;
+        plan.sender = ReleaseSender(form, "");
+        plan.subject = ReleaseSubject(form);
+        plan.body = ComposePressRelease(form);
         paths.push_back(home.sandbox() + "/" + std::to_string(paths.size()) + ".eml");
         WriteFileBytes(paths.back(), ReleaseMessageFor(plan, "b@y.org", 1796169600, "1.vantrel"));
         plans.push_back(plan);
