@@ -22,9 +22,9 @@ enum CommandId : int {
     ID_DELIMITER_NEWLINE = 16,
     ID_EXIT = 17,
     ID_TRIAL_AVAILABLE = 19,
-    ID_MAIL_SERVER = 20,
-    ID_SEND_TO_RECEIVERS = 21,
-    ID_SEND_TEST = 22,  // the preview's "Send a Test to Me"
+    ID_MAIL_SERVER = 21,
+    ID_SEND_TO_RECEIVERS = 22,
+    ID_SEND_TEST = 23,  // the preview's "Send a Test to Me"
 };
 
 static_assert(ID_DELIMITER_COMMA - ID_DELIMITER_SEMICOLON == kDelimiterComma &&
