@@ -49,8 +49,11 @@ SendPreview PreviewOf(const DeliveryPlan& plan, const ReceiverSelection& selecti
     preview.sender =
         plan.sender.name.empty() ? plan.sender.address : plan.sender.name + " <" + plan.sender.address + ">";
     preview.subject = plan.subject;
+    // As a mail program shows it: the headers that matter and the release,
+    // not the encoded text on the wire.
     const std::string first = plan.receivers.empty() ? plan.sender.address : plan.receivers.front();
-    preview.message = ReleaseMessageFor(plan, first, std::time(nullptr), "preview.vantrel");
+    preview.message =
+        "From: " + preview.sender + "\nTo: " + first + "\nSubject: " + plan.subject + "\n\n" + plan.body;
     return preview;
 }
 

@@ -40,6 +40,7 @@ SendPreviewDialog::SendPreviewDialog(wxWindow* parent, const SendPreview& previe
     auto* message = new wxTextCtrl(this, wxID_ANY, FromUtf8(preview.message), wxDefaultPosition,
                                    wxSize(620, 320), wxTE_MULTILINE | wxTE_READONLY | wxHSCROLL);
     message->SetFont(wxFont(wxFontInfo(9).Family(wxFONTFAMILY_TELETYPE)));
+    message->ShowPosition(0);
     column->Add(message, 1, wxEXPAND | wxALL, 12);
 
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);

@@ -13,7 +13,7 @@ struct SendPreview {
     std::string server;
     std::string sender;
     std::string subject;
-    std::string message;  // the first receiver's, as it goes out
+    std::string message;  // the first receiver's, as a mail program shows it
 };
 
 // Ends with wxID_OK for "Send", ID_SEND_TEST for "Send a Test to Me" and
