@@ -1,0 +1,97 @@
+#!/bin/sh
+# vantrel-cli send through a real MTA (Debian's exim4) bound to loopback,
+# delivering into a maildir; the messages are read back with Python's email
+# parser: every receiver exactly once, the headers as sent, no Bcc, and the
+# body equal to the release. A second run sends nothing.
+set -eu
+cli="$1"
+exim=/usr/sbin/exim4
+[ -x "$exim" ] || { echo "exim4 is not installed (exim4-daemon-light)"; exit 1; }
+
+sandbox=$(mktemp -d)
+pid=""
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$sandbox"' EXIT
+export HOME="$sandbox/home"
+unset XDG_CONFIG_HOME XDG_STATE_HOME
+mkdir -p "$HOME" "$sandbox/spool" "$sandbox/log" "$sandbox/maildir"
+# Exim receives as its own user and never delivers as root.
+chown -R Debian-exim "$sandbox/spool" "$sandbox/log" "$sandbox/maildir"
+chmod 755 "$sandbox"
+port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+
+cat >"$sandbox/exim.conf" <<CONF
+primary_hostname = mta.vantrel.test
+daemon_smtp_ports = $port
+local_interfaces = 127.0.0.1
+spool_directory = $sandbox/spool
+log_file_path = $sandbox/log/%slog
+pid_file_path = $sandbox/exim.pid
+acl_smtp_rcpt = accept
+tls_advertise_hosts =
+host_lookup =
+begin routers
+everyone:
+  driver = accept
+  transport = maildir
+begin transports
+maildir:
+  driver = appendfile
+  directory = $sandbox/maildir
+  maildir_format
+  user = Debian-exim
+  envelope_to_add
+begin retry
+* * F,1m,1m
+CONF
+
+"$exim" -C "$sandbox/exim.conf" -bdf -q1m 2>"$sandbox/log/stderr" &
+pid=$!
+for _ in $(seq 50); do
+    /usr/bin/python3 -c "import socket; socket.create_connection(('127.0.0.1', $port)).close()" 2>/dev/null && break
+    sleep 0.1
+done
+
+/usr/bin/python3 - "$sandbox/release.pre" <<'PY'
+import sys
+records = ["Notely", "2.1", "$19.95", "Linux", "http://127.0.0.1/press.png",
+           "Takes notes fast and keeps them in sync everywhere.", "25", "", "http://127.0.0.1/",
+           "0", "0", "", "Müller & Söhne", "Zoë Ångström", "zoe@vantrel.test", "0",
+           "ann@press.test, bob@press.test;ANN@press.test\ncarl@news.test no-domain@\n"]
+with open(sys.argv[1], "wb") as document:
+    for record in records:
+        data = record.encode()
+        document.write(b"%d %s" % (len(data), data.replace(b"\n", b"\r\n")))
+PY
+
+"$cli" release "$sandbox/release.pre" >"$sandbox/release.txt"
+status=0
+"$cli" send --no-network --rate=0 --server="smtp://127.0.0.1:$port" "$sandbox/release.pre" 2>"$sandbox/first.err" || status=$?
+[ "$status" -eq 0 ] || { cat "$sandbox/first.err"; echo "FAILED: send ended with $status"; exit 1; }
+"$cli" send --no-network --rate=0 --server="smtp://127.0.0.1:$port" "$sandbox/release.pre" 2>"$sandbox/second.err"
+grep -q "^vantrel-cli: 0 sent, 3 had it already" "$sandbox/second.err" || { cat "$sandbox/second.err"; exit 1; }
+
+# Exim delivers at once, in a process of its own; wait for it (at most 20 s).
+for _ in $(seq 200); do
+    [ "$(find "$sandbox/maildir/new" -type f 2>/dev/null | wc -l)" -ge 3 ] && break
+    sleep 0.1
+done
+sleep 0.5
+
+/usr/bin/python3 - "$sandbox/maildir/new" "$sandbox/release.txt" <<'PY'
+import email, email.policy, os, sys
+folder, release = sys.argv[1], open(sys.argv[2], encoding="utf-8").read()
+seen = []
+for name in sorted(os.listdir(folder)):
+    raw = open(os.path.join(folder, name), "rb").read()
+    message = email.message_from_bytes(raw, policy=email.policy.default)
+    receiver = str(message["Envelope-to"])
+    seen.append(receiver)
+    assert str(message["To"]) == receiver, (message["To"], receiver)
+    assert str(message["From"]) == "Zoë Ångström <zoe@vantrel.test>", message["From"]
+    assert str(message["Subject"]) == "Press release from Müller & Söhne", message["Subject"]
+    assert message["Bcc"] is None and message["Date"] and message["Message-ID"]
+    body = message.get_content().replace("\r\n", "\n")
+    assert body == release, (body, release)
+assert sorted(seen) == ["ann@press.test", "bob@press.test", "carl@news.test"], seen
+print("3 messages through exim, each receiver once")
+PY
