@@ -102,9 +102,11 @@ wxMenuBar* PressReleaseApp::CreateMenuBar()
     auto* generateMenu = new wxMenu;
     generateMenu->Append(ID_GENERATE_EMAIL, "Email...");
     generateMenu->Append(ID_GENERATE_TEXT_FILE, "Text File...");
-    generateMenu->Append(ID_SEND_TO_RECEIVERS, "Send to Receivers...");
     generateMenu->AppendSeparator();
     generateMenu->Append(ID_CHECK_EVERYTHING, "Check everything");
+    // Last, so that the keys that reach the older items stay the same.
+    generateMenu->AppendSeparator();
+    generateMenu->Append(ID_SEND_TO_RECEIVERS, "Send to Receivers...");
 
     auto* helpMenu = new wxMenu;
     helpMenu->Append(ID_BASIC_HELP, "Basic Help...");

@@ -246,9 +246,10 @@ TEST_F(WindowTest, MenusHoldEveryItemWithItsLabelKindAndIdentifier)
         {"&Generate",
          {{"Email...", wxITEM_NORMAL, 11},
           {"Text File...", wxITEM_NORMAL, 9},
-          {"Send to Receivers...", wxITEM_NORMAL, 22},
           kSeparator,
-          {"Check everything", wxITEM_NORMAL, 12}}},
+          {"Check everything", wxITEM_NORMAL, 12},
+          kSeparator,
+          {"Send to Receivers...", wxITEM_NORMAL, 22}}},
         {"&Help", {{"Basic Help...", wxITEM_NORMAL, 4}, {"Open the Manual", wxITEM_NORMAL, 5}}},
     };
     wxMenuBar* bar = frame().GetMenuBar();
