@@ -18,6 +18,10 @@ Result<> WriteFileAtomically(const std::string& path, const std::string& bytes);
 // anything else cannot be opened (CannotOpen), a longer file is TooLarge.
 Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes);
 
+// Reads a descriptor to its end: at most maxBytes bytes (TooLarge once one
+// more arrives, without reading on), expectedBytes being a first guess.
+Result<std::string> ReadAll(int fd, std::size_t maxBytes, std::size_t expectedBytes = 65536);
+
 // Writes all of bytes to the descriptor, again after an interrupted call;
 // false when the system refuses some of them.
 bool WriteAll(int fd, std::string_view bytes);

@@ -125,6 +125,31 @@ Result<> WriteFileAtomically(const std::string& path, const std::string& bytes)
     return Done();
 }
 
+Result<std::string> ReadAll(int fd, std::size_t maxBytes, std::size_t expectedBytes)
+{
+    // Read straight into the text, growing it as the input turns out longer
+    // than expected (a file may grow while being read).
+    std::string bytes;
+    bytes.resize(std::min(expectedBytes, maxBytes) + 1);
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == bytes.size())
+            bytes.resize(std::min(bytes.size() * 2, maxBytes + 1));
+        const ssize_t n = read(fd, bytes.data() + filled, bytes.size() - filled);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return Failure::CannotOpen;
+        if (n == 0)
+            break;
+        filled += static_cast<std::size_t>(n);
+        if (filled > maxBytes)
+            return Failure::TooLarge;
+    }
+    bytes.resize(filled);
+    return bytes;
+}
+
 Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)
 {
     // Not blocking on opening, and only regular files are read, so that a
@@ -138,34 +163,7 @@ Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)
         return Failure::CannotOpen;
     }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-
-    // Read straight into the text, growing it as the file turns out longer
-    // than it said (it may grow while being read).
-    std::optional<Failure> failure;
-    std::string bytes;
-    bytes.resize(std::min<std::size_t>(static_cast<std::size_t>(info.st_size), maxBytes) + 1);
-    std::size_t filled = 0;
-    for (;;) {
-        if (filled == bytes.size())
-            bytes.resize(std::min(bytes.size() * 2, maxBytes + 1));
-        const ssize_t n = read(fd, bytes.data() + filled, bytes.size() - filled);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            failure = Failure::CannotOpen;
-            break;
-        }
-        if (n == 0)
-            break;
-        filled += static_cast<std::size_t>(n);
-        if (filled > maxBytes) {
-            failure = Failure::TooLarge;
-            break;
-        }
-    }
+    Result<std::string> bytes = ReadAll(fd, maxBytes, static_cast<std::size_t>(info.st_size));
     close(fd);
-    if (failure)
-        return *failure;
-    bytes.resize(filled);
     return bytes;
 }
