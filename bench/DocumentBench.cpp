@@ -35,8 +35,7 @@ void DocumentWriteAndRead(benchmark::State& state)
         const std::string bytes = WriteDocumentBytes(form, 3);
         benchmark::DoNotOptimize(WriteFileAtomically(path, bytes));
         const Result<std::string> read = ReadWholeFile(path, kMaxDocumentBytes);
-        FormValues again;
-        benchmark::DoNotOptimize(ReadDocumentBytes(*read, again));
+        benchmark::DoNotOptimize(ReadDocumentBytes(*read));
         bytesWritten = bytes.size();
     }
     std::filesystem::remove(path);
@@ -68,8 +67,7 @@ void DocumentBytesBothWays(benchmark::State& state)
     const FormValues form = LargeForm();
     for (auto _ : state) {
         const std::string bytes = WriteDocumentBytes(form, 3);
-        FormValues again;
-        benchmark::DoNotOptimize(ReadDocumentBytes(bytes, again));
+        benchmark::DoNotOptimize(ReadDocumentBytes(bytes));
     }
 }
 

@@ -63,7 +63,7 @@ int Check(const CliRequest& request, const FormValues& form, std::ostream& out, 
     return kCliFailed;
 }
 
-int Receivers(const CliRequest& request, const LoadedDocument& document, std::ostream& out, std::ostream& err)
+int Receivers(const CliRequest& request, const Document& document, std::ostream& out, std::ostream& err)
 {
     const Result<std::string> joined =
         CollectReceivers(document.form.receivers, request.delimiter.value_or(document.receiverDelimiter));
@@ -75,7 +75,7 @@ int Receivers(const CliRequest& request, const LoadedDocument& document, std::os
     return kCliDone;
 }
 
-int Mailto(const LoadedDocument& document, std::ostream& out, std::ostream& err)
+int Mailto(const Document& document, std::ostream& out, std::ostream& err)
 {
     const FormValues& form = document.form;
     const Result<std::string> bcc = CollectReceivers(form.receivers, document.receiverDelimiter);
@@ -89,7 +89,7 @@ int Mailto(const LoadedDocument& document, std::ostream& out, std::ostream& err)
 
 }  // namespace
 
-int RunCommand(const CliRequest& request, const LoadedDocument& document, std::ostream& out,
+int RunCommand(const CliRequest& request, const Document& document, std::ostream& out,
                std::ostream& err)
 {
     const FormValues& form = document.form;

@@ -3,7 +3,7 @@
 #include <iosfwd>
 
 #include "cli/CommandLine.h"
-#include "core/form/FormValues.h"
+#include "core/documents/DocumentFormat.h"
 
 // Exit statuses of vantrel-cli.
 enum CliStatus : int {
@@ -14,13 +14,7 @@ enum CliStatus : int {
     kCliNotDelivered = 4,  // send: someone refused or left unsent, or the server failed
 };
 
-// A document as the commands need it.
-struct LoadedDocument {
-    FormValues form;
-    int receiverDelimiter = 0;
-};
-
 // Runs one command on a loaded document; output goes to out, notes and
 // problems to err.
-int RunCommand(const CliRequest& request, const LoadedDocument& document, std::ostream& out,
+int RunCommand(const CliRequest& request, const Document& document, std::ostream& out,
                std::ostream& err);

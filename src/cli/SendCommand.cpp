@@ -61,8 +61,7 @@ void PrintSummary(std::ostream& err, const DeliverySummary& summary, std::size_t
 
 }  // namespace
 
-int SendRelease(const CliRequest& request, const LoadedDocument& document, std::ostream& out,
-                std::ostream& err)
+int SendRelease(const CliRequest& request, const Document& document, std::ostream& out, std::ostream& err)
 {
     const FormValues& form = document.form;
     MailSettings settings = ReadMailSettings();

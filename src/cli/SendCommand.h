@@ -7,5 +7,4 @@
 // send, once the form has passed its check: the receivers and the message
 // on standard output for --dry-run, otherwise one line per receiver on
 // standard error and a summary.
-int SendRelease(const CliRequest& request, const LoadedDocument& document, std::ostream& out,
-                std::ostream& err);
+int SendRelease(const CliRequest& request, const Document& document, std::ostream& out, std::ostream& err);

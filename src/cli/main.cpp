@@ -1,11 +1,12 @@
 // vantrel-cli: the checks and the composer of Vantrel for scripts, with no
 // window and no display.
 #include <iostream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include <wx/init.h>
+
+#include <unistd.h>
 
 #include "cli/CliCommands.h"
 #include "cli/CommandLine.h"
@@ -21,16 +22,15 @@ int Problem(int status, const std::string& message)
     return status;
 }
 
+// Standard input may be endless (/dev/zero): reading stops one byte past
+// the limit.
 Result<std::string> ReadStandardInput()
 {
-    std::string bytes(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>{});
-    if (bytes.size() > kMaxDocumentBytes)
-        return Failure::TooLarge;
-    return bytes;
+    return ReadAll(STDIN_FILENO, kMaxDocumentBytes);
 }
 
 // Reads the document, or says why not.
-int Load(const std::string& path, LoadedDocument& document)
+int Load(const std::string& path, Document& document)
 {
     const std::string name = path == "-" ? "standard input" : path;
     const Result<std::string> bytes =
@@ -38,11 +38,37 @@ int Load(const std::string& path, LoadedDocument& document)
     if (!bytes)
         return Problem(kCliBadDocument,
                        name + ": the document " + ReadFailureReason(bytes.failure(), kMaxDocumentBytes));
-    const DocumentReadOutcome outcome = ReadDocumentBytes(*bytes, document.form);
-    if (outcome.damaged)
+    Result<Document> read = ReadDocumentBytes(*bytes);
+    if (!read)
         return Problem(kCliBadDocument, name + ": the document is damaged");
-    document.receiverDelimiter = outcome.receiverDelimiter.value_or(0);
+    document = *std::move(read);
     return kCliDone;
+}
+
+// A script must not go on with an empty or half-written file: output that
+// did not reach its place (a full disk, a closed pipe) fails the command.
+int Finish(int status)
+{
+    std::cout.flush();
+    if (!std::cout)
+        return Problem(kCliFailed, "cannot write the output");
+    return status;
+}
+
+int Run(const CliRequest& request)
+{
+    if (request.command == CliRequest::Command::Help) {
+        std::cout << UsageText();
+        return kCliDone;
+    }
+    if (request.command == CliRequest::Command::Version) {
+        std::cout << "vantrel-cli " << VANTREL_VERSION << '\n';
+        return kCliDone;
+    }
+    Document document;
+    if (const int status = Load(request.document, document); status != kCliDone)
+        return status;
+    return RunCommand(request, document, std::cout, std::cerr);
 }
 
 }  // namespace
@@ -55,17 +81,5 @@ int main(int argc, char** argv)
     const ParsedCommandLine parsed = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.usageError.empty())
         return Problem(kCliUsage, parsed.usageError + " (see vantrel-cli --help)");
-    const CliRequest& request = parsed.request;
-    if (request.command == CliRequest::Command::Help) {
-        std::cout << UsageText();
-        return kCliDone;
-    }
-    if (request.command == CliRequest::Command::Version) {
-        std::cout << "vantrel-cli " << VANTREL_VERSION << '\n';
-        return kCliDone;
-    }
-    LoadedDocument document;
-    if (const int status = Load(request.document, document); status != kCliDone)
-        return status;
-    return RunCommand(request, document, std::cout, std::cerr);
+    return Finish(Run(parsed.request));
 }

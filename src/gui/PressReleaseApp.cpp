@@ -55,6 +55,7 @@ bool PressReleaseApp::OnInit()
     mainWindow->Show(true);
     SetTopWindow(mainWindow);
 
+    mainWindow->MarkUnchanged("");
     const std::string startDocument = StartDocument();
     if (!startDocument.empty())
         mainWindow->ReadDocument(startDocument);

@@ -117,7 +117,7 @@ void PressReleaseApp::OnGenerateTextFile(wxCommandEvent&)
     const std::string text = ReleaseFileText(form.companyName, ComposePressRelease(form));
     const Result<std::string> installPath = ReadSetting(kSettingsKeyPath, kInstallPathSetting);
     const std::string path = ReleaseFilePath(installPath ? *installPath : std::string());
-    if (path.empty() || !WriteFileAtomically(path, text)) {
+    if (path.empty() || !WriteFileAtomically(path, text, Links::Replace)) {
         ShowInformation(mainWindow, kCannotSaveText, kSaveFailedCaption);
         return;
     }

@@ -25,6 +25,7 @@ void PressReleaseApp::SetReceiverDelimiter(int delimiter)
 void PressReleaseApp::OnDelimiter(wxCommandEvent& event)
 {
     SetReceiverDelimiter(event.GetId() - ID_DELIMITER_SEMICOLON);
+    mainWindow->MarkChanged();  // the delimiter is saved with the document
 }
 
 void PressReleaseApp::OnExportReceivers(wxCommandEvent&)

@@ -21,6 +21,10 @@ wxBEGIN_EVENT_TABLE(PressReleaseFrame, wxFrame)
     EVT_MENU(ID_OPEN_MANUAL, PressReleaseFrame::OnOpenManual)
     EVT_MENU(ID_EXIT, PressReleaseFrame::OnExit)
     EVT_MENU(wxID_EXIT, PressReleaseFrame::OnExit)
+    EVT_TEXT(wxID_ANY, PressReleaseFrame::OnFormChanged)
+    EVT_CHOICE(wxID_ANY, PressReleaseFrame::OnFormChanged)
+    EVT_CHECKBOX(wxID_ANY, PressReleaseFrame::OnFormChanged)
+    EVT_CLOSE(PressReleaseFrame::OnClose)
 wxEND_EVENT_TABLE()
 
 namespace {
@@ -32,6 +36,17 @@ void RememberLatestPath(const std::string& path)
     [[maybe_unused]] const Result<> ignored =  // a document saved is saved, remembered or not
         WriteSetting(kSettingsKeyPath, kLatestPathSetting,
                      path.size() <= kMaxSettingLength ? path : std::string());
+}
+
+constexpr const char* kCloseQuestion =
+    "The form has changes that have not been saved.\n\nDo you want to save them before closing?";
+constexpr const char* kOpenQuestion =
+    "The form has changes that have not been saved.\n\nDo you want to save them before opening another "
+    "document?";
+
+std::string FileName(const std::string& path)
+{
+    return path.substr(path.rfind('/') + 1);
 }
 
 }  // namespace
@@ -57,16 +72,20 @@ void PressReleaseFrame::OnNew(wxCommandEvent&)
 {
     const int answer = wxMessageBox("Are you sure that you want to clear all settings?\n", "New",
                                     wxYES_NO | wxICON_QUESTION, this);
-    if (answer == wxNO)
+    // Escape and the window's close button answer Cancel: only Yes clears.
+    if (answer != wxYES)
         return;
     FormValues cleared;
     cleared.productUrl.clear();
     cleared.imageUrl.clear();
     app->WriteForm(cleared);
+    MarkUnchanged("");
 }
 
 void PressReleaseFrame::OnOpen(wxCommandEvent&)
 {
+    if (!MayDiscardChanges(kOpenQuestion, "Open &without Saving"))
+        return;
     const std::string path = ChooseFile(this, "Open Press Release", "*.pre", wxFD_OPEN);
     if (!path.empty())
         ReadDocument(path);
@@ -79,43 +98,119 @@ void PressReleaseFrame::OnSave(wxCommandEvent&)
         WriteDocument(path);
 }
 
-// Ends the program at once; nothing is saved and nothing is asked.
-void PressReleaseFrame::OnExit(wxCommandEvent&) { Close(true); }
-
-void PressReleaseFrame::ReadDocument(const std::string& path)
+// The question about unsaved changes comes from closing (OnClose).
+void PressReleaseFrame::OnExit(wxCommandEvent&)
 {
-    const Result<std::string> bytes = ReadWholeFile(path, kMaxDocumentBytes);
-    if (!bytes) {
-        ShowInformation(this, ReadFailureText(path, bytes.failure(), kMaxDocumentBytes), kOpenFailedCaption);
-        return;
-    }
-
-    FormValues form = app->ReadForm();
-    const DocumentReadOutcome outcome = ReadDocumentBytes(*bytes, form);
-    app->WriteForm(form);
-    if (outcome.receiverDelimiter)
-        app->SetReceiverDelimiter(*outcome.receiverDelimiter);
-
-    if (outcome.damaged) {
-        ShowInformation(this, DamagedDocumentText(path), kOpenFailedCaption);
-        return;
-    }
-    // A single-line field of GTK holds less than 64 KiB and cuts the rest
-    // without a word; the user must know before saving the cut values.
-    const std::vector<std::string> cut = TextFieldsThatDiffer(form, app->ReadForm());
-    if (!cut.empty())
-        ShowInformation(this, ValuesCutText(path, cut), kOpenFailedCaption);
-    RememberLatestPath(path);
+    Close();
 }
 
-void PressReleaseFrame::WriteDocument(const std::string& path)
+void PressReleaseFrame::OnClose(wxCloseEvent& event)
+{
+    if (event.CanVeto() && !MayDiscardChanges(kCloseQuestion, "Close &without Saving")) {
+        event.Veto();
+        return;
+    }
+    event.Skip();  // the frame's own handler destroys it
+}
+
+void PressReleaseFrame::OnFormChanged(wxCommandEvent& event)
+{
+    MarkChanged();
+    event.Skip();
+}
+
+void PressReleaseFrame::MarkChanged()
+{
+    if (changed_)
+        return;
+    changed_ = true;
+    ShowTitle();
+}
+
+void PressReleaseFrame::MarkUnchanged(const std::string& documentPath)
+{
+    documentPath_ = documentPath;
+    savedForm_ = app->ReadForm();
+    savedDelimiter_ = app->receiverDelimiter;
+    changed_ = false;
+    ShowTitle();
+}
+
+// A change event alone is not enough: text typed and taken back again, or
+// a value set to what it was, leaves nothing to lose.
+bool PressReleaseFrame::HasUnsavedChanges() const
+{
+    return changed_ && (app->receiverDelimiter != savedDelimiter_ || app->ReadForm() != savedForm_);
+}
+
+// "launch.pre – Vantrel", with a "*" before it while changes are unsaved.
+void PressReleaseFrame::ShowTitle()
+{
+    const std::string name = documentPath_.empty() ? "" : FileName(documentPath_) + " \u2013 ";
+    SetTitle(wxString::FromUTF8((changed_ ? "*" : "") + name + "Vantrel"));
+}
+
+bool PressReleaseFrame::MayDiscardChanges(const char* question, const char* discardLabel)
+{
+    if (!HasUnsavedChanges())
+        return true;
+    wxMessageDialog ask(this, question, "Save changes?", wxYES_NO | wxCANCEL | wxICON_QUESTION);
+    ask.SetYesNoCancelLabels("&Save", discardLabel, "&Cancel");
+    switch (ask.ShowModal()) {
+    case wxID_YES: return SaveDocument();
+    case wxID_NO: return true;
+    default: return false;  // Cancel, Escape, or the box closed
+    }
+}
+
+// Into the open document, or where the user chooses when there is none.
+bool PressReleaseFrame::SaveDocument()
+{
+    const std::string path = documentPath_.empty()
+                                 ? ChooseFile(this, "Save Press Release", "*.pre", wxFD_SAVE)
+                                 : documentPath_;
+    return !path.empty() && WriteDocument(path);
+}
+
+bool PressReleaseFrame::ReadDocument(const std::string& path)
+{
+    Result<Document> document = [&]() -> Result<Document> {
+        const Result<std::string> bytes = ReadWholeFile(path, kMaxDocumentBytes);
+        if (!bytes)
+            return bytes.failure();
+        return ReadDocumentBytes(*bytes);
+    }();
+    if (!document) {
+        const bool damaged = document.failure() == Failure::Damaged;
+        ShowInformation(this,
+                        damaged ? DamagedDocumentText(path)
+                                : ReadFailureText(path, document.failure(), kMaxDocumentBytes),
+                        kOpenFailedCaption);
+        return false;
+    }
+
+    app->WriteForm(document->form);
+    app->SetReceiverDelimiter(document->receiverDelimiter);
+    // A single-line field of GTK holds less than 64 KiB and cuts the rest
+    // without a word; the user must know before saving the cut values.
+    const std::vector<std::string> tooLong = TextFieldsThatDiffer(document->form, app->ReadForm());
+    MarkUnchanged(path);
+    RememberLatestPath(path);
+    if (!tooLong.empty() || !document->cutAtNul.empty())
+        ShowInformation(this, ValuesCutText(path, tooLong, document->cutAtNul), kOpenedCutCaption);
+    return true;
+}
+
+bool PressReleaseFrame::WriteDocument(const std::string& path)
 {
     const std::string bytes = WriteDocumentBytes(app->ReadForm(), app->receiverDelimiter);
     if (!WriteFileAtomically(path, bytes)) {
         ShowInformation(this, kCannotSaveText, kSaveFailedCaption);
-        return;
+        return false;
     }
+    MarkUnchanged(path);
     RememberLatestPath(path);
+    return true;
 }
 
 void PressReleaseFrame::OnBasicHelp(wxCommandEvent&) { ShowInformation(this, kAboutText, kAboutCaption); }

@@ -4,6 +4,9 @@
 
 #include <wx/wx.h>
 
+#include "core/form/FormValues.h"
+#include "core/release/ReceiverList.h"
+
 class PressReleaseApp;
 
 // The main window; it handles the File and Help menus.
@@ -13,17 +16,39 @@ public:
 
     PressReleaseApp* app = nullptr;
 
-    // Documents: the whole form and the delimiter setting.
-    void ReadDocument(const std::string& path);
-    void WriteDocument(const std::string& path);
+    // Documents: the whole form and the delimiter setting. Reading changes
+    // the form only when the whole document is good; both say what went
+    // wrong in a box and return false then.
+    bool ReadDocument(const std::string& path);
+    bool WriteDocument(const std::string& path);
+
+    // The form as it now stands is what was last opened, saved or started
+    // with; the title names the document.
+    void MarkUnchanged(const std::string& documentPath);
+    // The user changed the form (the title shows it).
+    void MarkChanged();
+    bool HasUnsavedChanges() const;
 
 private:
+    // Asks what to do with unsaved changes before they would be lost:
+    // true when the caller may go on (saved, or discarded on purpose).
+    bool MayDiscardChanges(const char* question, const char* discardLabel);
+    bool SaveDocument();
+    void ShowTitle();
+    void OnFormChanged(wxCommandEvent& event);
+    void OnClose(wxCloseEvent& event);
+
     void OnNew(wxCommandEvent& event);
     void OnOpen(wxCommandEvent& event);
     void OnSave(wxCommandEvent& event);
     void OnExit(wxCommandEvent& event);
     void OnBasicHelp(wxCommandEvent& event);
     void OnOpenManual(wxCommandEvent& event);
+
+    std::string documentPath_;
+    FormValues savedForm_;
+    int savedDelimiter_ = kDelimiterSemicolon;
+    bool changed_ = false;
 
     wxDECLARE_EVENT_TABLE();
 };

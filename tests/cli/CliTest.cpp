@@ -29,14 +29,17 @@ struct CliRun {
     std::string err;
 };
 
-// Starts vantrel-cli with arguments, standard input from a file, and
-// without DISPLAY in its environment.
-pid_t StartCli(const TempHome& home, const std::vector<std::string>& arguments, const std::string& input = "")
+// Starts vantrel-cli (or another program) with arguments, standard input
+// from a file, standard output into out (a file of the sandbox when empty),
+// and without DISPLAY in its environment.
+pid_t StartCli(const TempHome& home, const std::vector<std::string>& arguments, const std::string& input = "",
+               const char* program = VANTREL_CLI, std::string out = "")
 {
-    const std::string in = home.sandbox() + "/stdin", out = home.sandbox() + "/stdout",
-                      err = home.sandbox() + "/stderr";
+    const std::string in = home.sandbox() + "/stdin", err = home.sandbox() + "/stderr";
+    if (out.empty())
+        out = home.sandbox() + "/stdout";
     WriteFileBytes(in, input);
-    std::vector<char*> argv = {const_cast<char*>(VANTREL_CLI)};
+    std::vector<char*> argv = {const_cast<char*>(program)};
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
@@ -53,17 +56,20 @@ pid_t StartCli(const TempHome& home, const std::vector<std::string>& arguments, 
     return pid;
 }
 
-CliRun FinishCli(const TempHome& home, pid_t pid)
+// A device given as output is not read back.
+CliRun FinishCli(const TempHome& home, pid_t pid, bool ownOut = true)
 {
     int status = 0;
     waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(home.sandbox() + "/stdout"),
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+            ownOut ? ReadFileBytes(home.sandbox() + "/stdout") : "",
             ReadFileBytes(home.sandbox() + "/stderr")};
 }
 
-CliRun RunCli(const TempHome& home, const std::vector<std::string>& arguments, const std::string& input = "")
+CliRun RunCli(const TempHome& home, const std::vector<std::string>& arguments, const std::string& input = "",
+              const char* program = VANTREL_CLI, const std::string& out = "")
 {
-    return FinishCli(home, StartCli(home, arguments, input));
+    return FinishCli(home, StartCli(home, arguments, input, program, out), out.empty());
 }
 
 class CliTest : public testing::Test {
@@ -86,6 +92,9 @@ protected:
         FormValues deadImage = complete;
         deadImage.imageUrl = server.Url("/gone.png");
         WriteFileBytes(Path("dead-image.pre"), WriteDocumentBytes(deadImage, 0));
+        FormValues atSigns = complete;
+        atSigns.receivers = std::string(100000, '@');
+        WriteFileBytes(Path("at-signs.pre"), WriteDocumentBytes(atSigns, 0));
     }
 
     std::string Path(const std::string& name) const { return home.sandbox() + "/" + name; }
@@ -119,6 +128,20 @@ TEST_F(CliTest, CommandsDocumentsAndStatuses)
          {0, ReleaseFileText("Smith & Sons", release), ""}},
         {{"receivers", Path("complete.pre")}, "", {0, "a@x.org\nb@y.org\n", ""}},
         {{"receivers", "--delimiter=comma", Path("complete.pre")}, "", {0, "a@x.org, b@y.org\n", ""}},
+        {{"receivers", "--delimiter=space", Path("complete.pre")}, "", {0, "a@x.org b@y.org\n", ""}},
+        {{"receivers", "--delimiter=newline", Path("complete.pre")}, "", {0, "a@x.org\nb@y.org\n", ""}},
+        {{"receivers", Path("at-signs.pre")},
+         "",
+         {1, "", "vantrel-cli: the receiver list is too long: the addresses would take more than 16 MiB\n"}},
+        {{"release", "--no-network", Path("complete.pre")},
+         "",
+         {2, "", "vantrel-cli: --no-network belongs to check and send (see vantrel-cli --help)\n"}},
+        {{"release", "-"},
+         std::string(67108864, '7'),
+         {3, "", "vantrel-cli: standard input: the document is damaged\n"}},
+        {{"release", "-"},
+         std::string(67108865, '7'),
+         {3, "", "vantrel-cli: standard input: the document is larger than 64 MiB\n"}},
         {{"mailto", Path("complete.pre")},
          "",
          {0, MailtoRequest("ann@x.org", "a@x.org\nb@y.org", "Smith & Sons") + "\n", ""}},
@@ -263,6 +286,31 @@ TEST_F(CliTest, SendKilledHalfWayResumesWithNobodyTwiceAndNobodyMissing)
     EXPECT_EQ(
         mail.Receivers(),
         (std::vector<std::string>{"r1@x.org", "r2@x.org", "r3@x.org", "r4@x.org", "r5@x.org", "r6@x.org"}));
+}
+
+// A script must not ship an empty file: output that cannot be written fails.
+TEST_F(CliTest, OutputThatCannotBeWrittenFails)
+{
+    const CliRun run = RunCli(home, {"release", Path("complete.pre")}, "", VANTREL_CLI, "/dev/full");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "vantrel-cli: cannot write the output\n");
+}
+
+// The window program answers its options without a display.
+TEST_F(CliTest, TheWindowProgramAnswersHelpAndVersion)
+{
+    const std::pair<std::string, CliRun> cases[] = {
+        {"--help", {0, "Usage: vantrel [DOCUMENT.pre]\n", ""}},
+        {"--version", {0, "vantrel " VANTREL_VERSION "\n", ""}},
+        {"--bogus", {2, "", "vantrel: unknown option --bogus (see vantrel --help)\n"}},
+    };
+    for (const auto& [option, expected] : cases) {
+        SCOPED_TRACE(option);
+        const CliRun run = RunCli(home, {option}, "", VANTREL_PROGRAM);
+        EXPECT_EQ(run.status, expected.status);
+        EXPECT_EQ(run.out.substr(0, expected.out.size()), expected.out);
+        EXPECT_EQ(run.err, expected.err);
+    }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <climits>
+#include <vector>
 #include <gtest/gtest.h>
 
 #include "FormSamples.h"
@@ -7,38 +8,6 @@
 namespace {
 
 using namespace std::string_literals;
-
-// The fields in file order, stated apart from the reader so that a reader
-// with its records out of order fails. Record 16 (the delimiter setting)
-// is not part of the form.
-using CopyField = void (*)(FormValues& to, const FormValues& from);
-const CopyField kFileOrder[kDocumentRecordCount] = {
-    [](FormValues& t, const FormValues& f) { t.productName = f.productName; },
-    [](FormValues& t, const FormValues& f) { t.productVersion = f.productVersion; },
-    [](FormValues& t, const FormValues& f) { t.price = f.price; },
-    [](FormValues& t, const FormValues& f) { t.operatingSystem = f.operatingSystem; },
-    [](FormValues& t, const FormValues& f) { t.imageUrl = f.imageUrl; },
-    [](FormValues& t, const FormValues& f) { t.featuresText = f.featuresText; },
-    [](FormValues& t, const FormValues& f) { t.productType = f.productType; },
-    [](FormValues& t, const FormValues& f) { t.otherTypeText = f.otherTypeText; },
-    [](FormValues& t, const FormValues& f) { t.productUrl = f.productUrl; },
-    [](FormValues& t, const FormValues& f) { t.trialAvailable = f.trialAvailable; },
-    [](FormValues& t, const FormValues& f) { t.trialKind = f.trialKind; },
-    [](FormValues& t, const FormValues& f) { t.trialLimit = f.trialLimit; },
-    [](FormValues& t, const FormValues& f) { t.companyName = f.companyName; },
-    [](FormValues& t, const FormValues& f) { t.contactName = f.contactName; },
-    [](FormValues& t, const FormValues& f) { t.contactEmail = f.contactEmail; },
-    [](FormValues&, const FormValues&) {},
-    [](FormValues& t, const FormValues& f) { t.receivers = f.receivers; },
-};
-
-// kept with its first `records` fields taken from applied.
-FormValues FirstRecordsApplied(const FormValues& applied, FormValues kept, int records)
-{
-    for (int i = 0; i < records; ++i)
-        kFileOrder[i](kept, applied);
-    return kept;
-}
 
 // The document of form and delimiter with record `number` (1-based)
 // holding the raw bytes `record` instead.
@@ -103,19 +72,18 @@ TEST(DocumentFormat, ByteVectorsOfSingleRecords)
 
 TEST(DocumentFormat, ReadsTheCompleteDocument)
 {
-    FormValues form = OtherForm();
-    const DocumentReadOutcome outcome = ReadDocumentBytes(kSampleDocument, form);
-    EXPECT_FALSE(outcome.damaged);
-    EXPECT_EQ(outcome.recordsApplied, kDocumentRecordCount);
-    EXPECT_EQ(outcome.receiverDelimiter, 3);
-    EXPECT_EQ(Describe(form), Describe(SampleForm()));
+    const Result<Document> document = ReadDocumentBytes(kSampleDocument);
+    ASSERT_TRUE(document);
+    EXPECT_EQ(document->receiverDelimiter, 3);
+    EXPECT_EQ(Describe(document->form), Describe(SampleForm()));
+    EXPECT_TRUE(document->cutAtNul.empty());
 }
 
 TEST(DocumentFormat, RoundTripGivesTheSameBytes)
 {
     FormValues unusual = SampleForm();
-    unusual.productName = "12 34 ";  // digits and blanks in a value
-    unusual.featuresText = "a\r\nb\rc\n\nd\n";  // CR LF, lone CR, empty lines
+    unusual.productName = "12 34 ";                           // digits and blanks in a value
+    unusual.featuresText = "a\r\nb\rc\n\nd\n";                // CR LF, lone CR, empty lines
     unusual.receivers = std::string(100000, 'r') + "@x.org";  // far beyond 16383
     unusual.companyName = "Zürich Ärzte €";
     unusual.productType = -1;
@@ -131,13 +99,20 @@ TEST(DocumentFormat, RoundTripGivesTheSameBytes)
     for (const auto& [written, delimiter] : cases) {
         SCOPED_TRACE(Describe(written).substr(0, 200) + " delimiter " + std::to_string(delimiter));
         const std::string bytes = WriteDocumentBytes(written, delimiter);
-        FormValues read = OtherForm();
-        const DocumentReadOutcome outcome = ReadDocumentBytes(bytes, read);
-        EXPECT_FALSE(outcome.damaged);
-        EXPECT_EQ(outcome.receiverDelimiter, delimiter);
-        EXPECT_EQ(Describe(read), Describe(written));
-        EXPECT_EQ(WriteDocumentBytes(read, *outcome.receiverDelimiter), bytes);
+        const Result<Document> read = ReadDocumentBytes(bytes);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->receiverDelimiter, delimiter);
+        EXPECT_EQ(Describe(read->form), Describe(written));
+        EXPECT_EQ(WriteDocumentBytes(read->form, read->receiverDelimiter), bytes);
     }
+}
+
+// The document with record `number` replaced, read; the test fails when it is damaged.
+Document ReadWithRecord(int number, const std::string& record)
+{
+    Result<Document> document = ReadDocumentBytes(DocumentWithRecord(SampleForm(), number, record));
+    EXPECT_TRUE(document) << "record " << number << " [" << record << "]";
+    return document ? *std::move(document) : Document{};
 }
 
 TEST(DocumentFormat, ReadsNumbersAsStrtolDoes)
@@ -163,38 +138,25 @@ TEST(DocumentFormat, ReadsNumbersAsStrtolDoes)
     for (const Case& c : cases) {
         SCOPED_TRACE("value [" + c.value + "]");
         const std::string record = std::to_string(c.value.size()) + " " + c.value;
-        FormValues form = OtherForm();
-        EXPECT_FALSE(ReadDocumentBytes(DocumentWithRecord(SampleForm(), 7, record), form).damaged);
-        EXPECT_EQ(form.productType, c.number);
-
-        form = OtherForm();
-        ReadDocumentBytes(DocumentWithRecord(SampleForm(), 11, record), form);
-        EXPECT_EQ(form.trialKind, c.number);
-
-        form = OtherForm();
-        ReadDocumentBytes(DocumentWithRecord(SampleForm(), 10, record), form);
-        EXPECT_EQ(form.trialAvailable, c.number != 0);
-
-        form = OtherForm();
-        EXPECT_EQ(ReadDocumentBytes(DocumentWithRecord(SampleForm(), 16, record), form).receiverDelimiter,
-                  c.number);
+        EXPECT_EQ(ReadWithRecord(7, record).form.productType, c.number);
+        EXPECT_EQ(ReadWithRecord(11, record).form.trialKind, c.number);
+        EXPECT_EQ(ReadWithRecord(10, record).form.trialAvailable, c.number != 0);
+        EXPECT_EQ(ReadWithRecord(16, record).receiverDelimiter, c.number);
     }
 }
 
 TEST(DocumentFormat, CheckBoxHolding2IsWrittenBackAs1)
 {
-    FormValues form;
-    ReadDocumentBytes(DocumentWithRecord(SampleForm(), 10, "1 2"), form);
-    EXPECT_TRUE(form.trialAvailable);
-    EXPECT_NE(WriteDocumentBytes(form, 0).find("12 http://x.org1 11 1"), std::string::npos);
+    const Document document = ReadWithRecord(10, "1 2");
+    EXPECT_TRUE(document.form.trialAvailable);
+    EXPECT_NE(WriteDocumentBytes(document.form, 0).find("12 http://x.org1 11 1"), std::string::npos);
 }
 
 TEST(DocumentFormat, DelimiterHolding7IsReportedAsIs)
 {
-    FormValues form;
-    const auto outcome = ReadDocumentBytes(DocumentWithRecord(SampleForm(), 16, "1 7"), form);
-    EXPECT_EQ(outcome.receiverDelimiter, 7);
-    EXPECT_EQ(WriteDocumentBytes(form, *outcome.receiverDelimiter),
+    const Document document = ReadWithRecord(16, "1 7");
+    EXPECT_EQ(document.receiverDelimiter, 7);
+    EXPECT_EQ(WriteDocumentBytes(document.form, document.receiverDelimiter),
               DocumentWithRecord(SampleForm(), 16, "1 7"));
 }
 
@@ -204,71 +166,75 @@ TEST(DocumentFormat, ReadsValuesAsTheFileHoldsThem)
         const char* name;
         std::string record;  // raw bytes of record 1
         std::string productName;
+        std::vector<std::string> cutAtNul;
     };
     const Case cases[] = {
-        {"NUL ends the value, the rest of the length is skipped", "5 ab\0cd"s, "ab"},
-        {"Windows-1252 text", "9 Caf\xe9 \x80 \x93\x94"s, "Café € “”"},
-        {"undefined Windows-1252 bytes are kept", "2 \x81\x9d"s, "\xc2\x81\xc2\x9d"},
-        {"valid UTF-8 stays", "9 Caf\xc3\xa9 \xe2\x82\xac"s, "Café €"},
-        {"lone CR and lone LF count as one character", "4 a\rb\n"s, "a\rb\n"},
-        {"CR LF counts as one character", "3 a\r\nb"s, "a\nb"},
-        {"length text with sign and leading line feed", "\n+3 abc"s, "abc"},
-        {"length text of 1023 characters", std::string(1022, '0') + "3 abc", "abc"},
+        {"NUL ends the value, the rest of the length is skipped", "5 ab\0cd"s, "ab", {"Product name"}},
+        {"NUL as the first byte", "2 \0x"s, "", {"Product name"}},
+        {"Windows-1252 text", "9 Caf\xe9 \x80 \x93\x94"s, "Café € “”", {}},
+        {"undefined Windows-1252 bytes are kept", "2 \x81\x9d"s, "\xc2\x81\xc2\x9d", {}},
+        {"valid UTF-8 stays", "9 Caf\xc3\xa9 \xe2\x82\xac"s, "Café €", {}},
+        {"lone CR and lone LF count as one character", "4 a\rb\n"s, "a\rb\n", {}},
+        {"CR LF counts as one character", "3 a\r\nb"s, "a\nb", {}},
+        {"length text of 1023 characters", std::string(1022, '0') + "3 abc", "abc", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        FormValues form = OtherForm();
-        const auto outcome = ReadDocumentBytes(DocumentWithRecord(SampleForm(), 1, c.record), form);
-        EXPECT_FALSE(outcome.damaged);
-        EXPECT_EQ(outcome.recordsApplied, kDocumentRecordCount);
-        EXPECT_EQ(form.productName, c.productName);
-        EXPECT_EQ(form.productVersion, "2.1");
+        const Document document = ReadWithRecord(1, c.record);
+        EXPECT_EQ(document.form.productName, c.productName);
+        EXPECT_EQ(document.form.productVersion, "2.1");
+        EXPECT_EQ(document.cutAtNul, c.cutAtNul);
     }
+    // Every text field that loses bytes is named, in file order.
+    FormValues form = SampleForm();
+    form.receivers = "a@x.org"s + '\0' + "b@x.org";
+    form.price = "$49"s + '\0';
+    const Result<Document> both = ReadDocumentBytes(WriteDocumentBytes(form, 0));
+    ASSERT_TRUE(both);
+    EXPECT_EQ(both->cutAtNul, (std::vector<std::string>{"Price", "Receivers"}));
+    EXPECT_EQ(both->form.receivers, "a@x.org");
 }
 
-TEST(DocumentFormat, DamagedDocumentsKeepTheFieldsBeforeTheDamage)
+TEST(DocumentFormat, DamagedDocumentsAreNotReadAtAll)
 {
     const std::string intact = kSampleDocument;
     const std::size_t record17 = intact.rfind("16 a@x.org");
     const std::string first16 = intact.substr(0, record17);
-    struct Case {
-        const char* name;
-        std::string bytes;
-        int recordsApplied;
+    const std::pair<const char*, std::string> cases[] = {
+        {"empty file", ""},
+        {"ends inside a length", "1"},
+        {"ends inside the fifth value", intact.substr(0, intact.find("x.org/i"))},
+        {"ends after 16 records", first16},
+        {"ends after the length of the last record", first16 + "16"},
+        {"last value cut short", first16 + "16 a@x.org"},
+        {"length text of 1024 characters", std::string(1023, '0') + "7 Vantrel"},
+        {"length text of 5000 characters without a space", std::string(5000, '1')},
+        {"negative length", DocumentWithRecord(SampleForm(), 3, "-3 $49")},
+        {"negative length at the end", "7 Vantrel-1 "},
+        {"length beyond the end", DocumentWithRecord(SampleForm(), 9, "999 http://x.org")},
+        {"length beyond every integer", "99999999999999999999999999 x"},
+        {"length text without a digit", DocumentWithRecord(SampleForm(), 2, "x 2.1")},
+        {"length text of a sign alone", DocumentWithRecord(SampleForm(), 5, "+ ")},
+        {"length text with a sign", DocumentWithRecord(SampleForm(), 2, "+3 2.1")},
+        {"length text with a blank before it", DocumentWithRecord(SampleForm(), 2, " 3 2.1")},
+        {"length text with a line feed before it", DocumentWithRecord(SampleForm(), 2, "\n3 2.1")},
+        {"length text with letters after the digits", DocumentWithRecord(SampleForm(), 2, "3abc 2.1")},
+        {"empty length text", DocumentWithRecord(SampleForm(), 2, " 2.1")},
+        {"random bytes", "\xff\xd8\xff\xe0\x00\x10JFIF\x00\x01"s},
     };
-    const Case cases[] = {
-        {"empty file", "", 0},
-        {"ends inside a length", "1", 0},
-        {"ends inside the fifth value", intact.substr(0, intact.find("x.org/i")), 4},
-        {"ends after 16 records", first16, 16},
-        {"ends after the length of the last record", first16 + "16", 16},
-        {"last value cut short", first16 + "16 a@x.org", 16},
-        {"length text of 1024 characters", std::string(1023, '0') + "7 Vantrel", 0},
-        {"length text of 5000 characters without a space", std::string(5000, '1'), 0},
-        {"negative length", DocumentWithRecord(SampleForm(), 3, "-3 $49"), 2},
-        {"negative length at the end", "7 Vantrel-1 ", 1},
-        {"length beyond the end", DocumentWithRecord(SampleForm(), 9, "999 http://x.org"), 8},
-        {"length beyond every integer", "99999999999999999999999999 x", 0},
-        {"length text without a digit", DocumentWithRecord(SampleForm(), 2, "x 2.1"), 1},
-        {"length text of a sign alone", DocumentWithRecord(SampleForm(), 5, "+ "), 4},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        FormValues form = OtherForm();
-        const DocumentReadOutcome outcome = ReadDocumentBytes(c.bytes, form);
-        EXPECT_TRUE(outcome.damaged);
-        EXPECT_EQ(outcome.recordsApplied, c.recordsApplied);
-        EXPECT_EQ(outcome.receiverDelimiter.has_value(), c.recordsApplied >= 16);
-        EXPECT_EQ(Describe(form), Describe(FirstRecordsApplied(SampleForm(), OtherForm(), c.recordsApplied)));
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        const Result<Document> document = ReadDocumentBytes(bytes);
+        ASSERT_FALSE(document);
+        EXPECT_EQ(document.failure(), Failure::Damaged);
     }
 }
 
 TEST(DocumentFormat, BytesAfterTheLastRecordAreIgnored)
 {
-    FormValues form;
-    const auto outcome = ReadDocumentBytes(kSampleDocument + "trailing", form);
-    EXPECT_FALSE(outcome.damaged);
-    EXPECT_EQ(Describe(form), Describe(SampleForm()));
+    const Result<Document> document = ReadDocumentBytes(kSampleDocument + "trailing");
+    ASSERT_TRUE(document);
+    EXPECT_EQ(Describe(document->form), Describe(SampleForm()));
 }
 
 }  // namespace

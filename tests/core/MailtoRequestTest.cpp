@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "TempHome.h"
@@ -84,6 +86,20 @@ TEST(ReleaseFile, InTheInstallationFolderWhereWritableElseInTheCache)
     for (const auto& [folder, path] : paths)
         EXPECT_EQ(ReleaseFilePath(folder), path) << folder;
     EXPECT_TRUE(std::filesystem::is_directory(home.home() + "/.cache/vantrel"));
+
+    // Where another user could plant a file or a link, the cache is used instead.
+    const std::string shared = home.sandbox() + "/shared";
+    const std::string sticky = home.sandbox() + "/sticky";
+    const std::string linked = home.sandbox() + "/linked";
+    for (const std::string& folder : {shared, sticky, linked})
+        std::filesystem::create_directories(folder);
+    chmod(shared.c_str(), 0777);
+    chmod(sticky.c_str(), 01777);
+    std::filesystem::create_symlink(home.sandbox() + "/victim", linked + "/temp.txt");
+    const std::pair<std::string, std::string> unsafe[] = {
+        {shared, cache}, {sticky, sticky + "/temp.txt"}, {linked, cache}};
+    for (const auto& [folder, path] : unsafe)
+        EXPECT_EQ(ReleaseFilePath(folder), path) << folder;
 
     setenv("XDG_CACHE_HOME", (home.sandbox() + "/cache").c_str(), 1);
     EXPECT_EQ(ReleaseFilePath(""), home.sandbox() + "/cache/vantrel/temp.txt");

@@ -10,6 +10,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include "ResultTesting.h"
@@ -164,7 +165,7 @@ TEST(SafeFileWriter, FilesTheUserMayNotReplaceAreKept)
         bool ownFolder;
     };
     const Case cases[] = {
-        {"read-only folder", 0555, 0644, true},
+        {"read-only file in a read-only folder", 0555, 0444, true},
         {"read-only file in a writable folder", 0755, 0444, true},
         // Anybody may write the file, but only its owner may rename over it.
         {"another user's file in a shared sticky folder", 01777, 0666, false},
@@ -182,6 +183,55 @@ TEST(SafeFileWriter, FilesTheUserMayNotReplaceAreKept)
         if (result == kCannotTestHere)
             std::printf("skipped: %s needs the test to run as root\n", c.name);
     }
+}
+
+// A writable document in a folder that refuses a temporary file is written
+// in place; run as an ordinary user, since root may write any folder.
+TEST(SafeFileWriter, WritesInPlaceWhenTheFolderRefusesATemporaryFile)
+{
+    TempHome home;
+    const std::string folder = home.sandbox() + "/documents";
+    fs::create_directories(folder);
+    chmod(home.sandbox().c_str(), 0711);
+    const std::string path = OldDocument(folder);
+    chmod(path.c_str(), 0640);
+    chmod(folder.c_str(), 0555);
+    const int result = WriteAsUnprivilegedUser(path, true);
+    chmod(folder.c_str(), 0755);
+    if (result == kCannotTestHere)
+        GTEST_SKIP() << "needs a user the test can become";
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadFileBytes(path), "new contents");
+    EXPECT_EQ(Snapshot(folder).size(), 1u) << "the document and no temporary file";
+    struct stat info;
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+// A save that was killed leaves its temporary file; the next save into the
+// folder removes it, but never one that a running save still holds.
+TEST(SafeFileWriter, RemovesTemporaryFilesThatKilledSavesLeft)
+{
+    TempHome home;
+    const std::string folder = home.sandbox();
+    const std::string stale = folder + "/.vantrel-save-Ab12Cd";
+    const std::string held = folder + "/.vantrel-save-Ef34Gh";
+    const std::string fresh = folder + "/.vantrel-save-Ij56Kl";
+    const std::string notOurs = folder + "/.vantrel-save-too-long";
+    for (const std::string& file : {stale, held, fresh, notOurs})
+        WriteFileBytes(file, "partial");
+    const timespec hourAgo[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+    for (const std::string& file : {stale, held, notOurs})
+        utimensat(AT_FDCWD, file.c_str(), hourAgo, 0);
+    const int holder = open(held.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(holder, LOCK_EX), 0);
+
+    ASSERT_TRUE(WriteFileAtomically(folder + "/doc.pre", "saved"));
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(held)) << "a save still writes it";
+    EXPECT_TRUE(fs::exists(fresh)) << "too young to be left over";
+    EXPECT_TRUE(fs::exists(notOurs));
+    close(holder);
 }
 
 TEST(SafeFileWriter, ReplacesTheFileAndKeepsItsMode)

@@ -115,6 +115,8 @@ TEST(SettingsStore, HandWrittenLinesAndEarlierVersionsFilesAreRead)
          "/home/ann/launch.pre", "/usr/share/v"},
         {"[/]\r\nLatestPath=\" /a b\\\\c\\\"d\"\r\n  InstallPath = /opt/v  \n[Other]\nLatestPath=/no\n",
          " /a b\\c\"d", "/opt/v  "},
+        {"[Other]\nLatestPath=/no\n[]\nLatestPath=/top.pre\nInstallPath=/i\n", "/top.pre", "/i"},
+        {"\xEF\xBB\xBFlatestpath=/bom.pre\nINSTALLPATH=/I\n", "/bom.pre", "/I"},
     };
     for (const Case& c : cases) {
         WriteFileBytes(home.SettingsFile(), c.file);
@@ -123,6 +125,29 @@ TEST(SettingsStore, HandWrittenLinesAndEarlierVersionsFilesAreRead)
         EXPECT_EQ(text, c.latestPath);
         EXPECT_TRUE(Read(kInstallPathSetting, text));
         EXPECT_EQ(text, c.installPath);
+    }
+}
+
+// A file people and other versions wrote keeps every byte the program does
+// not own; only the one line changes.
+TEST(SettingsStore, WritingKeepsWhatItDoesNotOwn)
+{
+    TempHome home;
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "LatestPath=/new.pre\n"},
+        {"# mine\nLatestPath=/old.pre\nOther=1\n", "# mine\nLatestPath=/new.pre\nOther=1\n"},
+        {"\xEF\xBB\xBFlatestPATH=/old.pre\r\nX=1\r\n", "\xEF\xBB\xBFLatestPath=/new.pre\nX=1\r\n"},
+        {"A=1\n[Window]\nLatestPath=/other\nunknown line\n",
+         "A=1\nLatestPath=/new.pre\n[Window]\nLatestPath=/other\nunknown line\n"},
+        {"[Window]\nW=2", "LatestPath=/new.pre\n[Window]\nW=2\n"},
+        {"LatestPath=/a\nlatestpath=/b\n", "LatestPath=/new.pre\n"},
+        {"; comment without a line end", "; comment without a line end\nLatestPath=/new.pre\n"},
+    };
+    for (const auto& [before, after] : cases) {
+        SCOPED_TRACE(before);
+        WriteFileBytes(home.SettingsFile(), before);
+        ASSERT_TRUE(WriteSetting(kSettingsKeyPath, kLatestPathSetting, "/new.pre"));
+        EXPECT_EQ(ReadFileBytes(home.SettingsFile()), after);
     }
 }
 
@@ -140,6 +165,7 @@ TEST(SettingsStore, ValuesComeBackByteForByte)
         "a\"b\"",
         "tab\there",
         "line\nfeed\r\n",
+        "ends in a carriage return\r",
         "= # ; [section]",
         "\\\\server\\share",
         "/caf\xe9/\xff\xfe.pre",
@@ -159,12 +185,12 @@ TEST(SettingsStore, ValuesComeBackByteForByte)
 TEST(SettingsStore, AFileBeyond1MiBReadsAsNothingAndTheNextWriteReplacesIt)
 {
     TempHome home;
-    for (const std::size_t size : {kMaxSettingsFileBytes, kMaxSettingsFileBytes + 1}) {
+    for (const std::size_t size : {1048576u, 1048577u}) {
         SCOPED_TRACE(size);
         const std::string line = "LatestPath=/a.pre\n";
         WriteFileBytes(home.SettingsFile(), line + std::string(size - line.size(), '#'));
         std::string text;
-        EXPECT_EQ(Read(kLatestPathSetting, text), size <= kMaxSettingsFileBytes);
+        EXPECT_EQ(Read(kLatestPathSetting, text), size == 1048576u);
     }
     ASSERT_TRUE(WriteSetting(kSettingsKeyPath, kInstallPathSetting, "/opt/v"));
     EXPECT_EQ(ReadFileBytes(home.SettingsFile()), "InstallPath=/opt/v\n");

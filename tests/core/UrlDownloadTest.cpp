@@ -203,4 +203,15 @@ TEST_F(UrlDownloadTest, CancelFromProgressStopsTheDownload)
     }
 }
 
+// No server may hang or flood a probe: the bounds every probe runs with.
+TEST(DownloadLimits, DefaultsBoundEveryProbe)
+{
+    const DownloadLimits limits;
+    EXPECT_EQ(limits.connectTimeoutSeconds, 30);
+    EXPECT_EQ(limits.lowSpeedTimeSeconds, 30);
+    EXPECT_EQ(limits.totalTimeoutSeconds, 60);
+    EXPECT_EQ(limits.maxBytes, 67108864);
+    EXPECT_EQ(limits.maxRedirects, 10);
+}
+
 }  // namespace

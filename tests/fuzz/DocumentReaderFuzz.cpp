@@ -24,18 +24,16 @@ bool TextsAreUtf8WithoutNul(const FormValues& form)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    FormValues form;
-    const DocumentReadOutcome outcome = ReadDocumentBytes(bytes, form);
-    Require(outcome.recordsApplied >= 0 && outcome.recordsApplied <= kDocumentRecordCount);
-    Require(outcome.damaged == (outcome.recordsApplied < kDocumentRecordCount));
-    Require(outcome.receiverDelimiter.has_value() == (outcome.recordsApplied >= 16));
-    Require(TextsAreUtf8WithoutNul(form));
+    const Result<Document> document = ReadDocumentBytes(bytes);
+    if (!document) {
+        Require(document.failure() == Failure::Damaged);
+        return 0;
+    }
+    Require(TextsAreUtf8WithoutNul(document->form));
 
-    const int delimiter = outcome.receiverDelimiter.value_or(0);
-    const std::string written = WriteDocumentBytes(form, delimiter);
-    FormValues again;
-    const DocumentReadOutcome reread = ReadDocumentBytes(written, again);
-    Require(!reread.damaged && reread.receiverDelimiter == delimiter);
-    Require(WriteDocumentBytes(again, delimiter) == written);
+    const std::string written = WriteDocumentBytes(document->form, document->receiverDelimiter);
+    const Result<Document> reread = ReadDocumentBytes(written);
+    Require(reread && reread->receiverDelimiter == document->receiverDelimiter && reread->cutAtNul.empty());
+    Require(WriteDocumentBytes(reread->form, reread->receiverDelimiter) == written);
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "GuiTestSupport.h"
 
+#include <filesystem>
+
 #include "gui/CommandIds.h"
 
 namespace {
@@ -88,10 +90,9 @@ template <class Close> bool DestroysTheMainWindow(PressReleaseApp& app, Close cl
     return destroyed;
 }
 
-// Any dialog during these would fail the test: there is no question.
-TEST_F(CommandRoutingTest, ExitClosesTheWindowAtOnce)
+// Any dialog during these would fail the test: with nothing changed there is no question.
+TEST_F(CommandRoutingTest, ExitClosesAnUnchangedWindowAtOnce)
 {
-    app().controls.productName->SetValue("unsaved work");
     EXPECT_TRUE(DestroysTheMainWindow(app(), [&] { SendMenuCommand(ID_EXIT); }));
 }
 
@@ -100,10 +101,49 @@ TEST_F(CommandRoutingTest, TheLibrarysExitIdentifierExitsToo)
     EXPECT_TRUE(DestroysTheMainWindow(app(), [&] { SendMenuCommand(wxID_EXIT); }));
 }
 
-TEST_F(CommandRoutingTest, TheCloseButtonClosesWithoutAQuestion)
+TEST_F(CommandRoutingTest, TypingAndTakingItBackLeavesNothingToAskAbout)
 {
-    app().controls.productName->SetValue("unsaved work");
+    app().controls.productName->SetValue("typed");
+    app().controls.productName->SetValue("");
+    EXPECT_EQ(Utf8(frame().GetTitle()), "*Vantrel");
     EXPECT_TRUE(DestroysTheMainWindow(app(), [&] { frame().Close(false); }));
+}
+
+// Save, Close without Saving, Cancel: the desktop's three answers, by key
+// and by the close button alike.
+TEST_F(CommandRoutingTest, ClosingWithUnsavedChangesAsksFirst)
+{
+    app().controls.price->SetValue("1 USD");
+    ShownBox closeButton;
+    bool closed = true;
+    wxTEST_DIALOG(closed = DestroysTheMainWindow(app(), [&] { frame().Close(false); }),
+                  ExpectBox(wxID_CANCEL, &closeButton));
+    EXPECT_FALSE(closed) << "the close button asks too";
+
+    const std::string path = home_->sandbox() + "/launch.pre";
+    struct Case {
+        int answer;
+        bool closes;
+        bool saved;
+    };
+    for (const Case c : {Case{wxID_CANCEL, false, false}, Case{wxID_YES, true, true},
+                         Case{wxID_NO, true, false}}) {
+        SCOPED_TRACE(c.answer);
+        if (!app().mainWindow)
+            ASSERT_TRUE(app().OnInit());  // reopens what the Save case saved
+        std::filesystem::remove(path);
+        const std::string typed = "unsaved work " + std::to_string(c.answer);
+        app().controls.productName->SetValue(typed);
+        ShownBox box;
+        wxTEST_DIALOG(closed = DestroysTheMainWindow(app(), [&] { SendMenuCommand(ID_EXIT); }),
+                      ExpectBox(c.answer, &box), wxExpectModal<wxFileDialog>(path).Optional());
+        EXPECT_EQ(box.caption, "Save changes?");
+        EXPECT_EQ(box.count, 1);
+        EXPECT_EQ(closed, c.closes);
+        EXPECT_EQ(std::filesystem::exists(path), c.saved);
+        if (!closed)
+            EXPECT_EQ(Utf8(app().controls.productName->GetValue()), typed);
+    }
 }
 
 }  // namespace

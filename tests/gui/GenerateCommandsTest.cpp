@@ -43,6 +43,11 @@ TEST_F(GenerateCommandsTest, EmailOpensOneRequestAndLeavesTheReleaseOnTheClipboa
               "&subject=Press%20release%20from%20Smith%20%26%20Sons"
               "&body=Click%20here.%20Then%20press%20control-a%20followed%20by%20control-v.\n");
     EXPECT_EQ(ReadClipboardFromOutside(), Release());
+
+    // The clipboard is let go after each release, so a second one replaces it.
+    SetText(app().controls.companyName, "Jones Ltd");
+    EXPECT_TRUE(SendMenuCommand(ID_GENERATE_EMAIL));
+    EXPECT_EQ(ReadClipboardFromOutside(), Release());
 }
 
 TEST_F(GenerateCommandsTest, TextFileWritesTheReleaseAndOpensIt)
@@ -94,6 +99,29 @@ TEST_F(GenerateCommandsTest, AnOverLongRequestIsNotLaunchedButTheReleaseIsOnTheC
     ExpectInformationBox(box, &frame(), kRequestTooLongText, kEmailCaption);
     EXPECT_EQ(desktop->WaitForLaunch(500), "");
     EXPECT_EQ(ReadClipboardFromOutside(), Release());
+}
+
+// A request is launched up to 131,071 bytes; beyond, or with no list to
+// collect, the box says so and nothing is launched. The release is on the
+// clipboard either way.
+TEST_F(GenerateCommandsTest, TheLaunchBoundAndAListThatCannotBeCollected)
+{
+    const std::string company = "Tarsel Soft";
+    const std::size_t base = MailtoRequest("ada@example.org", "", company).size();
+    const std::string atTheBound = std::string(131071 - base - 6, 'r') + "@x.org";
+    const std::string pastTheBound = std::string(131072 - base - 6, 'r') + "@x.org";
+    const std::pair<std::string, bool> cases[] = {
+        {atTheBound, true}, {pastTheBound, false}, {std::string(100000, '@'), false}};
+    for (const auto& [receivers, launched] : cases) {
+        SCOPED_TRACE(receivers.size());
+        SetText(app().controls.receivers, receivers);
+        ShownBox box;
+        wxTEST_DIALOG(SendMenuCommand(ID_GENERATE_EMAIL), ExpectBox(wxID_OK, &box).Optional());
+        const std::string launch = desktop->WaitForLaunch(launched ? 5000 : 500);
+        EXPECT_EQ(launch.size(), launched ? 131072u : 0u) << "the request and a line end";
+        EXPECT_EQ(box.count, launched ? 0 : 1);
+        EXPECT_EQ(ReadClipboardFromOutside(), Release());
+    }
 }
 
 }  // namespace

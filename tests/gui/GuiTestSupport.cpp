@@ -120,7 +120,11 @@ std::string FakeDesktop::WaitForLaunch(int maxMilliseconds) const
     wxStopWatch watch;
     while (!FileExists(log_) && watch.Time() < maxMilliseconds)
         PumpEvents(20);
-    return FileExists(log_) ? ReadFileBytes(log_) : std::string();
+    if (!FileExists(log_))
+        return {};
+    const std::string launch = ReadFileBytes(log_);
+    std::filesystem::remove(log_);  // the next wait sees the next launch only
+    return launch;
 }
 
 void ExpectInformationBox(const ShownBox& box, wxWindow* parent, const std::string& text,

@@ -113,7 +113,8 @@ public:
     ~FakeDesktop();
 
     // Waits (at most a few seconds, events flowing) for a launch and
-    // returns its arguments, one per line; empty when nothing was started.
+    // returns its arguments, one per line, and forgets them; empty when
+    // nothing was started.
     std::string WaitForLaunch(int maxMilliseconds = 5000) const;
 
 private:

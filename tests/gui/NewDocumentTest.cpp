@@ -7,18 +7,21 @@ namespace {
 
 using NewDocumentTest = AppTest;
 
-TEST_F(NewDocumentTest, NoKeepsEverything)
+// Escape and the box's close button answer Cancel.
+TEST_F(NewDocumentTest, NoAndCancelKeepEverything)
 {
     app().WriteForm(SampleForm());
     SendMenuCommand(ID_DELIMITER_SPACE);
-    ShownBox box;
-    wxTEST_DIALOG(SendMenuCommand(ID_NEW), ExpectBox(wxID_NO, &box));
-    EXPECT_EQ(box.text, "Are you sure that you want to clear all settings?\n");
-    EXPECT_EQ(box.caption, "New");
-    EXPECT_EQ(box.style & (wxYES_NO | wxICON_QUESTION | wxOK), wxYES_NO | wxICON_QUESTION);
-    EXPECT_EQ(box.parent, &frame());
-    EXPECT_EQ(Describe(app().ReadForm()), Describe(SampleForm()));
-    EXPECT_EQ(app().receiverDelimiter, 2);
+    for (const int answer : {wxID_NO, wxID_CANCEL}) {
+        ShownBox box;
+        wxTEST_DIALOG(SendMenuCommand(ID_NEW), ExpectBox(answer, &box));
+        EXPECT_EQ(box.text, "Are you sure that you want to clear all settings?\n");
+        EXPECT_EQ(box.caption, "New");
+        EXPECT_EQ(box.style & (wxYES_NO | wxICON_QUESTION | wxOK), wxYES_NO | wxICON_QUESTION);
+        EXPECT_EQ(box.parent, &frame());
+        EXPECT_EQ(Describe(app().ReadForm()), Describe(SampleForm()));
+        EXPECT_EQ(app().receiverDelimiter, 2);
+    }
 }
 
 TEST_F(NewDocumentTest, YesClearsTheFormButKeepsTheDelimiter)

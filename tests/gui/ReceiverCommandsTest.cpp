@@ -54,7 +54,7 @@ TEST_F(ReceiverCommandsTest, ExportAndImportShowTheirDialogs)
     SetReceivers("ann@x.org");
     ShownFileDialog exportDialog;
     Export(Folder() + "/a", &exportDialog);
-    ExpectFileDialogAsked(exportDialog, &frame(), "Export email addresses", "*.csv", wxFD_SAVE,
+    ExpectFileDialogAsked(exportDialog, &frame(), "Export email addresses", "*.csv", wxFD_SAVE | wxFD_OVERWRITE_PROMPT,
                           home_->home());
     EXPECT_EQ(ReadFileBytes(Folder() + "/a.csv"), "ann@x.org");
 

@@ -1,5 +1,6 @@
 #include "GuiTestSupport.h"
 
+#include <filesystem>
 #include <vector>
 
 #include "FormSamples.h"
@@ -104,14 +105,23 @@ TEST_F(StartWithStaleLatestPath, ShowsOpenFailedAndTheStartValues)
 }
 
 // A document named on the command line is opened instead of LatestPath.
+// Named relative to the folder the program starts in, as a shell passes it.
 class StartWithDocumentArgument : public StartUpTest {
     void Configure(const TempHome& home) override
     {
         documentBytes_ = WriteDocumentBytes(SampleForm(), 2);
         WriteFileBytes(home.sandbox() + "/other.pre", WriteDocumentBytes(OtherForm(), 1));
         latestPath_ = home.sandbox() + "/other.pre";
-        SetArguments({"vantrel", home.sandbox() + "/latest.pre"});
+        previousFolder_ = std::filesystem::current_path();
+        std::filesystem::current_path(home.sandbox());
+        SetArguments({"vantrel", "latest.pre"});
     }
+    void TearDown() override
+    {
+        std::filesystem::current_path(previousFolder_);
+        StartUpTest::TearDown();
+    }
+    std::filesystem::path previousFolder_;
 };
 
 TEST_F(StartWithDocumentArgument, OpensItAndRemembersIt)

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/documents/TextEncoding.h"
+#include "core/form/FormFields.h"
 
 namespace {
 
@@ -138,26 +139,42 @@ std::optional<std::string> NextValue(DocumentText& text)
     if (!text.Read(kMaxLengthText + 1, lengthText, ' ') || lengthText.back() != ' ')
         return std::nullopt;  // ended early, no space, or an overlong length text
     lengthText.pop_back();
-    if (lengthText.find_first_of("0123456789") == std::string::npos)
-        return std::nullopt;  // never written by the program: not a length
+    // The program writes lengths as plain decimal digits; anything else
+    // ("12abc", "+5", " 7") was never written by it.
+    if (lengthText.empty() || lengthText.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
     const long long length = ParseLeadingNumber(lengthText, LLONG_MAX / 10 - 9);
-    if (length < 0 || static_cast<unsigned long long>(length) > text.BytesLeft())
+    if (static_cast<unsigned long long>(length) > text.BytesLeft())
         return std::nullopt;  // a length beyond the end
     std::string value;
     value.reserve(static_cast<std::size_t>(length));
     if (!text.Read(static_cast<std::size_t>(length), value))
         return std::nullopt;  // beyond the end once line ends count as one
-    value.resize(std::min(value.size(), value.find('\0')));
     return value;
 }
 
-void ApplyRecord(const Record& record, std::string value, FormValues& form, DocumentReadOutcome& outcome)
+// A text field shows its value up to a zero byte; the rest cannot be kept.
+bool CutAtNul(std::string& value)
 {
+    const std::size_t nul = value.find('\0');
+    if (nul == std::string::npos)
+        return false;
+    value.resize(nul);
+    return true;
+}
+
+void ApplyRecord(const Record& record, std::string value, Document& document)
+{
+    const bool cut = CutAtNul(value);
     switch (record.kind) {
-    case RecordKind::Text: form.*record.text = Utf8FromUtf8OrWindows1252(std::move(value)); break;
-    case RecordKind::Choice: form.*record.index = ParseInt(value); break;
-    case RecordKind::Check: form.trialAvailable = ParseInt(value) != 0; break;
-    case RecordKind::Delimiter: outcome.receiverDelimiter = ParseInt(value); break;
+    case RecordKind::Text:
+        if (cut)
+            document.cutAtNul.emplace_back(TextFieldLabel(record.text));
+        document.form.*record.text = Utf8FromUtf8OrWindows1252(std::move(value));
+        break;
+    case RecordKind::Choice: document.form.*record.index = ParseInt(value); break;
+    case RecordKind::Check: document.form.trialAvailable = ParseInt(value) != 0; break;
+    case RecordKind::Delimiter: document.receiverDelimiter = ParseInt(value); break;
     }
 }
 
@@ -180,18 +197,15 @@ std::string WriteDocumentBytes(const FormValues& form, int receiverDelimiter)
     return bytes;
 }
 
-DocumentReadOutcome ReadDocumentBytes(const std::string& bytes, FormValues& form)
+Result<Document> ReadDocumentBytes(std::string_view bytes)
 {
     DocumentText text(bytes);
-    DocumentReadOutcome outcome;
+    Document document;
     for (const Record& record : kRecords) {
         std::optional<std::string> value = NextValue(text);
-        if (!value) {
-            outcome.damaged = true;
-            break;
-        }
-        ApplyRecord(record, std::move(*value), form, outcome);
-        ++outcome.recordsApplied;
+        if (!value)
+            return Failure::Damaged;
+        ApplyRecord(record, std::move(*value), document);
     }
-    return outcome;
+    return document;
 }

@@ -1,9 +1,12 @@
 #pragma once
 
-#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "core/Result.h"
 #include "core/form/FormValues.h"
+#include "core/release/ReceiverList.h"
 
 // A press release document: 17 length-prefixed records ("%d", one blank,
 // the value), no header. Line feeds in values are stored as CR LF and
@@ -16,13 +19,14 @@ inline constexpr std::size_t kMaxDocumentBytes = 64u * 1024 * 1024;
 // The bytes of a document holding the form and the delimiter setting.
 std::string WriteDocumentBytes(const FormValues& form, int receiverDelimiter);
 
-struct DocumentReadOutcome {
-    int recordsApplied = 0;  // records taken over, from the first on
-    bool damaged = false;  // the document ended early or holds a bad length
-    std::optional<int> receiverDelimiter;  // the stored setting, when record 16 was read
+// What a document holds.
+struct Document {
+    FormValues form;
+    int receiverDelimiter = kDelimiterSemicolon;  // as stored, also beyond the menu's four
+    std::vector<std::string> cutAtNul;            // labels of text values cut at a zero byte
 };
 
-// Applies the records of a document to form, in file order, as far as the
-// document is intact. Values that are not valid UTF-8 are read as
-// Windows-1252. Never reads beyond the bytes given.
-DocumentReadOutcome ReadDocumentBytes(const std::string& bytes, FormValues& form);
+// The whole document, or Damaged: a document is taken whole or not at all.
+// Values that are not valid UTF-8 are read as Windows-1252. Never reads
+// beyond the bytes given.
+Result<Document> ReadDocumentBytes(std::string_view bytes);

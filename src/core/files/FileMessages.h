@@ -16,18 +16,20 @@ inline constexpr const char* kCannotSaveText =
 
 inline std::string DamagedDocumentText(const std::string& path)
 {
-    return "The file \"" + path +
-        "\" is damaged!\n\n"
-        "The fields stored before the damage were read; the others were left as they "
-        "were.\n\n";
+    return "The file \"" + path + "\" is damaged!\n\nNothing was read; the form stays as it was.\n\n";
 }
 
-// Where the window could not take a value as the document holds it.
-inline std::string ValuesCutText(const std::string& path, const std::vector<std::string>& labels)
+// A document that opened, but with values the window cannot show as stored.
+inline constexpr const char* kOpenedCutCaption = "Opened with cut values";
+
+inline std::string ValuesCutText(const std::string& path, const std::vector<std::string>& tooLong,
+                                 const std::vector<std::string>& cutAtNul)
 {
-    std::string text = "The file \"" + path + "\" holds values that do not fit their fields:\n\n";
-    for (const std::string& label : labels)
-        text += label + "\n";
+    std::string text = "The file \"" + path + "\" holds values that cannot be shown as they are stored:\n\n";
+    for (const std::string& label : tooLong)
+        text += label + " (too long for its field)\n";
+    for (const std::string& label : cutAtNul)
+        text += label + " (cut at a zero byte)\n";
     return text + "\nThey are shown cut. The file stays as it is unless you save the form over it.\n\n";
 }
 

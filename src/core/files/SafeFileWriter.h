@@ -12,11 +12,22 @@
 // failure the temporary file is removed and CannotWrite is returned. A
 // target that is not a regular file, or that the user may not write, is
 // refused.
-Result<> WriteFileAtomically(const std::string& path, const std::string& bytes);
+// A symbolic link at path is followed by default, so that saving keeps the
+// link; Links::Replace puts the new file in the link's place instead and
+// never writes where it points (for files in folders others may write).
+// When the folder refuses a temporary file but the existing target may be
+// written, it is written in place and flushed. A save also removes the
+// temporary files that killed saves left in the folder.
+enum class Links { Follow, Replace };
+Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, Links links = Links::Follow);
 
 // Reads a whole regular file (links followed) of at most maxBytes bytes;
 // anything else cannot be opened (CannotOpen), a longer file is TooLarge.
 Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes);
+
+// Reads a descriptor to its end: at most maxBytes bytes (TooLarge once one
+// more arrives, without reading on), expectedBytes being a first guess.
+Result<std::string> ReadAll(int fd, std::size_t maxBytes, std::size_t expectedBytes = 65536);
 
 // Writes all of bytes to the descriptor, again after an interrupted call;
 // false when the system refuses some of them.

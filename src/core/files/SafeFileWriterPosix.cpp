@@ -4,9 +4,13 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <ctime>
 #include <optional>
+#include <string_view>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -79,6 +83,50 @@ bool WriteTempFile(int fd, const std::string& bytes, const std::optional<struct 
     return written && closed;
 }
 
+constexpr std::string_view kTempPrefix = ".vantrel-save-";
+constexpr std::size_t kTempNameLength = kTempPrefix.size() + 6;  // mkostemp's XXXXXX
+// A save takes well under this; an older temporary file with no writer
+// holding its lock was left by a save that was killed.
+constexpr time_t kStaleSeconds = 10;
+
+// Removes our own temporary files that a killed save left in folder. A
+// save holds a lock on its temporary file while it writes, so a file whose
+// lock can be had has no writer any more.
+void RemoveStaleTempFiles(const std::string& folder)
+{
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    const time_t now = time(nullptr);
+    while (const dirent* entry = readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() != kTempNameLength || name.substr(0, kTempPrefix.size()) != kTempPrefix)
+            continue;
+        const int fd = openat(dirfd(dir), entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat info;
+        if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid() &&
+            now - info.st_mtime >= kStaleSeconds && flock(fd, LOCK_EX | LOCK_NB) == 0)
+            unlinkat(dirfd(dir), entry->d_name, 0);
+        close(fd);
+    }
+    closedir(dir);
+}
+
+// When no temporary file can be made beside the target (a folder the user
+// may not write) but the target itself may be written, it is written in
+// place, as the desktop's own file layer does: not atomic, but flushed.
+Result<> WriteInPlace(const std::string& target, const std::string& bytes)
+{
+    const int fd = open(target.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return Failure::CannotWrite;
+    const bool written = WriteAll(fd, bytes) && fsync(fd) == 0;
+    const bool closed = close(fd) == 0;
+    return written && closed ? Done() : Failure::CannotWrite;
+}
+
 }  // namespace
 
 bool WriteAll(int fd, std::string_view bytes)
@@ -94,15 +142,16 @@ bool WriteAll(int fd, std::string_view bytes)
     return true;
 }
 
-Result<> WriteFileAtomically(const std::string& path, const std::string& bytes)
+Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, Links links)
 {
-    const std::optional<std::string> target = FollowLinks(path);
+    const std::optional<std::string> target = links == Links::Follow ? FollowLinks(path) : path;
     if (!target || target->empty() || target->back() == '/')
         return Failure::CannotWrite;
 
     std::optional<struct stat> old;
     struct stat info;
-    if (stat(target->c_str(), &info) == 0) {
+    const int found = links == Links::Follow ? stat(target->c_str(), &info) : lstat(target->c_str(), &info);
+    if (found == 0) {
         // The rename needs only the folder's permission; a file the user
         // may not write is not replaced behind their back.
         if (!S_ISREG(info.st_mode) || access(target->c_str(), W_OK) != 0)
@@ -115,14 +164,43 @@ Result<> WriteFileAtomically(const std::string& path, const std::string& bytes)
     const std::string folder = FolderOf(*target);
     std::string temp = folder + "/.vantrel-save-XXXXXX";
     const int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return Failure::CannotWrite;
+    if (fd < 0) {
+        const bool folderRefused = errno == EACCES || errno == EPERM || errno == EROFS;
+        return old && folderRefused ? WriteInPlace(*target, bytes) : Failure::CannotWrite;
+    }
+    flock(fd, LOCK_EX);  // released by the close: the file is no longer being written
     if (!WriteTempFile(fd, bytes, old) || rename(temp.c_str(), target->c_str()) != 0) {
         unlink(temp.c_str());
         return Failure::CannotWrite;
     }
     SyncFolder(folder);
+    RemoveStaleTempFiles(folder);
     return Done();
+}
+
+Result<std::string> ReadAll(int fd, std::size_t maxBytes, std::size_t expectedBytes)
+{
+    // Read straight into the text, growing it as the input turns out longer
+    // than expected (a file may grow while being read).
+    std::string bytes;
+    bytes.resize(std::min(expectedBytes, maxBytes) + 1);
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == bytes.size())
+            bytes.resize(std::min(bytes.size() * 2, maxBytes + 1));
+        const ssize_t n = read(fd, bytes.data() + filled, bytes.size() - filled);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return Failure::CannotOpen;
+        if (n == 0)
+            break;
+        filled += static_cast<std::size_t>(n);
+        if (filled > maxBytes)
+            return Failure::TooLarge;
+    }
+    bytes.resize(filled);
+    return bytes;
 }
 
 Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)
@@ -138,34 +216,7 @@ Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)
         return Failure::CannotOpen;
     }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-
-    // Read straight into the text, growing it as the file turns out longer
-    // than it said (it may grow while being read).
-    std::optional<Failure> failure;
-    std::string bytes;
-    bytes.resize(std::min<std::size_t>(static_cast<std::size_t>(info.st_size), maxBytes) + 1);
-    std::size_t filled = 0;
-    for (;;) {
-        if (filled == bytes.size())
-            bytes.resize(std::min(bytes.size() * 2, maxBytes + 1));
-        const ssize_t n = read(fd, bytes.data() + filled, bytes.size() - filled);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            failure = Failure::CannotOpen;
-            break;
-        }
-        if (n == 0)
-            break;
-        filled += static_cast<std::size_t>(n);
-        if (filled > maxBytes) {
-            failure = Failure::TooLarge;
-            break;
-        }
-    }
+    Result<std::string> bytes = ReadAll(fd, maxBytes, static_cast<std::size_t>(info.st_size));
     close(fd);
-    if (failure)
-        return *failure;
-    bytes.resize(filled);
     return bytes;
 }

@@ -28,3 +28,11 @@ std::vector<std::string> TextFieldsThatDiffer(const FormValues& first, const For
             labels.emplace_back(field.label);
     return labels;
 }
+
+const char* TextFieldLabel(std::string FormValues::*value)
+{
+    for (const TextField& field : TextFields())
+        if (field.value == value)
+            return field.label;
+    return "";
+}

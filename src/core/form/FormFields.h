@@ -32,6 +32,9 @@ struct TextField {
 
 const std::array<TextField, 13>& TextFields();
 
+// The label of a text field.
+const char* TextFieldLabel(std::string FormValues::*value);
+
 // The labels of the text fields whose values differ between two forms, in
 // the order of the form.
 std::vector<std::string> TextFieldsThatDiffer(const FormValues& first, const FormValues& second);

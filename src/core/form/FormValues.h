@@ -23,4 +23,6 @@ struct FormValues {
     std::string trialLimit;
     std::string companyName;
     std::string contactName;
+
+    bool operator==(const FormValues&) const = default;
 };

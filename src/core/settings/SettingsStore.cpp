@@ -102,9 +102,11 @@ Result<> WriteSettingToFile(const std::string& path, const std::string& valueNam
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
     if (error)
         return Failure::CannotWrite;
-    SettingsValues values = ReadSettingsFile(path);
-    values.insert_or_assign(valueName, CutToLength(text, kMaxSettingLength));
-    return WriteFileAtomically(path, SettingsFileBytes(values));
+    // A file too large to be ours is replaced; any other is kept but for the one line.
+    const Result<std::string> old = ReadWholeFile(path, kMaxSettingsFileBytes);
+    const std::string bytes =
+        UpdateSettingsBytes(old ? *old : std::string(), valueName, CutToLength(text, kMaxSettingLength));
+    return WriteFileAtomically(path, bytes);
 }
 
 Result<> WriteSetting(const std::string& keyPath, const std::string& valueName, const std::string& text)
