@@ -21,12 +21,14 @@ extern "C" {
 int __real_fsync(int fd);
 int __real_close(int fd);
 int __real_rename(const char* from, const char* to);
+int __real_mkostemp64(char* pattern, int flags);
 }
 
 namespace {
 
 std::vector<std::string> events;   // "fsync PATH", "close PATH", "rename TO"
 std::string failCloseOfPrefix;     // a close of a file whose path starts so fails with EIO
+bool refuseTemporaryFiles = false; // mkostemp fails as in a folder the user may not write
 
 std::string PathOf(int fd)
 {
@@ -59,6 +61,15 @@ int __wrap_close(int fd)
         return -1;
     }
     return result;
+}
+
+int __wrap_mkostemp64(char* pattern, int flags)
+{
+    if (refuseTemporaryFiles) {
+        errno = EACCES;
+        return -1;
+    }
+    return __real_mkostemp64(pattern, flags);
 }
 
 int __wrap_rename(const char* from, const char* to)
@@ -133,6 +144,25 @@ TEST(Durability, AFailedCloseFailsTheSaveAndKeepsTheOldFile)
     EXPECT_EQ(read(fd, bytes, sizeof bytes), 3);
     __real_close(fd);
     EXPECT_EQ(std::string(bytes), "old");
+}
+
+// Where no temporary file can be made, the document is written in place:
+// its bytes are flushed before the close, and a failed close is a failure.
+TEST(Durability, WritingInPlaceFlushesAndChecksTheClose)
+{
+    TempHome home;
+    const std::string path = home.sandbox() + "/doc.pre";
+    ASSERT_TRUE(WriteFileAtomically(path, "old"));
+    refuseTemporaryFiles = true;
+    events.clear();
+    EXPECT_TRUE(WriteFileAtomically(path, "new"));
+    const int flushed = Find("fsync " + path);
+    ASSERT_GE(flushed, 0);
+    EXPECT_LT(flushed, Find("close " + path));
+    failCloseOfPrefix = path;
+    EXPECT_FALSE(WriteFileAtomically(path, "newer"));
+    failCloseOfPrefix.clear();
+    refuseTemporaryFiles = false;
 }
 
 }  // namespace
