@@ -14,3 +14,15 @@ void MakeFieldCompact(wxWindow* field);
 // pixels of the background), and reading it back.
 void SetAccessibleName(wxWindow* field, const std::string& name);
 std::string AccessibleName(wxWindow* field);
+
+// A field whose check failed: the toolkit's error style with a red frame,
+// and the message as tooltip and as what a screen reader describes it by.
+void MarkFieldProblem(wxWindow* field, const std::string& message);
+void ClearFieldProblem(wxWindow* field);
+bool HasFieldProblem(wxWindow* field);
+std::string AccessibleDescription(wxWindow* field);
+
+// The status line as a screen reader finds it: a status bar whose name is
+// its text. GTK draws wx's status bar itself, and tells nobody.
+void SetAccessibleStatus(wxWindow* statusBar, const std::string& text);
+std::string AccessibleStatus(wxWindow* statusBar);

@@ -1,10 +1,12 @@
 #include "gui/NativeFieldStyle.h"
 
 #include <gtk/gtk.h>
+#include <wx/tooltip.h>
 
 namespace {
 
 constexpr const char* kCompactClass = "vantrel-compact";
+constexpr const char* kProblemClass = "vantrel-problem";
 
 // GTK themes give entries and drop-down buttons inner padding, minimum
 // heights and fonts meant for larger fields than the form has. A narrow
@@ -15,7 +17,10 @@ constexpr const char* kCompactCss =
     " font-family: \"Liberation Sans Narrow\", \"DejaVu Sans Condensed\", sans-serif;"
     " font-size: 12px; }"
     "entry.vantrel-compact, .vantrel-compact button {"
-    " padding-top: 0; padding-bottom: 0; padding-left: 1px; padding-right: 1px; min-height: 0; }";
+    " padding-top: 0; padding-bottom: 0; padding-left: 1px; padding-right: 1px; min-height: 0; }"
+    // A frame drawn inside the border, so that no field grows.
+    ".vantrel-problem, .vantrel-problem text {"
+    " border-color: #c01c28; box-shadow: inset 0 0 0 1px #c01c28; }";
 
 void InstallCompactStyleOnce()
 {
@@ -51,5 +56,55 @@ void SetAccessibleName(wxWindow* field, const std::string& name)
 std::string AccessibleName(wxWindow* field)
 {
     const char* name = atk_object_get_name(gtk_widget_get_accessible(FocusWidget(field)));
+    return name ? name : "";
+}
+
+void MarkFieldProblem(wxWindow* field, const std::string& message)
+{
+    InstallCompactStyleOnce();
+    GtkStyleContext* style = gtk_widget_get_style_context(field->GetHandle());
+    gtk_style_context_add_class(style, GTK_STYLE_CLASS_ERROR);
+    gtk_style_context_add_class(style, kProblemClass);
+    field->SetToolTip(wxString::FromUTF8(message));
+    for (GtkWidget* widget : {field->GetHandle(), FocusWidget(field)})
+        atk_object_set_description(gtk_widget_get_accessible(widget), message.c_str());
+}
+
+void ClearFieldProblem(wxWindow* field)
+{
+    if (!HasFieldProblem(field))
+        return;
+    GtkStyleContext* style = gtk_widget_get_style_context(field->GetHandle());
+    gtk_style_context_remove_class(style, GTK_STYLE_CLASS_ERROR);
+    gtk_style_context_remove_class(style, kProblemClass);
+    field->UnsetToolTip();
+    for (GtkWidget* widget : {field->GetHandle(), FocusWidget(field)})
+        atk_object_set_description(gtk_widget_get_accessible(widget), "");
+}
+
+bool HasFieldProblem(wxWindow* field)
+{
+    return gtk_style_context_has_class(gtk_widget_get_style_context(field->GetHandle()), kProblemClass);
+}
+
+std::string AccessibleDescription(wxWindow* field)
+{
+    const char* text = atk_object_get_description(gtk_widget_get_accessible(FocusWidget(field)));
+    return text ? text : "";
+}
+
+void SetAccessibleStatus(wxWindow* statusBar, const std::string& text)
+{
+    AtkObject* accessible = gtk_widget_get_accessible(statusBar->GetHandle());
+    atk_object_set_role(accessible, ATK_ROLE_STATUSBAR);
+    // A changed name is what a screen reader announces for a status bar.
+    atk_object_set_name(accessible, text.c_str());
+}
+
+std::string AccessibleStatus(wxWindow* statusBar)
+{
+    AtkObject* accessible = gtk_widget_get_accessible(statusBar->GetHandle());
+    const char* name =
+        atk_object_get_role(accessible) == ATK_ROLE_STATUSBAR ? atk_object_get_name(accessible) : nullptr;
     return name ? name : "";
 }

@@ -79,39 +79,42 @@ std::string PressReleaseApp::StartDocument() const
     return latestPath ? *latestPath : std::string();
 }
 
+// Every item has a mnemonic and the window's keys stand beside their
+// items; what the menu shows of a label stays the same text.
 wxMenuBar* PressReleaseApp::CreateMenuBar()
 {
     auto* fileMenu = new wxMenu;
-    fileMenu->Append(ID_NEW, "&New...");
-    fileMenu->Append(ID_OPEN, "&Open...");
-    fileMenu->Append(ID_SAVE, "&Save...");
+    fileMenu->Append(ID_NEW, "&New...\tCtrl+N");
+    fileMenu->Append(ID_OPEN, "&Open...\tCtrl+O");
+    fileMenu->Append(ID_SAVE, "&Save...\tCtrl+S");
     fileMenu->AppendSeparator();
-    fileMenu->Append(ID_EXIT, "&Exit");
+    fileMenu->Append(ID_EXIT, "&Exit\tCtrl+Q");
 
     settingsMenu = new wxMenu;
-    settingsMenu->Append(ID_EXPORT_RECEIVERS, "Export Receivers...");
-    settingsMenu->Append(ID_IMPORT_RECEIVERS, "Import Receivers...");
+    settingsMenu->Append(ID_EXPORT_RECEIVERS, "&Export Receivers...");
+    settingsMenu->Append(ID_IMPORT_RECEIVERS, "&Import Receivers...");
     settingsMenu->AppendSeparator();
-    settingsMenu->AppendCheckItem(ID_DELIMITER_SEMICOLON, "Delimiter: ;");
-    settingsMenu->AppendCheckItem(ID_DELIMITER_COMMA, "Delimiter: , ");
-    settingsMenu->AppendCheckItem(ID_DELIMITER_SPACE, "Delimiter: Space");
-    settingsMenu->AppendCheckItem(ID_DELIMITER_NEWLINE, "Delimiter: Newline");
+    settingsMenu->AppendCheckItem(ID_DELIMITER_SEMICOLON, "Delimiter: &;");
+    settingsMenu->AppendCheckItem(ID_DELIMITER_COMMA, "Delimiter: &, ");
+    settingsMenu->AppendCheckItem(ID_DELIMITER_SPACE, "Delimiter: &Space");
+    settingsMenu->AppendCheckItem(ID_DELIMITER_NEWLINE, "Delimiter: &Newline");
     settingsMenu->AppendSeparator();
-    settingsMenu->Append(ID_MAIL_SERVER, "Mail Server...");
+    settingsMenu->Append(ID_MAIL_SERVER, "&Mail Server...");
     SetReceiverDelimiter(kDelimiterSemicolon);
 
     auto* generateMenu = new wxMenu;
-    generateMenu->Append(ID_GENERATE_EMAIL, "Email...");
-    generateMenu->Append(ID_GENERATE_TEXT_FILE, "Text File...");
+    generateMenu->Append(ID_GENERATE_EMAIL, "&Email...");
+    generateMenu->Append(ID_GENERATE_TEXT_FILE, "&Text File...");
     generateMenu->AppendSeparator();
-    generateMenu->Append(ID_CHECK_EVERYTHING, "Check everything");
+    generateMenu->Append(ID_CHECK_EVERYTHING, "&Check everything");
     // Last, so that the keys that reach the older items stay the same.
     generateMenu->AppendSeparator();
-    generateMenu->Append(ID_SEND_TO_RECEIVERS, "Send to Receivers...");
+    generateMenu->Append(ID_SEND_TO_RECEIVERS, "Send to &Receivers...");
 
     auto* helpMenu = new wxMenu;
-    helpMenu->Append(ID_BASIC_HELP, "Basic Help...");
-    helpMenu->Append(ID_OPEN_MANUAL, "Open the Manual");
+    helpMenu->Append(ID_BASIC_HELP, "&Basic Help...");
+    helpMenu->Append(ID_OPEN_MANUAL, "Open the &Manual\tF1");
+    helpMenu->Append(ID_ABOUT, "&About Vantrel");
 
     auto* menuBar = new wxMenuBar;
     menuBar->Append(fileMenu, "&File");

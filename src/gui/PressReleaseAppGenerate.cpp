@@ -4,6 +4,7 @@
 #include <wx/textdlg.h>
 
 #include "core/checks/CheckReport.h"
+#include "core/checks/FieldProblems.h"
 #include "core/files/FileMessages.h"
 #include "core/files/SafeFileWriter.h"
 #include "core/mail/MailMessage.h"
@@ -80,6 +81,7 @@ CheckErrors PressReleaseApp::CheckSettings(CheckValues& values, bool showProgres
     const CheckErrors errors = ::CheckSettings(ReadForm(), values, prober);
     if (focused && focused != wxWindow::FindFocus())
         focused->SetFocus();
+    ShowFieldProblems(controls, FieldProblems(errors, values));
     return errors;
 }
 
@@ -122,6 +124,7 @@ void PressReleaseApp::OnGenerateTextFile(wxCommandEvent&)
         return;
     }
     OpenWithDesktop(path);
+    mainWindow->ShowStatus("Press release written to " + path);
 }
 
 void PressReleaseApp::OnGenerateEmail(wxCommandEvent&)
@@ -136,6 +139,7 @@ void PressReleaseApp::OnGenerateEmail(wxCommandEvent&)
     if (fits)
         OpenWithDesktop(request);
     PutOnClipboard(ComposePressRelease(form));
+    mainWindow->ShowStatus(EmailDraftNote(receiverDelimiter));
     if (!fits)
         ShowInformation(mainWindow, kRequestTooLongText, kEmailCaption);
 }

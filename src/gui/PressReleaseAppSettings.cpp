@@ -39,6 +39,8 @@ void PressReleaseApp::OnExportReceivers(wxCommandEvent&)
         ShowInformation(mainWindow, kReceiverListTooLongText, kSaveFailedCaption);
     else if (!WriteFileAtomically(path, ReceiverExportBytes(*collected)))
         ShowInformation(mainWindow, kCannotSaveText, kSaveFailedCaption);
+    else
+        mainWindow->ShowStatus("Receivers exported to " + path);
 }
 
 void PressReleaseApp::OnImportReceivers(wxCommandEvent&)

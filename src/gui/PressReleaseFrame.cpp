@@ -1,6 +1,8 @@
 // The main window and its File and Help menus.
 #include "gui/PressReleaseFrame.h"
 
+#include <wx/aboutdlg.h>
+
 #include "core/documents/DocumentFormat.h"
 #include "core/files/FileMessages.h"
 #include "core/files/SafeFileWriter.h"
@@ -11,6 +13,7 @@
 #include "gui/FileDialogs.h"
 #include "gui/HelpText.h"
 #include "gui/Messages.h"
+#include "gui/NativeFieldStyle.h"
 #include "gui/PressReleaseApp.h"
 
 wxBEGIN_EVENT_TABLE(PressReleaseFrame, wxFrame)
@@ -19,6 +22,7 @@ wxBEGIN_EVENT_TABLE(PressReleaseFrame, wxFrame)
     EVT_MENU(ID_SAVE, PressReleaseFrame::OnSave)
     EVT_MENU(ID_BASIC_HELP, PressReleaseFrame::OnBasicHelp)
     EVT_MENU(ID_OPEN_MANUAL, PressReleaseFrame::OnOpenManual)
+    EVT_MENU(ID_ABOUT, PressReleaseFrame::OnAbout)
     EVT_MENU(ID_EXIT, PressReleaseFrame::OnExit)
     EVT_MENU(wxID_EXIT, PressReleaseFrame::OnExit)
     EVT_TEXT(wxID_ANY, PressReleaseFrame::OnFormChanged)
@@ -44,10 +48,7 @@ constexpr const char* kOpenQuestion =
     "The form has changes that have not been saved.\n\nDo you want to save them before opening another "
     "document?";
 
-std::string FileName(const std::string& path)
-{
-    return path.substr(path.rfind('/') + 1);
-}
+std::string FileName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
 }  // namespace
 
@@ -55,15 +56,7 @@ PressReleaseFrame::PressReleaseFrame()
     : wxFrame(nullptr, wxID_ANY, "Vantrel", wxPoint(20, 20), wxSize(835, 470), wxDEFAULT_FRAME_STYLE, "frame")
 {
     CreateStatusBar(1, wxST_SIZEGRIP, 0, "status_line");
-    // Keys beside the menus, so that every menu label stays as it is.
-    wxAcceleratorEntry keys[] = {
-        {wxACCEL_CTRL, 'N', ID_NEW},
-        {wxACCEL_CTRL, 'O', ID_OPEN},
-        {wxACCEL_CTRL, 'S', ID_SAVE},
-        {wxACCEL_CTRL, 'Q', ID_EXIT},
-        {wxACCEL_NORMAL, WXK_F1, ID_OPEN_MANUAL},
-    };
-    SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(keys)), keys));
+    SetAccessibleStatus(GetStatusBar(), "");
 }
 
 // Clears the form after one question. Both URL fields become empty, not
@@ -99,10 +92,7 @@ void PressReleaseFrame::OnSave(wxCommandEvent&)
 }
 
 // The question about unsaved changes comes from closing (OnClose).
-void PressReleaseFrame::OnExit(wxCommandEvent&)
-{
-    Close();
-}
+void PressReleaseFrame::OnExit(wxCommandEvent&) { Close(); }
 
 void PressReleaseFrame::OnClose(wxCloseEvent& event)
 {
@@ -113,8 +103,11 @@ void PressReleaseFrame::OnClose(wxCloseEvent& event)
     event.Skip();  // the frame's own handler destroys it
 }
 
+// An edited field may well be right now: its mark goes until the next check.
 void PressReleaseFrame::OnFormChanged(wxCommandEvent& event)
 {
+    if (auto* field = dynamic_cast<wxWindow*>(event.GetEventObject()))
+        ClearFieldProblem(field);
     MarkChanged();
     event.Skip();
 }
@@ -166,9 +159,8 @@ bool PressReleaseFrame::MayDiscardChanges(const char* question, const char* disc
 // Into the open document, or where the user chooses when there is none.
 bool PressReleaseFrame::SaveDocument()
 {
-    const std::string path = documentPath_.empty()
-                                 ? ChooseFile(this, "Save Press Release", "*.pre", wxFD_SAVE)
-                                 : documentPath_;
+    const std::string path =
+        documentPath_.empty() ? ChooseFile(this, "Save Press Release", "*.pre", wxFD_SAVE) : documentPath_;
     return !path.empty() && WriteDocument(path);
 }
 
@@ -210,10 +202,31 @@ bool PressReleaseFrame::WriteDocument(const std::string& path)
     }
     MarkUnchanged(path);
     RememberLatestPath(path);
+    ShowStatus("Saved " + path);
     return true;
 }
 
+void PressReleaseFrame::ShowStatus(const std::string& text)
+{
+    SetStatusText(wxString::FromUTF8(text));
+    SetAccessibleStatus(GetStatusBar(), text);
+}
+
 void PressReleaseFrame::OnBasicHelp(wxCommandEvent&) { ShowInformation(this, kAboutText, kAboutCaption); }
+
+// The toolkit's own about box, beside the specified "Basic Help".
+void PressReleaseFrame::OnAbout(wxCommandEvent&)
+{
+    wxAboutDialogInfo about;
+    about.SetName("Vantrel");
+    about.SetVersion(VANTREL_VERSION);
+    about.SetDescription(kAboutSummary);
+    about.SetCopyright(wxString::FromUTF8(kCopyright));
+    about.SetLicence(kLicence);
+    about.SetWebSite(kHomePage);
+    about.SetIcon(GetIcon());
+    wxAboutBox(about, this);
+}
 
 // Opens the manual in the installation folder with the desktop's PDF
 // viewer. Without an installation folder, or when the path would not fit

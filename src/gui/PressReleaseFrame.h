@@ -29,6 +29,10 @@ public:
     void MarkChanged();
     bool HasUnsavedChanges() const;
 
+    // What the last command did, in the status line, where a screen reader
+    // hears it too.
+    void ShowStatus(const std::string& text);
+
 private:
     // Asks what to do with unsaved changes before they would be lost:
     // true when the caller may go on (saved, or discarded on purpose).
@@ -44,6 +48,7 @@ private:
     void OnExit(wxCommandEvent& event);
     void OnBasicHelp(wxCommandEvent& event);
     void OnOpenManual(wxCommandEvent& event);
+    void OnAbout(wxCommandEvent& event);
 
     std::string documentPath_;
     FormValues savedForm_;

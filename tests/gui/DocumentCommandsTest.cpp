@@ -121,6 +121,7 @@ TEST_F(DocumentCommandsTest, SavesTheCompleteDocumentByteForByte)
     Save(path);
     EXPECT_EQ(ReadFileBytes(path), kSampleDocument);
     EXPECT_EQ(LatestPath(), path);
+    EXPECT_EQ(StatusText(), "Saved " + path);
 }
 
 TEST_F(DocumentCommandsTest, RoundTripRestoresEveryFieldAndTheDelimiterWithItsMark)
