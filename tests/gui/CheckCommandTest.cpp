@@ -118,7 +118,9 @@ protected:
             SCOPED_TRACE(titles[i]);
             const SeenWindow& window = watcher.seen[i];
             EXPECT_EQ(window.title, titles[i]);
-            EXPECT_EQ(window.lastMessage, titles[i]);
+            // The title, and under it the URL being tried.
+            const wxTextCtrl* url = i == 0 ? app().controls.productUrl : app().controls.imageUrl;
+            EXPECT_EQ(window.lastMessage, titles[i] + ("\n" + Utf8(url->GetValue())));
             EXPECT_EQ(window.range, 2);
             EXPECT_EQ(window.highestValue, 1);
             EXPECT_EQ(window.parent, &frame());
