@@ -51,6 +51,7 @@ bool PressReleaseApp::OnInit()
     panel->SetTabOrder(FormTabOrder(controls));
 
     mainWindow->SetMenuBar(CreateMenuBar());
+    mainWindow->ShowRecentDocumentsIn(mainWindow->GetMenuBar()->GetMenu(0));
     mainWindow->Centre(wxBOTH);
     mainWindow->Show(true);
     SetTopWindow(mainWindow);

@@ -2,6 +2,7 @@
 #include "gui/PressReleaseFrame.h"
 
 #include <wx/aboutdlg.h>
+#include <wx/dnd.h>
 
 #include "core/documents/DocumentFormat.h"
 #include "core/files/FileMessages.h"
@@ -15,6 +16,7 @@
 #include "gui/Messages.h"
 #include "gui/NativeFieldStyle.h"
 #include "gui/PressReleaseApp.h"
+#include "gui/RecentDocuments.h"
 
 wxBEGIN_EVENT_TABLE(PressReleaseFrame, wxFrame)
     EVT_MENU(ID_NEW, PressReleaseFrame::OnNew)
@@ -24,6 +26,7 @@ wxBEGIN_EVENT_TABLE(PressReleaseFrame, wxFrame)
     EVT_MENU(ID_OPEN_MANUAL, PressReleaseFrame::OnOpenManual)
     EVT_MENU(ID_ABOUT, PressReleaseFrame::OnAbout)
     EVT_MENU(ID_EXIT, PressReleaseFrame::OnExit)
+    EVT_MENU_RANGE(wxID_FILE1, wxID_FILE9, PressReleaseFrame::OnRecentDocument)
     EVT_MENU(wxID_EXIT, PressReleaseFrame::OnExit)
     EVT_TEXT(wxID_ANY, PressReleaseFrame::OnFormChanged)
     EVT_CHOICE(wxID_ANY, PressReleaseFrame::OnFormChanged)
@@ -50,13 +53,35 @@ constexpr const char* kOpenQuestion =
 
 std::string FileName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
+constexpr std::size_t kRecentDocuments = 4;
+
+std::string RecentSetting(std::size_t index) { return "RecentDocument" + std::to_string(index + 1); }
+
+// A document dragged from the file manager; only the first of several is
+// opened, the form holds one.
+class DocumentDropTarget : public wxFileDropTarget {
+public:
+    explicit DocumentDropTarget(PressReleaseFrame* frame) : frame_(frame) {}
+
+    bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& files) override
+    {
+        return !files.empty() && frame_->OpenDroppedDocument(files[0].utf8_string());
+    }
+
+private:
+    PressReleaseFrame* frame_;
+};
+
 }  // namespace
 
 PressReleaseFrame::PressReleaseFrame()
-    : wxFrame(nullptr, wxID_ANY, "Vantrel", wxPoint(20, 20), wxSize(835, 470), wxDEFAULT_FRAME_STYLE, "frame")
+    : wxFrame(nullptr, wxID_ANY, "Vantrel", wxPoint(20, 20), wxSize(835, 470), wxDEFAULT_FRAME_STYLE,
+              "frame"),
+      recent_(kRecentDocuments)
 {
     CreateStatusBar(1, wxST_SIZEGRIP, 0, "status_line");
     SetAccessibleStatus(GetStatusBar(), "");
+    SetDropTarget(new DocumentDropTarget(this));
 }
 
 // Clears the form after one question. Both URL fields become empty, not
@@ -82,6 +107,51 @@ void PressReleaseFrame::OnOpen(wxCommandEvent&)
     const std::string path = ChooseFile(this, "Open Press Release", "*.pre", wxFD_OPEN);
     if (!path.empty())
         ReadDocument(path);
+}
+
+bool PressReleaseFrame::OpenDroppedDocument(const std::string& path)
+{
+    return MayDiscardChanges(kOpenQuestion, "Open &without Saving") && ReadDocument(path);
+}
+
+void PressReleaseFrame::OnRecentDocument(wxCommandEvent& event)
+{
+    const std::size_t index = static_cast<std::size_t>(event.GetId() - wxID_FILE1);
+    if (index >= recent_.GetCount() || !MayDiscardChanges(kOpenQuestion, "Open &without Saving"))
+        return;
+    const std::string path = recent_.GetHistoryFile(index).utf8_string();
+    if (ReadDocument(path))
+        return;
+    // A document that cannot be opened any more leaves the list.
+    recent_.RemoveFileFromHistory(index);
+    RememberDocument("");
+}
+
+void PressReleaseFrame::ShowRecentDocumentsIn(wxMenu* fileMenu)
+{
+    for (std::size_t index = kRecentDocuments; index-- > 0;) {
+        const Result<std::string> path = ReadSetting(kSettingsKeyPath, RecentSetting(index));
+        if (path && !path->empty())
+            recent_.AddFileToHistory(wxString::FromUTF8(*path));
+    }
+    recent_.UseMenu(fileMenu);
+    recent_.AddFilesToMenu(fileMenu);
+}
+
+// Into the recent documents of this program and of the desktop; with an
+// empty path, only the list as it stands is stored.
+void PressReleaseFrame::RememberDocument(const std::string& path)
+{
+    if (!path.empty() && path.size() <= kMaxSettingLength) {
+        recent_.AddFileToHistory(wxString::FromUTF8(path));
+        AddToDesktopRecentList(path);
+    }
+    for (std::size_t index = 0; index < kRecentDocuments; ++index) {
+        const std::string stored =
+            index < recent_.GetCount() ? recent_.GetHistoryFile(index).utf8_string() : "";
+        [[maybe_unused]] const Result<> ignored =
+            WriteSetting(kSettingsKeyPath, RecentSetting(index), stored);
+    }
 }
 
 void PressReleaseFrame::OnSave(wxCommandEvent&)
@@ -188,6 +258,7 @@ bool PressReleaseFrame::ReadDocument(const std::string& path)
     const std::vector<std::string> tooLong = TextFieldsThatDiffer(document->form, app->ReadForm());
     MarkUnchanged(path);
     RememberLatestPath(path);
+    RememberDocument(path);
     if (!tooLong.empty() || !document->cutAtNul.empty())
         ShowInformation(this, ValuesCutText(path, tooLong, document->cutAtNul), kOpenedCutCaption);
     return true;
@@ -202,6 +273,7 @@ bool PressReleaseFrame::WriteDocument(const std::string& path)
     }
     MarkUnchanged(path);
     RememberLatestPath(path);
+    RememberDocument(path);
     ShowStatus("Saved " + path);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include <wx/filehistory.h>
 #include <wx/wx.h>
 
 #include "core/form/FormValues.h"
@@ -29,6 +30,13 @@ public:
     void MarkChanged();
     bool HasUnsavedChanges() const;
 
+    // The last few documents, listed at the end of fileMenu; they are kept
+    // in the settings.
+    void ShowRecentDocumentsIn(wxMenu* fileMenu);
+    // Opens a document dropped on the window, after the same question as
+    // File, Open when the form has unsaved changes.
+    bool OpenDroppedDocument(const std::string& path);
+
     // What the last command did, in the status line, where a screen reader
     // hears it too.
     void ShowStatus(const std::string& text);
@@ -38,6 +46,7 @@ private:
     // true when the caller may go on (saved, or discarded on purpose).
     bool MayDiscardChanges(const char* question, const char* discardLabel);
     bool SaveDocument();
+    void RememberDocument(const std::string& path);
     void ShowTitle();
     void OnFormChanged(wxCommandEvent& event);
     void OnClose(wxCloseEvent& event);
@@ -47,6 +56,7 @@ private:
     void OnSave(wxCommandEvent& event);
     void OnExit(wxCommandEvent& event);
     void OnBasicHelp(wxCommandEvent& event);
+    void OnRecentDocument(wxCommandEvent& event);
     void OnOpenManual(wxCommandEvent& event);
     void OnAbout(wxCommandEvent& event);
 
@@ -54,6 +64,7 @@ private:
     FormValues savedForm_;
     int savedDelimiter_ = kDelimiterSemicolon;
     bool changed_ = false;
+    wxFileHistory recent_;
 
     wxDECLARE_EVENT_TABLE();
 };
