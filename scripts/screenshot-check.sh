@@ -73,7 +73,7 @@ check_everything() {  # check_everything BOX-CAPTION BOX-FILE
 }
 
 run_program() {
-    (cd "$sandbox" && exec "$build/vantrel") &
+    (cd "$sandbox" && exec "$build/src/gui/vantrel") &
     program_pid=$!
 }
 

@@ -114,8 +114,13 @@ TEST_F(WindowTest, PanelFillsTheFrameAndCarriesTheBackground)
     EXPECT_EQ(panel->GetSize(), frame().GetClientSize());
     EXPECT_TRUE(panel->HasFlag(wxRAISED_BORDER));
     EXPECT_TRUE(panel->HasFlag(wxCLIP_SIBLINGS));
-    EXPECT_EQ(panel->background().GetSize(), wxSize(1024, 768));
-    EXPECT_EQ(panel->background().GetDepth(), 24);
+    const wxBitmap once = panel->background().GetBitmap(wxSize(1024, 768));
+    EXPECT_EQ(once.GetSize(), wxSize(1024, 768));
+    EXPECT_EQ(once.GetDepth(), 24);
+    // Twice the pixels for a desktop scaled by 2, drawn on the same place.
+    const wxBitmap twice = panel->background().GetBitmap(wxSize(2048, 1536));
+    EXPECT_EQ(twice.GetSize(), wxSize(2048, 1536));
+    EXPECT_EQ(twice.GetLogicalSize(), wxSize(1024, 768));
 
     frame().SetSize(wxSize(900, 520));
     PumpEvents();
