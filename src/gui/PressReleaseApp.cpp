@@ -1,5 +1,7 @@
 #include "gui/PressReleaseApp.h"
 
+#include <algorithm>
+
 #include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/splash.h>
@@ -38,6 +40,19 @@ void WriteChoice(wxChoice* choice, int index)
     choice->SetSelection(valid ? index : wxNOT_FOUND);
 }
 
+// Larger desktop text makes the menu bar and the status line taller and
+// leaves less room inside the window's fixed size: the window then grows
+// so that the bottom row of fields stays whole. At normal text the room
+// is enough and the window keeps its size.
+void KeepFormWhole(wxFrame& window)
+{
+    constexpr int kFormRight = 810;  // the receivers' right edge and a margin
+    constexpr int kFormBottom = 400;  // the bottom row's lower edge and a margin
+    const wxSize room = window.GetClientSize();
+    if (room.x < kFormRight || room.y < kFormBottom)
+        window.SetClientSize(std::max(room.x, kFormRight), std::max(room.y, kFormBottom));
+}
+
 }  // namespace
 
 bool PressReleaseApp::OnInit()
@@ -52,6 +67,7 @@ bool PressReleaseApp::OnInit()
 
     mainWindow->SetMenuBar(CreateMenuBar());
     mainWindow->ShowRecentDocumentsIn(mainWindow->GetMenuBar()->GetMenu(0));
+    KeepFormWhole(*mainWindow);
     mainWindow->Centre(wxBOTH);
     mainWindow->Show(true);
     SetTopWindow(mainWindow);
