@@ -151,13 +151,14 @@ void PressReleaseApp::ShowSplashScreen()
                        wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSIMPLE_BORDER | wxSTAY_ON_TOP);
 }
 
-FormValues PressReleaseApp::ReadForm() const
+FormValues PressReleaseApp::ReadForm(Receivers receivers) const
 {
     FormValues form;
     form.productName = Utf8(controls.productName->GetValue());
     form.productVersion = Utf8(controls.productVersion->GetValue());
     form.featuresText = Utf8(controls.featuresText->GetValue());
-    form.receivers = Utf8(controls.receivers->GetValue());
+    if (receivers == Receivers::Read)
+        form.receivers = Utf8(controls.receivers->GetValue());
     form.productType = ReadChoice(controls.productType);
     form.otherTypeText = Utf8(controls.otherTypeText->GetValue());
     form.productUrl = Utf8(controls.productUrl->GetValue());

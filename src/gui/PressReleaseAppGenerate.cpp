@@ -78,7 +78,7 @@ CheckErrors PressReleaseApp::CheckSettings(CheckValues& values, bool showProgres
     // focused control the window's keys (Ctrl+S and the others) go nowhere.
     wxWindow* focused = wxWindow::FindFocus();
     WindowUrlProber prober(showProgress);
-    const CheckErrors errors = ::CheckSettings(ReadForm(), values, prober);
+    const CheckErrors errors = ::CheckSettings(ReadForm(Receivers::Skip), values, prober);
     if (focused && focused != wxWindow::FindFocus())
         focused->SetFocus();
     ShowFieldProblems(controls, FieldProblems(errors, values));
@@ -115,7 +115,7 @@ void PressReleaseApp::OnGenerateTextFile(wxCommandEvent&)
 {
     if (!FormPassesCheck())
         return;
-    const FormValues form = ReadForm();
+    const FormValues form = ReadForm(Receivers::Skip);
     const std::string text = ReleaseFileText(form.companyName, ComposePressRelease(form));
     const Result<std::string> installPath = ReadSetting(kSettingsKeyPath, kInstallPathSetting);
     const std::string path = ReleaseFilePath(installPath ? *installPath : std::string());
