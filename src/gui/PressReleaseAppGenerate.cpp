@@ -139,7 +139,7 @@ void PressReleaseApp::OnGenerateEmail(wxCommandEvent&)
     if (fits)
         OpenWithDesktop(request);
     PutOnClipboard(ComposePressRelease(form));
-    mainWindow->ShowStatus(EmailDraftNote(receiverDelimiter));
+    mainWindow->ShowStatus(fits ? EmailDraftNote(receiverDelimiter) : kNoDraftNote);
     if (!fits)
         ShowInformation(mainWindow, kRequestTooLongText, kEmailCaption);
 }

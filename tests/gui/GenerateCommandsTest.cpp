@@ -101,6 +101,7 @@ TEST_F(GenerateCommandsTest, AnOverLongRequestIsNotLaunchedButTheReleaseIsOnTheC
     ExpectInformationBox(box, &frame(), kRequestTooLongText, kEmailCaption);
     EXPECT_EQ(desktop->WaitForLaunch(500), "");
     EXPECT_EQ(ReadClipboardFromOutside(), Release());
+    EXPECT_EQ(StatusText(), "No e-mail was opened. The press release is on the clipboard.");
 }
 
 // A request is launched up to 131,071 bytes; beyond, or with no list to

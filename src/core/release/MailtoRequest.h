@@ -29,6 +29,8 @@ inline constexpr std::size_t kMaxLaunchArgumentBytes = 128 * 1024 - 1;
 // what to do with it; with blanks or line breaks between the receivers,
 // also that most mail programs drop such a Bcc list.
 std::string EmailDraftNote(int receiverDelimiter);
+// When no draft could be opened.
+inline constexpr const char* kNoDraftNote = "No e-mail was opened. The press release is on the clipboard.";
 
 inline constexpr const char* kEmailCaption = "Email";
 inline constexpr const char* kRequestTooLongText =
