@@ -192,8 +192,13 @@ void PressReleaseFrame::MarkChanged()
 
 void PressReleaseFrame::MarkUnchanged(const std::string& documentPath)
 {
+    MarkUnchanged(documentPath, app->ReadForm());
+}
+
+void PressReleaseFrame::MarkUnchanged(const std::string& documentPath, FormValues shown)
+{
     documentPath_ = documentPath;
-    savedForm_ = app->ReadForm();
+    savedForm_ = std::move(shown);
     savedDelimiter_ = app->receiverDelimiter;
     changed_ = false;
     ShowTitle();
@@ -255,8 +260,9 @@ bool PressReleaseFrame::ReadDocument(const std::string& path)
     app->SetReceiverDelimiter(document->receiverDelimiter);
     // A single-line field of GTK holds less than 64 KiB and cuts the rest
     // without a word; the user must know before saving the cut values.
-    const std::vector<std::string> tooLong = TextFieldsThatDiffer(document->form, app->ReadForm());
-    MarkUnchanged(path);
+    FormValues shown = app->ReadForm();
+    const std::vector<std::string> tooLong = TextFieldsThatDiffer(document->form, shown);
+    MarkUnchanged(path, std::move(shown));
     RememberLatestPath(path);
     RememberDocument(path);
     if (!tooLong.empty() || !document->cutAtNul.empty())
@@ -266,12 +272,13 @@ bool PressReleaseFrame::ReadDocument(const std::string& path)
 
 bool PressReleaseFrame::WriteDocument(const std::string& path)
 {
-    const std::string bytes = WriteDocumentBytes(app->ReadForm(), app->receiverDelimiter);
+    FormValues form = app->ReadForm();
+    const std::string bytes = WriteDocumentBytes(form, app->receiverDelimiter);
     if (!WriteFileAtomically(path, bytes)) {
         ShowInformation(this, kCannotSaveText, kSaveFailedCaption);
         return false;
     }
-    MarkUnchanged(path);
+    MarkUnchanged(path, std::move(form));
     RememberLatestPath(path);
     RememberDocument(path);
     ShowStatus("Saved " + path);

@@ -26,6 +26,9 @@ public:
     // The form as it now stands is what was last opened, saved or started
     // with; the title names the document.
     void MarkUnchanged(const std::string& documentPath);
+    // The same with the form as just read from the controls, so that a
+    // long receiver list is not read out of GTK once more.
+    void MarkUnchanged(const std::string& documentPath, FormValues shown);
     // The user changed the form (the title shows it).
     void MarkChanged();
     bool HasUnsavedChanges() const;
