@@ -56,6 +56,7 @@ void PressReleaseApp::OnImportReceivers(wxCommandEvent&)
     }
     const std::string text = ReceiversFromImportBytes(*bytes);
     controls.receivers->SetValue(wxString::FromUTF8(text.data(), text.size()));
+    mainWindow->ShowStatus("Receivers imported from " + path);
 }
 
 // A wrong value is said in a box and the dialog comes back with what was

@@ -265,6 +265,7 @@ bool PressReleaseFrame::ReadDocument(const std::string& path)
     MarkUnchanged(path, std::move(shown));
     RememberLatestPath(path);
     RememberDocument(path);
+    ShowStatus("Opened " + path);
     if (!tooLong.empty() || !document->cutAtNul.empty())
         ShowInformation(this, ValuesCutText(path, tooLong, document->cutAtNul), kOpenedCutCaption);
     return true;

@@ -110,6 +110,7 @@ TEST_F(ReceiverCommandsTest, ImportReplacesTheReceiversWithTheFileAndOneLineFeed
         WriteFileBytes(path, bytes);
         Import(path);
         EXPECT_EQ(Receivers(), receivers);
+        EXPECT_EQ(StatusText(), "Receivers imported from " + path);
     }
 }
 
