@@ -1,6 +1,8 @@
-// Two programs that end at their first idle moment, for the start-up
-// script: Vantrel's own application, and the toolkit's floor, a bare
-// 835 x 470 frame with a status bar. Each prints its peak memory.
+// Programs that end at their first idle moment, for the start-up script:
+// Vantrel's own application; the toolkit's floor, a bare 835 x 470 frame
+// with a status bar; and the window's own floor, that frame with the same
+// four menus and sixteen plain controls in their places, but no
+// background, names, styles or documents. Each prints its peak memory.
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -10,6 +12,44 @@
 #ifdef VANTREL_STARTUP_FULL
 #include "gui/PressReleaseApp.h"
 using BaseApp = PressReleaseApp;
+#elif defined(VANTREL_STARTUP_FORM)
+class BaseApp : public wxApp {
+public:
+    bool OnInit() override
+    {
+        auto* frame = new wxFrame(nullptr, wxID_ANY, "Vantrel", wxPoint(20, 20), wxSize(835, 470));
+        frame->CreateStatusBar(1);
+        auto* panel = new wxPanel(frame, wxID_ANY, wxPoint(0, 0), wxSize(536, 1024));
+        const wxRect texts[] = {{20, 38, 160, 20},   {190, 38, 30, 20},  {160, 92, 60, 20},
+                                {20, 146, 200, 20},  {20, 200, 200, 20}, {20, 254, 60, 20},
+                                {120, 254, 100, 20}, {20, 308, 200, 20}, {460, 308, 50, 18},
+                                {20, 362, 200, 20},  {260, 362, 250, 20}};
+        for (const wxRect& place : texts)
+            new wxTextCtrl(panel, wxID_ANY, "", place.GetPosition(), place.GetSize());
+        new wxTextCtrl(panel, wxID_ANY, "", wxPoint(260, 38), wxSize(250, 234), wxTE_MULTILINE);
+        new wxTextCtrl(panel, wxID_ANY, "", wxPoint(550, 38), wxSize(250, 342), wxTE_MULTILINE | wxHSCROLL);
+        wxArrayString kinds;
+        for (int i = 0; i < 28; ++i)
+            kinds.Add(wxString::Format("Kind %d", i));
+        (new wxChoice(panel, wxID_ANY, wxPoint(20, 92), wxSize(130, 18), kinds))->SetSelection(0);
+        kinds.resize(7);
+        (new wxChoice(panel, wxID_ANY, wxPoint(360, 308), wxSize(90, 18), kinds))->SetSelection(0);
+        new wxCheckBox(panel, wxID_ANY, "", wxPoint(260, 308));
+        auto* bar = new wxMenuBar;
+        const int items[] = {4, 9, 6, 3};
+        const char* titles[] = {"&File", "&Settings", "&Generate", "&Help"};
+        for (int m = 0; m < 4; ++m) {
+            auto* menu = new wxMenu;
+            for (int i = 0; i < items[m]; ++i)
+                menu->Append(wxID_ANY, wxString::Format("Item &%d", i));
+            bar->Append(menu, titles[m]);
+        }
+        frame->SetMenuBar(bar);
+        frame->Centre(wxBOTH);
+        frame->Show(true);
+        return true;
+    }
+};
 #else
 class BaseApp : public wxApp {
 public:

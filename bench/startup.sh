@@ -1,7 +1,9 @@
 #!/bin/sh
 # Start-up time (to the first idle moment after the window is shown) and
-# peak memory of Vantrel against a bare 835 x 470 wxFrame with a status bar
-# built in the same tree: medians of RUNS runs each, on a private X server.
+# peak memory of Vantrel against two floors built in the same tree: a bare
+# 835 x 470 wxFrame with a status bar, and that frame with the same menus
+# and sixteen plain controls (the window's own floor). Medians of RUNS runs
+# each, taking turns, on a private X server.
 # Usage: bench/startup.sh [build folder] [runs]
 set -eu
 build=$(cd "${1:-build}" && pwd)
@@ -27,17 +29,20 @@ run_once() {  # run_once NAME: appends its time (µs) and peak memory (KiB)
 }
 
 # Warm the caches, then take turns so that both meet the same machine.
-"$build/bench/bench_startup_bare" >/dev/null
-"$build/bench/bench_startup_vantrel" >/dev/null
+for name in bare form vantrel; do "$build/bench/bench_startup_$name" >/dev/null; done
 for _ in $(seq 1 "$runs"); do
     run_once bare
+    run_once form
     run_once vantrel
 done
 bare_us=$(median < "$sandbox/bare.times") bare_kib=$(median < "$sandbox/bare.memory")
+form_us=$(median < "$sandbox/form.times") form_kib=$(median < "$sandbox/form.memory")
 app_us=$(median < "$sandbox/vantrel.times") app_kib=$(median < "$sandbox/vantrel.memory")
-awk -v bt="$bare_us" -v bm="$bare_kib" -v at="$app_us" -v am="$app_kib" 'BEGIN {
-    printf "%-22s %10s %12s\n", "", "start-up", "peak memory"
-    printf "%-22s %8.0f ms %8.1f MiB\n", "bare wxFrame", bt / 1000, bm / 1024
-    printf "%-22s %8.0f ms %8.1f MiB\n", "Vantrel", at / 1000, am / 1024
-    printf "%-22s %10.2f x %10.2f x\n", "ratio", at / bt, am / bm
+awk -v bt="$bare_us" -v bm="$bare_kib" -v ft="$form_us" -v fm="$form_kib" -v at="$app_us" -v am="$app_kib" 'BEGIN {
+    printf "%-28s %10s %12s\n", "", "start-up", "peak memory"
+    printf "%-28s %8.0f ms %8.1f MiB\n", "bare wxFrame", bt / 1000, bm / 1024
+    printf "%-28s %8.0f ms %8.1f MiB\n", "frame, menus, 16 controls", ft / 1000, fm / 1024
+    printf "%-28s %8.0f ms %8.1f MiB\n", "Vantrel", at / 1000, am / 1024
+    printf "%-28s %10.2f x %10.2f x\n", "Vantrel / bare frame", at / bt, am / bm
+    printf "%-28s %10.2f x %10.2f x\n", "Vantrel / its own floor", at / ft, am / fm
 }'

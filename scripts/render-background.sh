@@ -1,13 +1,18 @@
 #!/bin/sh
 # Draws the form's labels onto resources/background-design.png and saves
-# resources/background.png, which the program compiles in. Needs a build
-# (the tool vantrel-render-background) and Xvfb; run it after changing the
-# design or a label.
+# resources/background.png and, at twice the pixels for desktops scaled by
+# 2, resources/background@2x.png; the build packs both into the program.
+# Needs a build (the tool vantrel-render-background) and Xvfb; run it after
+# changing the design or a label.
 # Usage: scripts/render-background.sh [build folder]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 cmake --build "$build" --target vantrel-render-background >/dev/null
-xvfb-run -a -s "-screen 0 1280x1024x24" "$build/vantrel-render-background" \
-    "$root/resources/background-design.png" "$root/resources/background.png"
-echo "saved $root/resources/background.png"
+for scale in 1 2; do
+    output="$root/resources/background.png"
+    [ "$scale" = 1 ] || output="$root/resources/background@${scale}x.png"
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$build/src/tools/vantrel-render-background" \
+        "$root/resources/background-design.png" "$output" "$scale"
+    echo "saved $output"
+done

@@ -3,7 +3,7 @@
 # and saves pictures of what the user sees: the two probe windows and the
 # "Check" box for a complete form whose page and image a local web server
 # (python3 -m http.server on 127.0.0.1) serves, then the "Errors" box for
-# the start form.
+# the start form and the form behind it with its failed fields marked.
 # Usage: scripts/screenshot-check.sh [build folder] [output folder]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -60,7 +60,7 @@ snap() {  # snap WINDOW-NAME FILE: waits for the window, makes it paint, saves t
 }
 
 check_everything() {  # check_everything BOX-CAPTION BOX-FILE
-    main=$(timeout 30 xdotool search --sync --onlyvisible --name '^Vantrel$' | head -n 1)
+    main=$(timeout 30 xdotool search --sync --onlyvisible --name 'Vantrel$' | head -n 1)
     sleep 1
     xdotool windowfocus --sync "$main"
     xdotool key alt+g Down Down Return
@@ -73,7 +73,7 @@ check_everything() {  # check_everything BOX-CAPTION BOX-FILE
 }
 
 run_program() {
-    (cd "$sandbox" && exec "$build/vantrel") &
+    (cd "$sandbox" && exec "$build/src/gui/vantrel") &
     program_pid=$!
 }
 
@@ -85,3 +85,6 @@ kill "$program_pid"; wait "$program_pid" 2>/dev/null || true
 rm -f "$HOME/.config/Tarsel/Vantrel.conf"
 run_program
 check_everything start Errors errors-box.png
+sleep 0.5
+xwd -root -silent | convert xwd:- "$output/start-marks.png"
+echo "saved $output/start-marks.png"

@@ -34,9 +34,10 @@ record() { printf '%d %s' "$(printf '%s' "$1" | wc -c)" "$1"; }
 } > "$sandbox/notely.pre"
 
 cd "$sandbox"
-"$build/vantrel" "$sandbox/notely.pre" &
+"$build/src/gui/vantrel" "$sandbox/notely.pre" &
 pid=$!
-window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Vantrel$' | head -n 1)
+window=$(timeout 30 xdotool search --sync --onlyvisible --name 'Vantrel$' | head -n 1)
+[ -n "$window" ] || { echo "no window" >&2; exit 1; }
 sleep 1
 mkdir -p "$(dirname "$output")"
 import -window "$window" "$output"

@@ -18,19 +18,27 @@ namespace {
 // terminal instead of the progress windows, and without their pauses.
 class TerminalProber : public UrlProber {
 public:
-    explicit TerminalProber(std::ostream& err) : err_(err), onTerminal_(isatty(STDERR_FILENO) == 1) {}
+    TerminalProber(std::ostream& err, bool verbose)
+        : err_(err), onTerminal_(isatty(STDERR_FILENO) == 1), verbose_(verbose)
+    {
+    }
 
     ProbeOutcome Probe(const std::string& url, ProbeUse use) override
     {
         if (onTerminal_)
             err_ << (use == ProbeUse::Image ? "Checking the image URL..." : "Checking the product URL...")
                  << std::endl;
-        return ProbeByDownload(url, use, {});
+        ProbeOutcome outcome = ProbeByDownload(url, use, {});
+        // "doesn't respond" alone leaves a script's log without a clue.
+        if (verbose_ && !outcome.responds)
+            err_ << "vantrel-cli: " << url << ": " << outcome.whyNot << '\n';
+        return outcome;
     }
 
 private:
     std::ostream& err_;
     bool onTerminal_;
+    bool verbose_;
 };
 
 // Without the network every URL counts as responding and nothing is measured.
@@ -42,7 +50,7 @@ public:
 CheckErrors RunChecks(const CliRequest& request, const FormValues& form, CheckValues& values,
                       std::ostream& err)
 {
-    TerminalProber terminal(err);
+    TerminalProber terminal(err, request.verbose);
     NoNetworkProber offline;
     UrlProber& prober = request.noNetwork ? static_cast<UrlProber&>(offline) : terminal;
     const CheckErrors errors = CheckSettings(form, values, prober);
@@ -89,8 +97,7 @@ int Mailto(const Document& document, std::ostream& out, std::ostream& err)
 
 }  // namespace
 
-int RunCommand(const CliRequest& request, const Document& document, std::ostream& out,
-               std::ostream& err)
+int RunCommand(const CliRequest& request, const Document& document, std::ostream& out, std::ostream& err)
 {
     const FormValues& form = document.form;
     switch (request.command) {

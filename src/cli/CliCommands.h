@@ -16,5 +16,4 @@ enum CliStatus : int {
 
 // Runs one command on a loaded document; output goes to out, notes and
 // problems to err.
-int RunCommand(const CliRequest& request, const Document& document, std::ostream& out,
-               std::ostream& err);
+int RunCommand(const CliRequest& request, const Document& document, std::ostream& out, std::ostream& err);

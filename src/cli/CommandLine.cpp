@@ -36,6 +36,7 @@ const wxCmdLineEntryDesc kOptions[] = {
     {wxCMD_LINE_SWITCH, "h", "help", "show this help and end", wxCMD_LINE_VAL_NONE, wxCMD_LINE_OPTION_HELP},
     {wxCMD_LINE_SWITCH, nullptr, "version", "show the version and end", wxCMD_LINE_VAL_NONE, 0},
     {wxCMD_LINE_SWITCH, nullptr, "no-network", "check, send: skip the downloads", wxCMD_LINE_VAL_NONE, 0},
+    {wxCMD_LINE_SWITCH, nullptr, "verbose", "check: why a download failed", wxCMD_LINE_VAL_NONE, 0},
     {wxCMD_LINE_SWITCH, nullptr, "heading", "release: with the heading", wxCMD_LINE_VAL_NONE, 0},
     {wxCMD_LINE_OPTION, nullptr, "delimiter", "receivers: the separator", wxCMD_LINE_VAL_STRING, 0},
     {wxCMD_LINE_OPTION, nullptr, "server", "send: the server URL", wxCMD_LINE_VAL_STRING, 0},
@@ -87,6 +88,8 @@ std::string OptionMisplaced(const wxCmdLineParser& parser, CliRequest::Command c
              {"server", "user", "password-file", "from", "cacert", "rate", "test-to", "dry-run", "again"})
             if (parser.Found(option))
                 return std::string("--") + option + " belongs to send";
+    if (parser.Found("verbose") && command != CliRequest::Command::Check)
+        return "--verbose belongs to check";
     if (parser.Found("heading") && command != CliRequest::Command::Release)
         return "--heading belongs to release";
     if (parser.Found("delimiter") && command != CliRequest::Command::Receivers)
@@ -170,6 +173,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             request.document = argument;
     parsed.usageError = OptionMisplaced(parser, request.command);
     request.noNetwork = parser.Found("no-network");
+    request.verbose = parser.Found("verbose");
     request.heading = parser.Found("heading");
     if (wxString delimiter; parser.Found("delimiter", &delimiter)) {
         const auto known = Delimiters().find(Utf8(delimiter));
@@ -201,6 +205,8 @@ std::string UsageText()
            "\n"
            "Options:\n"
            "  --no-network            check, send: skip the two downloads\n"
+           "  --verbose               check: say on standard error why each download that\n"
+           "                          failed failed (HTTP status, refused, time-out, TLS...)\n"
            "  --heading               release: print it as Generate, Text File writes it\n"
            "  --delimiter=SEPARATOR   receivers: semicolon, comma, space or newline\n"
            "  --server=URL            send: smtps://host[:port], or smtp://host[:port] with\n"

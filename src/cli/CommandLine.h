@@ -10,6 +10,7 @@ struct CliRequest {
     Command command = Command::Help;
     std::string document;  // a path, or "-" for standard input
     bool noNetwork = false;
+    bool verbose = false;  // check: why each failed download failed
     bool heading = false;
     std::optional<int> delimiter;  // 0 to 3, as the Settings menu numbers them
     // send: what overrides the settings file, and how to run

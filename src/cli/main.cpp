@@ -24,10 +24,7 @@ int Problem(int status, const std::string& message)
 
 // Standard input may be endless (/dev/zero): reading stops one byte past
 // the limit.
-Result<std::string> ReadStandardInput()
-{
-    return ReadAll(STDIN_FILENO, kMaxDocumentBytes);
-}
+Result<std::string> ReadStandardInput() { return ReadAll(STDIN_FILENO, kMaxDocumentBytes); }
 
 // Reads the document, or says why not.
 int Load(const std::string& path, Document& document)

@@ -25,6 +25,7 @@ enum CommandId : int {
     ID_MAIL_SERVER = 21,
     ID_SEND_TO_RECEIVERS = 22,
     ID_SEND_TEST = 23,  // the preview's "Send a Test to Me"
+    ID_ABOUT = 24,
 };
 
 static_assert(ID_DELIMITER_COMMA - ID_DELIMITER_SEMICOLON == kDelimiterComma &&

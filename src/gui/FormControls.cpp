@@ -5,6 +5,7 @@
 #include <span>
 #include <variant>
 
+#include "core/checks/FieldProblems.h"
 #include "core/form/ChoiceLists.h"
 #include "core/form/FormFields.h"
 #include "gui/CommandIds.h"
@@ -108,6 +109,23 @@ void CreateFormControls(wxWindow* panel, FormControls& controls)
             std::visit([&](auto member) { return Create(panel, row, controls, member); }, row.control);
         SetAccessibleName(control, row.label.text);
     }
+}
+
+wxWindow* ControlLabelled(const FormControls& controls, const std::string& label)
+{
+    for (const ControlRow& row : ControlTable()) {
+        if (label == row.label.text)
+            return std::visit([&](auto member) -> wxWindow* { return controls.*member; }, row.control);
+    }
+    return nullptr;
+}
+
+void ShowFieldProblems(const FormControls& controls, const std::vector<FieldProblem>& problems)
+{
+    for (const ControlRow& row : ControlTable())
+        ClearFieldProblem(ControlLabelled(controls, row.label.text));
+    for (const FieldProblem& problem : problems)
+        MarkFieldProblem(ControlLabelled(controls, problem.label), problem.messages);
 }
 
 std::vector<wxWindow*> FormTabOrder(const FormControls& c)

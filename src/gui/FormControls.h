@@ -1,8 +1,11 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include <wx/wx.h>
+
+struct FieldProblem;
 
 // The sixteen controls of the form. Not owned: they belong to the panel.
 struct FormControls {
@@ -39,6 +42,13 @@ std::vector<FormLabel> FormLabels();
 // Creates the sixteen controls on the panel with their places and start
 // values, each named for screen readers by its label.
 void CreateFormControls(wxWindow* panel, FormControls& controls);
+
+// The control under a label, or nullptr.
+wxWindow* ControlLabelled(const FormControls& controls, const std::string& label);
+
+// Marks the fields whose checks failed with their messages and clears the
+// marks of every other field.
+void ShowFieldProblems(const FormControls& controls, const std::vector<FieldProblem>& problems);
 
 // The order in which Tab visits the controls, as the eye reads the form:
 // the left column top to bottom, then features, trial, contact name and

@@ -12,15 +12,16 @@ wxEND_EVENT_TABLE()
 FormPanel::FormPanel(wxWindow* parent)
     : wxPanel(parent, wxID_ANY, wxPoint(0, 0), wxSize(536, 1024), wxCLIP_SIBLINGS | wxRAISED_BORDER,
               "Vantrel"),
-      background_(LoadBackgroundDesign())
+      background_(LoadBackground())
 {
 }
 
 void FormPanel::OnEraseBackground(wxEraseEvent& event)
 {
     wxDC* dc = event.GetDC();
-    if (dc && background_.IsOk())
-        dc->DrawBitmap(background_, 0, 0, false);
+    const wxBitmap picture = background_.GetBitmapFor(this);
+    if (dc && picture.IsOk())
+        dc->DrawBitmap(picture, 0, 0, false);
 }
 
 void FormPanel::OnCharHook(wxKeyEvent& event)

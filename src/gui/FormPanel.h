@@ -10,7 +10,7 @@ class FormPanel : public wxPanel {
 public:
     explicit FormPanel(wxWindow* parent);
 
-    const wxBitmap& background() const { return background_; }
+    const wxBitmapBundle& background() const { return background_; }
 
     // Tab and Shift+Tab go through the controls in this order.
     void SetTabOrder(std::vector<wxWindow*> order) { tabOrder_ = std::move(order); }
@@ -20,7 +20,7 @@ private:
     void OnCharHook(wxKeyEvent& event);
     bool MoveFocus(bool forward);
 
-    wxBitmap background_;
+    wxBitmapBundle background_;
     std::vector<wxWindow*> tabOrder_;
 
     wxDECLARE_EVENT_TABLE();

@@ -10,3 +10,12 @@ inline constexpr const char* kAboutText =
     "containing all the correct receivers in the header and an email body\n"
     "containing the text.";
 inline constexpr const char* kManualFileName = "manVantrel.pdf";
+
+// The toolkit's about box.
+inline constexpr const char* kAboutSummary =
+    "Checks a software release form, writes its press release and delivers it.";
+inline constexpr const char* kCopyright = "Copyright \u00a9 Tarsel Software";
+inline constexpr const char* kLicence =
+    "Vantrel is proprietary software of Tarsel Software.\n"
+    "You may use it as your licence agreement with Tarsel Software allows.";
+inline constexpr const char* kHomePage = "https://www.tarsel.example/vantrel";

@@ -11,6 +11,21 @@
 void MakeFieldCompact(wxWindow* field);
 
 // The name a screen reader announces for the field (the labels are only
-// pixels of the background), and reading it back.
+// pixels of the background) on every part of it that takes the focus, and
+// a label object the field is "labelled by"; reading both back from the
+// part that takes the focus.
 void SetAccessibleName(wxWindow* field, const std::string& name);
 std::string AccessibleName(wxWindow* field);
+std::string AccessibleLabel(wxWindow* field);
+
+// A field whose check failed: the toolkit's error style with a red frame,
+// and the message as tooltip and as what a screen reader describes it by.
+void MarkFieldProblem(wxWindow* field, const std::string& message);
+void ClearFieldProblem(wxWindow* field);
+bool HasFieldProblem(wxWindow* field);
+std::string AccessibleDescription(wxWindow* field);
+
+// The status line as a screen reader finds it: a status bar whose name is
+// its text. GTK draws wx's status bar itself, and tells nobody.
+void SetAccessibleStatus(wxWindow* statusBar, const std::string& text);
+std::string AccessibleStatus(wxWindow* statusBar);

@@ -1,10 +1,14 @@
 #include "gui/NativeFieldStyle.h"
 
+#include <vector>
+
 #include <gtk/gtk.h>
+#include <wx/tooltip.h>
 
 namespace {
 
 constexpr const char* kCompactClass = "vantrel-compact";
+constexpr const char* kProblemClass = "vantrel-problem";
 
 // GTK themes give entries and drop-down buttons inner padding, minimum
 // heights and fonts meant for larger fields than the form has. A narrow
@@ -15,7 +19,10 @@ constexpr const char* kCompactCss =
     " font-family: \"Liberation Sans Narrow\", \"DejaVu Sans Condensed\", sans-serif;"
     " font-size: 12px; }"
     "entry.vantrel-compact, .vantrel-compact button {"
-    " padding-top: 0; padding-bottom: 0; padding-left: 1px; padding-right: 1px; min-height: 0; }";
+    " padding-top: 0; padding-bottom: 0; padding-left: 1px; padding-right: 1px; min-height: 0; }"
+    // A frame drawn inside the border, so that no field grows.
+    ".vantrel-problem, .vantrel-problem text {"
+    " border-color: #c01c28; box-shadow: inset 0 0 0 1px #c01c28; }";
 
 void InstallCompactStyleOnce()
 {
@@ -34,6 +41,49 @@ void InstallCompactStyleOnce()
 // takes the focus; the name belongs to the part that takes the focus.
 GtkWidget* FocusWidget(wxWindow* field) { return field->GetConnectWidget(); }
 
+void AddFocusable(GtkWidget* widget, gpointer parts)
+{
+    if (gtk_widget_get_can_focus(widget))
+        static_cast<std::vector<GtkWidget*>*>(parts)->push_back(widget);
+    if (GTK_IS_CONTAINER(widget))
+        gtk_container_forall(GTK_CONTAINER(widget), AddFocusable, parts);
+}
+
+// Every part of a field a screen reader may meet: the field, the part wx
+// connects to, and whatever inside takes the focus (a drop-down list hands
+// it to a toggle button of its own).
+std::vector<GtkWidget*> AccessibleParts(wxWindow* field)
+{
+    std::vector<GtkWidget*> parts = {field->GetHandle(), FocusWidget(field)};
+    if (GTK_IS_CONTAINER(field->GetHandle()))
+        gtk_container_forall(GTK_CONTAINER(field->GetHandle()), AddFocusable, &parts);
+    return parts;
+}
+
+// What the keyboard focus lands on, which is what a screen reader speaks.
+AtkObject* FocusedAccessible(wxWindow* field)
+{
+    for (GtkWidget* part : AccessibleParts(field)) {
+        if (gtk_widget_get_can_focus(part))
+            return gtk_widget_get_accessible(part);
+    }
+    return gtk_widget_get_accessible(FocusWidget(field));
+}
+
+// The labels are pixels of the background, so each field gets an object
+// that stands for its label, for the relation "labelled by" to point at.
+// The field's widget owns it.
+AtkObject* LabelObject(wxWindow* field, const std::string& text)
+{
+    AtkObject* label = ATK_OBJECT(g_object_new(ATK_TYPE_OBJECT, nullptr));
+    atk_object_set_role(label, ATK_ROLE_LABEL);
+    atk_object_set_name(label, text.c_str());
+    if (field->GetParent())
+        atk_object_set_parent(label, gtk_widget_get_accessible(field->GetParent()->GetHandle()));
+    g_object_set_data_full(G_OBJECT(field->GetHandle()), "vantrel-label", label, g_object_unref);
+    return label;
+}
+
 }  // namespace
 
 void MakeFieldCompact(wxWindow* field)
@@ -44,12 +94,79 @@ void MakeFieldCompact(wxWindow* field)
 
 void SetAccessibleName(wxWindow* field, const std::string& name)
 {
-    for (GtkWidget* widget : {field->GetHandle(), FocusWidget(field)})
-        atk_object_set_name(gtk_widget_get_accessible(widget), name.c_str());
+    AtkObject* label = LabelObject(field, name);
+    for (GtkWidget* widget : AccessibleParts(field)) {
+        AtkObject* part = gtk_widget_get_accessible(widget);
+        atk_object_set_name(part, name.c_str());
+        atk_object_add_relationship(part, ATK_RELATION_LABELLED_BY, label);
+        atk_object_add_relationship(label, ATK_RELATION_LABEL_FOR, part);
+    }
 }
 
 std::string AccessibleName(wxWindow* field)
 {
-    const char* name = atk_object_get_name(gtk_widget_get_accessible(FocusWidget(field)));
+    const char* name = atk_object_get_name(FocusedAccessible(field));
+    return name ? name : "";
+}
+
+std::string AccessibleLabel(wxWindow* field)
+{
+    AtkRelationSet* relations = atk_object_ref_relation_set(FocusedAccessible(field));
+    AtkRelation* labelledBy = atk_relation_set_get_relation_by_type(relations, ATK_RELATION_LABELLED_BY);
+    GPtrArray* targets = labelledBy ? atk_relation_get_target(labelledBy) : nullptr;
+    const char* name =
+        targets && targets->len > 0 ? atk_object_get_name(ATK_OBJECT(g_ptr_array_index(targets, 0))) : nullptr;
+    std::string text = name ? name : "";
+    g_object_unref(relations);
+    return text;
+}
+
+void MarkFieldProblem(wxWindow* field, const std::string& message)
+{
+    InstallCompactStyleOnce();
+    GtkStyleContext* style = gtk_widget_get_style_context(field->GetHandle());
+    gtk_style_context_add_class(style, GTK_STYLE_CLASS_ERROR);
+    gtk_style_context_add_class(style, kProblemClass);
+    field->SetToolTip(wxString::FromUTF8(message));
+    for (GtkWidget* widget : {field->GetHandle(), FocusWidget(field)})
+        atk_object_set_description(gtk_widget_get_accessible(widget), message.c_str());
+}
+
+void ClearFieldProblem(wxWindow* field)
+{
+    if (!HasFieldProblem(field))
+        return;
+    GtkStyleContext* style = gtk_widget_get_style_context(field->GetHandle());
+    gtk_style_context_remove_class(style, GTK_STYLE_CLASS_ERROR);
+    gtk_style_context_remove_class(style, kProblemClass);
+    field->UnsetToolTip();
+    for (GtkWidget* widget : {field->GetHandle(), FocusWidget(field)})
+        atk_object_set_description(gtk_widget_get_accessible(widget), "");
+}
+
+bool HasFieldProblem(wxWindow* field)
+{
+    return gtk_style_context_has_class(gtk_widget_get_style_context(field->GetHandle()), kProblemClass);
+}
+
+std::string AccessibleDescription(wxWindow* field)
+{
+    const char* text = atk_object_get_description(gtk_widget_get_accessible(FocusWidget(field)));
+    return text ? text : "";
+}
+
+void SetAccessibleStatus(wxWindow* statusBar, const std::string& text)
+{
+    AtkObject* accessible = gtk_widget_get_accessible(statusBar->GetHandle());
+    atk_object_set_role(accessible, ATK_ROLE_STATUSBAR);
+    // A changed name is what a screen reader announces for a status bar.
+    atk_object_set_name(accessible, text.c_str());
+}
+
+std::string AccessibleStatus(wxWindow* statusBar)
+{
+    AtkObject* accessible = gtk_widget_get_accessible(statusBar->GetHandle());
+    const char* name =
+        atk_object_get_role(accessible) == ATK_ROLE_STATUSBAR ? atk_object_get_name(accessible) : nullptr;
     return name ? name : "";
 }

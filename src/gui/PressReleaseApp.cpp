@@ -1,5 +1,7 @@
 #include "gui/PressReleaseApp.h"
 
+#include <algorithm>
+
 #include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/splash.h>
@@ -38,6 +40,19 @@ void WriteChoice(wxChoice* choice, int index)
     choice->SetSelection(valid ? index : wxNOT_FOUND);
 }
 
+// Larger desktop text makes the menu bar and the status line taller and
+// leaves less room inside the window's fixed size: the window then grows
+// so that the bottom row of fields stays whole. At normal text the room
+// is enough and the window keeps its size.
+void KeepFormWhole(wxFrame& window)
+{
+    constexpr int kFormRight = 810;  // the receivers' right edge and a margin
+    constexpr int kFormBottom = 400;  // the bottom row's lower edge and a margin
+    const wxSize room = window.GetClientSize();
+    if (room.x < kFormRight || room.y < kFormBottom)
+        window.SetClientSize(std::max(room.x, kFormRight), std::max(room.y, kFormBottom));
+}
+
 }  // namespace
 
 bool PressReleaseApp::OnInit()
@@ -51,6 +66,8 @@ bool PressReleaseApp::OnInit()
     panel->SetTabOrder(FormTabOrder(controls));
 
     mainWindow->SetMenuBar(CreateMenuBar());
+    mainWindow->ShowRecentDocumentsIn(mainWindow->GetMenuBar()->GetMenu(0));
+    KeepFormWhole(*mainWindow);
     mainWindow->Centre(wxBOTH);
     mainWindow->Show(true);
     SetTopWindow(mainWindow);
@@ -79,39 +96,42 @@ std::string PressReleaseApp::StartDocument() const
     return latestPath ? *latestPath : std::string();
 }
 
+// Every item has a mnemonic and the window's keys stand beside their
+// items; what the menu shows of a label stays the same text.
 wxMenuBar* PressReleaseApp::CreateMenuBar()
 {
     auto* fileMenu = new wxMenu;
-    fileMenu->Append(ID_NEW, "&New...");
-    fileMenu->Append(ID_OPEN, "&Open...");
-    fileMenu->Append(ID_SAVE, "&Save...");
+    fileMenu->Append(ID_NEW, "&New...\tCtrl+N");
+    fileMenu->Append(ID_OPEN, "&Open...\tCtrl+O");
+    fileMenu->Append(ID_SAVE, "&Save...\tCtrl+S");
     fileMenu->AppendSeparator();
-    fileMenu->Append(ID_EXIT, "&Exit");
+    fileMenu->Append(ID_EXIT, "&Exit\tCtrl+Q");
 
     settingsMenu = new wxMenu;
-    settingsMenu->Append(ID_EXPORT_RECEIVERS, "Export Receivers...");
-    settingsMenu->Append(ID_IMPORT_RECEIVERS, "Import Receivers...");
+    settingsMenu->Append(ID_EXPORT_RECEIVERS, "&Export Receivers...");
+    settingsMenu->Append(ID_IMPORT_RECEIVERS, "&Import Receivers...");
     settingsMenu->AppendSeparator();
-    settingsMenu->AppendCheckItem(ID_DELIMITER_SEMICOLON, "Delimiter: ;");
-    settingsMenu->AppendCheckItem(ID_DELIMITER_COMMA, "Delimiter: , ");
-    settingsMenu->AppendCheckItem(ID_DELIMITER_SPACE, "Delimiter: Space");
-    settingsMenu->AppendCheckItem(ID_DELIMITER_NEWLINE, "Delimiter: Newline");
+    settingsMenu->AppendCheckItem(ID_DELIMITER_SEMICOLON, "Delimiter: &;");
+    settingsMenu->AppendCheckItem(ID_DELIMITER_COMMA, "Delimiter: &, ");
+    settingsMenu->AppendCheckItem(ID_DELIMITER_SPACE, "Delimiter: &Space");
+    settingsMenu->AppendCheckItem(ID_DELIMITER_NEWLINE, "Delimiter: &Newline");
     settingsMenu->AppendSeparator();
-    settingsMenu->Append(ID_MAIL_SERVER, "Mail Server...");
+    settingsMenu->Append(ID_MAIL_SERVER, "&Mail Server...");
     SetReceiverDelimiter(kDelimiterSemicolon);
 
     auto* generateMenu = new wxMenu;
-    generateMenu->Append(ID_GENERATE_EMAIL, "Email...");
-    generateMenu->Append(ID_GENERATE_TEXT_FILE, "Text File...");
+    generateMenu->Append(ID_GENERATE_EMAIL, "&Email...");
+    generateMenu->Append(ID_GENERATE_TEXT_FILE, "&Text File...");
     generateMenu->AppendSeparator();
-    generateMenu->Append(ID_CHECK_EVERYTHING, "Check everything");
+    generateMenu->Append(ID_CHECK_EVERYTHING, "&Check everything");
     // Last, so that the keys that reach the older items stay the same.
     generateMenu->AppendSeparator();
-    generateMenu->Append(ID_SEND_TO_RECEIVERS, "Send to Receivers...");
+    generateMenu->Append(ID_SEND_TO_RECEIVERS, "Send to &Receivers...");
 
     auto* helpMenu = new wxMenu;
-    helpMenu->Append(ID_BASIC_HELP, "Basic Help...");
-    helpMenu->Append(ID_OPEN_MANUAL, "Open the Manual");
+    helpMenu->Append(ID_BASIC_HELP, "&Basic Help...");
+    helpMenu->Append(ID_OPEN_MANUAL, "Open the &Manual\tF1");
+    helpMenu->Append(ID_ABOUT, "&About Vantrel");
 
     auto* menuBar = new wxMenuBar;
     menuBar->Append(fileMenu, "&File");
@@ -131,13 +151,14 @@ void PressReleaseApp::ShowSplashScreen()
                        wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSIMPLE_BORDER | wxSTAY_ON_TOP);
 }
 
-FormValues PressReleaseApp::ReadForm() const
+FormValues PressReleaseApp::ReadForm(Receivers receivers) const
 {
     FormValues form;
     form.productName = Utf8(controls.productName->GetValue());
     form.productVersion = Utf8(controls.productVersion->GetValue());
     form.featuresText = Utf8(controls.featuresText->GetValue());
-    form.receivers = Utf8(controls.receivers->GetValue());
+    if (receivers == Receivers::Read)
+        form.receivers = Utf8(controls.receivers->GetValue());
     form.productType = ReadChoice(controls.productType);
     form.otherTypeText = Utf8(controls.otherTypeText->GetValue());
     form.productUrl = Utf8(controls.productUrl->GetValue());

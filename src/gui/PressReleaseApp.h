@@ -16,7 +16,10 @@ public:
     bool OnInit() override;
 
     // The form, read or written as a whole at the moment a command needs it.
-    FormValues ReadForm() const;
+    // A command that never uses the receivers leaves them in the control:
+    // reading a long list back out of GTK costs more than the rest.
+    enum class Receivers { Read, Skip };
+    FormValues ReadForm(Receivers receivers = Receivers::Read) const;
     void WriteForm(const FormValues& form);
 
     // The four menu values move the check mark along; any other number is

@@ -4,6 +4,7 @@
 #include <wx/textdlg.h>
 
 #include "core/checks/CheckReport.h"
+#include "core/checks/FieldProblems.h"
 #include "core/files/FileMessages.h"
 #include "core/files/SafeFileWriter.h"
 #include "core/mail/MailMessage.h"
@@ -77,9 +78,10 @@ CheckErrors PressReleaseApp::CheckSettings(CheckValues& values, bool showProgres
     // focused control the window's keys (Ctrl+S and the others) go nowhere.
     wxWindow* focused = wxWindow::FindFocus();
     WindowUrlProber prober(showProgress);
-    const CheckErrors errors = ::CheckSettings(ReadForm(), values, prober);
+    const CheckErrors errors = ::CheckSettings(ReadForm(Receivers::Skip), values, prober);
     if (focused && focused != wxWindow::FindFocus())
         focused->SetFocus();
+    ShowFieldProblems(controls, FieldProblems(errors, values));
     return errors;
 }
 
@@ -113,7 +115,7 @@ void PressReleaseApp::OnGenerateTextFile(wxCommandEvent&)
 {
     if (!FormPassesCheck())
         return;
-    const FormValues form = ReadForm();
+    const FormValues form = ReadForm(Receivers::Skip);
     const std::string text = ReleaseFileText(form.companyName, ComposePressRelease(form));
     const Result<std::string> installPath = ReadSetting(kSettingsKeyPath, kInstallPathSetting);
     const std::string path = ReleaseFilePath(installPath ? *installPath : std::string());
@@ -122,6 +124,7 @@ void PressReleaseApp::OnGenerateTextFile(wxCommandEvent&)
         return;
     }
     OpenWithDesktop(path);
+    mainWindow->ShowStatus("Press release written to " + path);
 }
 
 void PressReleaseApp::OnGenerateEmail(wxCommandEvent&)
@@ -136,6 +139,7 @@ void PressReleaseApp::OnGenerateEmail(wxCommandEvent&)
     if (fits)
         OpenWithDesktop(request);
     PutOnClipboard(ComposePressRelease(form));
+    mainWindow->ShowStatus(fits ? EmailDraftNote(receiverDelimiter) : kNoDraftNote);
     if (!fits)
         ShowInformation(mainWindow, kRequestTooLongText, kEmailCaption);
 }

@@ -39,6 +39,8 @@ void PressReleaseApp::OnExportReceivers(wxCommandEvent&)
         ShowInformation(mainWindow, kReceiverListTooLongText, kSaveFailedCaption);
     else if (!WriteFileAtomically(path, ReceiverExportBytes(*collected)))
         ShowInformation(mainWindow, kCannotSaveText, kSaveFailedCaption);
+    else
+        mainWindow->ShowStatus("Receivers exported to " + path);
 }
 
 void PressReleaseApp::OnImportReceivers(wxCommandEvent&)
@@ -54,6 +56,7 @@ void PressReleaseApp::OnImportReceivers(wxCommandEvent&)
     }
     const std::string text = ReceiversFromImportBytes(*bytes);
     controls.receivers->SetValue(wxString::FromUTF8(text.data(), text.size()));
+    mainWindow->ShowStatus("Receivers imported from " + path);
 }
 
 // A wrong value is said in a box and the dialog comes back with what was

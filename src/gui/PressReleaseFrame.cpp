@@ -1,6 +1,9 @@
 // The main window and its File and Help menus.
 #include "gui/PressReleaseFrame.h"
 
+#include <wx/aboutdlg.h>
+#include <wx/dnd.h>
+
 #include "core/documents/DocumentFormat.h"
 #include "core/files/FileMessages.h"
 #include "core/files/SafeFileWriter.h"
@@ -11,7 +14,9 @@
 #include "gui/FileDialogs.h"
 #include "gui/HelpText.h"
 #include "gui/Messages.h"
+#include "gui/NativeFieldStyle.h"
 #include "gui/PressReleaseApp.h"
+#include "gui/RecentDocuments.h"
 
 wxBEGIN_EVENT_TABLE(PressReleaseFrame, wxFrame)
     EVT_MENU(ID_NEW, PressReleaseFrame::OnNew)
@@ -19,7 +24,9 @@ wxBEGIN_EVENT_TABLE(PressReleaseFrame, wxFrame)
     EVT_MENU(ID_SAVE, PressReleaseFrame::OnSave)
     EVT_MENU(ID_BASIC_HELP, PressReleaseFrame::OnBasicHelp)
     EVT_MENU(ID_OPEN_MANUAL, PressReleaseFrame::OnOpenManual)
+    EVT_MENU(ID_ABOUT, PressReleaseFrame::OnAbout)
     EVT_MENU(ID_EXIT, PressReleaseFrame::OnExit)
+    EVT_MENU_RANGE(wxID_FILE1, wxID_FILE9, PressReleaseFrame::OnRecentDocument)
     EVT_MENU(wxID_EXIT, PressReleaseFrame::OnExit)
     EVT_TEXT(wxID_ANY, PressReleaseFrame::OnFormChanged)
     EVT_CHOICE(wxID_ANY, PressReleaseFrame::OnFormChanged)
@@ -44,26 +51,37 @@ constexpr const char* kOpenQuestion =
     "The form has changes that have not been saved.\n\nDo you want to save them before opening another "
     "document?";
 
-std::string FileName(const std::string& path)
-{
-    return path.substr(path.rfind('/') + 1);
-}
+std::string FileName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+constexpr std::size_t kRecentDocuments = 4;
+
+std::string RecentSetting(std::size_t index) { return "RecentDocument" + std::to_string(index + 1); }
+
+// A document dragged from the file manager; only the first of several is
+// opened, the form holds one.
+class DocumentDropTarget : public wxFileDropTarget {
+public:
+    explicit DocumentDropTarget(PressReleaseFrame* frame) : frame_(frame) {}
+
+    bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& files) override
+    {
+        return !files.empty() && frame_->OpenDroppedDocument(files[0].utf8_string());
+    }
+
+private:
+    PressReleaseFrame* frame_;
+};
 
 }  // namespace
 
 PressReleaseFrame::PressReleaseFrame()
-    : wxFrame(nullptr, wxID_ANY, "Vantrel", wxPoint(20, 20), wxSize(835, 470), wxDEFAULT_FRAME_STYLE, "frame")
+    : wxFrame(nullptr, wxID_ANY, "Vantrel", wxPoint(20, 20), wxSize(835, 470), wxDEFAULT_FRAME_STYLE,
+              "frame"),
+      recent_(kRecentDocuments)
 {
     CreateStatusBar(1, wxST_SIZEGRIP, 0, "status_line");
-    // Keys beside the menus, so that every menu label stays as it is.
-    wxAcceleratorEntry keys[] = {
-        {wxACCEL_CTRL, 'N', ID_NEW},
-        {wxACCEL_CTRL, 'O', ID_OPEN},
-        {wxACCEL_CTRL, 'S', ID_SAVE},
-        {wxACCEL_CTRL, 'Q', ID_EXIT},
-        {wxACCEL_NORMAL, WXK_F1, ID_OPEN_MANUAL},
-    };
-    SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(keys)), keys));
+    SetAccessibleStatus(GetStatusBar(), "");
+    SetDropTarget(new DocumentDropTarget(this));
 }
 
 // Clears the form after one question. Both URL fields become empty, not
@@ -91,6 +109,51 @@ void PressReleaseFrame::OnOpen(wxCommandEvent&)
         ReadDocument(path);
 }
 
+bool PressReleaseFrame::OpenDroppedDocument(const std::string& path)
+{
+    return MayDiscardChanges(kOpenQuestion, "Open &without Saving") && ReadDocument(path);
+}
+
+void PressReleaseFrame::OnRecentDocument(wxCommandEvent& event)
+{
+    const std::size_t index = static_cast<std::size_t>(event.GetId() - wxID_FILE1);
+    if (index >= recent_.GetCount() || !MayDiscardChanges(kOpenQuestion, "Open &without Saving"))
+        return;
+    const std::string path = recent_.GetHistoryFile(index).utf8_string();
+    if (ReadDocument(path))
+        return;
+    // A document that cannot be opened any more leaves the list.
+    recent_.RemoveFileFromHistory(index);
+    RememberDocument("");
+}
+
+void PressReleaseFrame::ShowRecentDocumentsIn(wxMenu* fileMenu)
+{
+    for (std::size_t index = kRecentDocuments; index-- > 0;) {
+        const Result<std::string> path = ReadSetting(kSettingsKeyPath, RecentSetting(index));
+        if (path && !path->empty())
+            recent_.AddFileToHistory(wxString::FromUTF8(*path));
+    }
+    recent_.UseMenu(fileMenu);
+    recent_.AddFilesToMenu(fileMenu);
+}
+
+// Into the recent documents of this program and of the desktop; with an
+// empty path, only the list as it stands is stored.
+void PressReleaseFrame::RememberDocument(const std::string& path)
+{
+    if (!path.empty() && path.size() <= kMaxSettingLength) {
+        recent_.AddFileToHistory(wxString::FromUTF8(path));
+        AddToDesktopRecentList(path);
+    }
+    for (std::size_t index = 0; index < kRecentDocuments; ++index) {
+        const std::string stored =
+            index < recent_.GetCount() ? recent_.GetHistoryFile(index).utf8_string() : "";
+        [[maybe_unused]] const Result<> ignored =
+            WriteSetting(kSettingsKeyPath, RecentSetting(index), stored);
+    }
+}
+
 void PressReleaseFrame::OnSave(wxCommandEvent&)
 {
     const std::string path = ChooseFile(this, "Save Press Release", "*.pre", wxFD_SAVE);
@@ -99,10 +162,7 @@ void PressReleaseFrame::OnSave(wxCommandEvent&)
 }
 
 // The question about unsaved changes comes from closing (OnClose).
-void PressReleaseFrame::OnExit(wxCommandEvent&)
-{
-    Close();
-}
+void PressReleaseFrame::OnExit(wxCommandEvent&) { Close(); }
 
 void PressReleaseFrame::OnClose(wxCloseEvent& event)
 {
@@ -113,8 +173,11 @@ void PressReleaseFrame::OnClose(wxCloseEvent& event)
     event.Skip();  // the frame's own handler destroys it
 }
 
+// An edited field may well be right now: its mark goes until the next check.
 void PressReleaseFrame::OnFormChanged(wxCommandEvent& event)
 {
+    if (auto* field = dynamic_cast<wxWindow*>(event.GetEventObject()))
+        ClearFieldProblem(field);
     MarkChanged();
     event.Skip();
 }
@@ -129,8 +192,13 @@ void PressReleaseFrame::MarkChanged()
 
 void PressReleaseFrame::MarkUnchanged(const std::string& documentPath)
 {
+    MarkUnchanged(documentPath, app->ReadForm());
+}
+
+void PressReleaseFrame::MarkUnchanged(const std::string& documentPath, FormValues shown)
+{
     documentPath_ = documentPath;
-    savedForm_ = app->ReadForm();
+    savedForm_ = std::move(shown);
     savedDelimiter_ = app->receiverDelimiter;
     changed_ = false;
     ShowTitle();
@@ -166,9 +234,8 @@ bool PressReleaseFrame::MayDiscardChanges(const char* question, const char* disc
 // Into the open document, or where the user chooses when there is none.
 bool PressReleaseFrame::SaveDocument()
 {
-    const std::string path = documentPath_.empty()
-                                 ? ChooseFile(this, "Save Press Release", "*.pre", wxFD_SAVE)
-                                 : documentPath_;
+    const std::string path =
+        documentPath_.empty() ? ChooseFile(this, "Save Press Release", "*.pre", wxFD_SAVE) : documentPath_;
     return !path.empty() && WriteDocument(path);
 }
 
@@ -193,9 +260,12 @@ bool PressReleaseFrame::ReadDocument(const std::string& path)
     app->SetReceiverDelimiter(document->receiverDelimiter);
     // A single-line field of GTK holds less than 64 KiB and cuts the rest
     // without a word; the user must know before saving the cut values.
-    const std::vector<std::string> tooLong = TextFieldsThatDiffer(document->form, app->ReadForm());
-    MarkUnchanged(path);
+    FormValues shown = app->ReadForm();
+    const std::vector<std::string> tooLong = TextFieldsThatDiffer(document->form, shown);
+    MarkUnchanged(path, std::move(shown));
     RememberLatestPath(path);
+    RememberDocument(path);
+    ShowStatus("Opened " + path);
     if (!tooLong.empty() || !document->cutAtNul.empty())
         ShowInformation(this, ValuesCutText(path, tooLong, document->cutAtNul), kOpenedCutCaption);
     return true;
@@ -203,17 +273,40 @@ bool PressReleaseFrame::ReadDocument(const std::string& path)
 
 bool PressReleaseFrame::WriteDocument(const std::string& path)
 {
-    const std::string bytes = WriteDocumentBytes(app->ReadForm(), app->receiverDelimiter);
+    FormValues form = app->ReadForm();
+    const std::string bytes = WriteDocumentBytes(form, app->receiverDelimiter);
     if (!WriteFileAtomically(path, bytes)) {
         ShowInformation(this, kCannotSaveText, kSaveFailedCaption);
         return false;
     }
-    MarkUnchanged(path);
+    MarkUnchanged(path, std::move(form));
     RememberLatestPath(path);
+    RememberDocument(path);
+    ShowStatus("Saved " + path);
     return true;
 }
 
+void PressReleaseFrame::ShowStatus(const std::string& text)
+{
+    SetStatusText(wxString::FromUTF8(text));
+    SetAccessibleStatus(GetStatusBar(), text);
+}
+
 void PressReleaseFrame::OnBasicHelp(wxCommandEvent&) { ShowInformation(this, kAboutText, kAboutCaption); }
+
+// The toolkit's own about box, beside the specified "Basic Help".
+void PressReleaseFrame::OnAbout(wxCommandEvent&)
+{
+    wxAboutDialogInfo about;
+    about.SetName("Vantrel");
+    about.SetVersion(VANTREL_VERSION);
+    about.SetDescription(kAboutSummary);
+    about.SetCopyright(wxString::FromUTF8(kCopyright));
+    about.SetLicence(kLicence);
+    about.SetWebSite(kHomePage);
+    about.SetIcon(GetIcon());
+    wxAboutBox(about, this);
+}
 
 // Opens the manual in the installation folder with the desktop's PDF
 // viewer. Without an installation folder, or when the path would not fit

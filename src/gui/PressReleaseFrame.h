@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include <wx/filehistory.h>
 #include <wx/wx.h>
 
 #include "core/form/FormValues.h"
@@ -25,15 +26,30 @@ public:
     // The form as it now stands is what was last opened, saved or started
     // with; the title names the document.
     void MarkUnchanged(const std::string& documentPath);
+    // The same with the form as just read from the controls, so that a
+    // long receiver list is not read out of GTK once more.
+    void MarkUnchanged(const std::string& documentPath, FormValues shown);
     // The user changed the form (the title shows it).
     void MarkChanged();
     bool HasUnsavedChanges() const;
+
+    // The last few documents, listed at the end of fileMenu; they are kept
+    // in the settings.
+    void ShowRecentDocumentsIn(wxMenu* fileMenu);
+    // Opens a document dropped on the window, after the same question as
+    // File, Open when the form has unsaved changes.
+    bool OpenDroppedDocument(const std::string& path);
+
+    // What the last command did, in the status line, where a screen reader
+    // hears it too.
+    void ShowStatus(const std::string& text);
 
 private:
     // Asks what to do with unsaved changes before they would be lost:
     // true when the caller may go on (saved, or discarded on purpose).
     bool MayDiscardChanges(const char* question, const char* discardLabel);
     bool SaveDocument();
+    void RememberDocument(const std::string& path);
     void ShowTitle();
     void OnFormChanged(wxCommandEvent& event);
     void OnClose(wxCloseEvent& event);
@@ -43,12 +59,15 @@ private:
     void OnSave(wxCommandEvent& event);
     void OnExit(wxCommandEvent& event);
     void OnBasicHelp(wxCommandEvent& event);
+    void OnRecentDocument(wxCommandEvent& event);
     void OnOpenManual(wxCommandEvent& event);
+    void OnAbout(wxCommandEvent& event);
 
     std::string documentPath_;
     FormValues savedForm_;
     int savedDelimiter_ = kDelimiterSemicolon;
     bool changed_ = false;
+    wxFileHistory recent_;
 
     wxDECLARE_EVENT_TABLE();
 };

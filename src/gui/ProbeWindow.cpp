@@ -17,6 +17,7 @@ constexpr unsigned long kPausePollMilliseconds = 20;
 // libcurl reports progress for every chunk; the window needs far fewer
 // updates to stay alive and to notice a Cancel click.
 constexpr long kUpdateIntervalMilliseconds = 50;
+constexpr std::size_t kShownUrlCharacters = 60;
 
 struct ProbeTexts {
     wxString title;
@@ -31,7 +32,8 @@ ProbeTexts TextsFor(ProbeUse use)
 }
 
 // Keeps the window answering while the download runs on this same thread;
-// false once the user has pressed Cancel.
+// false once the user has pressed Cancel. The bar pulses: a stalled server
+// or one that sends no size would otherwise leave it standing still.
 class WindowProgress {
 public:
     WindowProgress(wxProgressDialog& window, const wxString& message) : window_(window), message_(message) {}
@@ -39,7 +41,7 @@ public:
     bool operator()()
     {
         if (keepGoing_ && sinceUpdate_.Time() >= kUpdateIntervalMilliseconds) {
-            keepGoing_ = window_.Update(0, message_);
+            keepGoing_ = window_.Pulse(message_);
             sinceUpdate_.Start();
         }
         return keepGoing_;
@@ -51,6 +53,17 @@ private:
     bool keepGoing_ = true;
     wxStopWatch sinceUpdate_;
 };
+
+// The URL under the title, shortened in its middle so that no URL widens
+// the window beyond the screen.
+wxString ShownUrl(const std::string& url)
+{
+    const wxString whole = wxString::FromUTF8(url.data(), url.size());
+    if (whole.length() <= kShownUrlCharacters)
+        return whole;
+    const std::size_t half = kShownUrlCharacters / 2;
+    return whole.Left(half) + wxString::FromUTF8("\u2026") + whole.Right(half);
+}
 
 // The finished window stays one second so that the user can see it; it
 // keeps painting meanwhile instead of freezing.
@@ -68,10 +81,11 @@ ProbeOutcome ProbeWithWindow(const std::string& url, ProbeUse use)
     const ProbeTexts texts = TextsFor(use);
     auto window = std::make_unique<wxProgressDialog>(texts.title, texts.firstMessage, kProbeSteps,
                                                      wxGetApp().mainWindow, wxPD_CAN_ABORT | wxPD_APP_MODAL);
-    window->Update(0, texts.title);
-    WindowProgress progress(*window, texts.title);
+    const wxString message = texts.title + "\n" + ShownUrl(url);
+    window->Update(0, message);
+    WindowProgress progress(*window, message);
     const ProbeOutcome outcome = ProbeByDownload(url, use, std::ref(progress));
-    KeepShowingFinished(*window, texts.title);
+    KeepShowingFinished(*window, message);
     return outcome;
 }
 

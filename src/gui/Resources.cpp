@@ -8,6 +8,8 @@
 
 extern const unsigned char theBackRuns[];
 extern const std::size_t theBackRuns_size;
+extern const unsigned char theBackRuns2x[];
+extern const std::size_t theBackRuns2x_size;
 extern const unsigned char regIconPng[];
 extern const std::size_t regIconPng_size;
 
@@ -33,15 +35,50 @@ wxImage ImageFromRuns(const unsigned char* runs, std::size_t size)
     unsigned char* out = image.GetData();
     unsigned char* const end = out + 3 * image.GetWidth() * image.GetHeight();
     for (std::size_t at = 4; at + 5 <= size && out < end; at += 5) {
-        for (unsigned n = Read16(runs + at); n > 0 && out < end; --n, out += 3)
-            std::copy(runs + at + 2, runs + at + 5, out);
+        const unsigned char red = runs[at + 2], green = runs[at + 3], blue = runs[at + 4];
+        for (unsigned n = Read16(runs + at); n > 0 && out < end; --n, out += 3) {
+            out[0] = red;
+            out[1] = green;
+            out[2] = blue;
+        }
     }
     return image;
 }
 
+class BackgroundBundle : public wxBitmapBundleImpl {
+public:
+    wxSize GetDefaultSize() const override { return wxSize(1024, 768); }
+
+    // Between the two, the larger one shrunk looks better than the smaller
+    // one blown up.
+    wxSize GetPreferredBitmapSizeAtScale(double scale) const override
+    {
+        return scale > 1.25 ? GetDefaultSize() * 2 : GetDefaultSize();
+    }
+
+    wxBitmap GetBitmap(const wxSize& size) override
+    {
+        const bool twice = size.x > GetDefaultSize().x;
+        wxBitmap& bitmap = twice ? twice_ : once_;
+        if (!bitmap.IsOk()) {
+            bitmap = twice ? wxBitmap(ImageFromRuns(theBackRuns2x, theBackRuns2x_size), 24)
+                           : LoadBackgroundDesign();
+            if (twice)
+                bitmap.SetScaleFactor(2);
+        }
+        return bitmap;
+    }
+
+private:
+    wxBitmap once_;
+    wxBitmap twice_;
+};
+
 }  // namespace
 
 wxBitmap LoadBackgroundDesign() { return wxBitmap(ImageFromRuns(theBackRuns, theBackRuns_size), 24); }
+
+wxBitmapBundle LoadBackground() { return wxBitmapBundle::FromImpl(new BackgroundBundle); }
 
 wxIcon LoadProgramIcon()
 {

@@ -118,6 +118,13 @@ TEST_F(CliTest, CommandsDocumentsAndStatuses)
          "",
          {1, "The image URL " + server.Url("/gone.png") + " doesn't respond.\n",
           ""}},  // no note: no terminal
+        {{"check", "--verbose", Path("dead-image.pre")},
+         "",
+         {1, "The image URL " + server.Url("/gone.png") + " doesn't respond.\n",
+          "vantrel-cli: " + server.Url("/gone.png") + ": the server answered HTTP 404\n"}},
+        {{"release", "--verbose", Path("complete.pre")},
+         "",
+         {2, "", "vantrel-cli: --verbose belongs to check (see vantrel-cli --help)\n"}},
         {{"check", "--no-network", Path("failing.pre")},
          "",
          {1, "Please fill in the product name.\n",
@@ -166,7 +173,7 @@ TEST_F(CliTest, CommandsDocumentsAndStatuses)
         EXPECT_EQ(run.out, c.expected.out);
         EXPECT_EQ(run.err, c.expected.err);
     }
-    EXPECT_EQ(server.RequestCount(), 4) << "only the checks without --no-network download";
+    EXPECT_EQ(server.RequestCount(), 6) << "only the checks without --no-network download";
     EXPECT_EQ(ReadFileBytes(Path("complete.pre")), WriteDocumentBytes(complete, 3))
         << "documents are only read";
 }

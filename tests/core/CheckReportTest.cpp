@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/checks/CheckReport.h"
+#include "core/checks/FieldProblems.h"
 
 namespace {
 
@@ -137,3 +138,58 @@ TEST(CheckReport, AllBitsFitTheList)
 }
 
 }  // namespace
+
+TEST(FieldProblems, EachCheckMarksTheFieldTheUserMustChange)
+{
+    const char* fields[kCheckBitCount] = {
+        "Short feature description",
+        "How many",
+        "How many",
+        "Product name",
+        "Version",
+        "Other",
+        "The product's web page URL",
+        "The product's web page URL",
+        "Product image URL",
+        "Product image URL",
+        "Product image URL",
+        "Product image URL",
+        "Price",
+        "Price",
+        "OS",
+        "Contact email",
+        "Contact email",
+        "Contact name",
+        "Company name",
+        "Short feature description",
+        "Short feature description",
+    };
+    for (int bit = 0; bit < kCheckBitCount; ++bit) {
+        SCOPED_TRACE(bit);
+        EXPECT_EQ(std::string(FieldOfCheck(bit)), fields[bit]);
+        const std::vector<FieldProblem> alone = FieldProblems(Bits({bit}), Values({"VAL"}));
+        ASSERT_EQ(alone.size(), 1u);
+        EXPECT_EQ(std::string(alone[0].label), fields[bit]);
+        CheckMessages line;
+        DescribeCheckErrors(Bits({bit}), line, Values({"VAL"}));
+        EXPECT_EQ(alone[0].messages, line[0]);
+    }
+}
+
+TEST(FieldProblems, AFieldWithSeveralFailuresCarriesEachMessageWithItsOwnValue)
+{
+    const std::vector<FieldProblem> problems =
+        FieldProblems(Bits({0, 3, 9, 10, 20}), Values({"45", "", "http://x/a.txt", "txt", ""}));
+    ASSERT_EQ(problems.size(), 3u);
+    EXPECT_EQ(std::string(problems[0].label), "Short feature description");
+    EXPECT_EQ(problems[0].messages,
+              "The feature text is too big. It shouldn't be longer than 20-30 words. It's 45 words.\n"
+              "The features text is too short. Please supply more information.");
+    EXPECT_EQ(std::string(problems[1].label), "Product name");
+    EXPECT_EQ(std::string(problems[2].label), "Product image URL");
+    EXPECT_EQ(
+        problems[2].messages,
+        "The image URL http://x/a.txt doesn't respond.\n"
+        "You have used a bad format (txt) for the image. Please use TIF, JPG, GIF, BMP or PNG files only.");
+    EXPECT_TRUE(FieldProblems(0, Values({})).empty());
+}

@@ -64,6 +64,18 @@ TEST(MailtoRequest, FillsTheFormatAndEscapesEachValueAsAWhole)
     }
 }
 
+TEST(EmailDraftNote, WarnsOfTheBccListOnlyForBlanksAndLineBreaks)
+{
+    const std::string paste =
+        "The press release is on the clipboard: click into the message and paste it (Ctrl+V).";
+    const std::string warning =
+        " Many mail programs drop a Bcc list separated by blanks or line breaks: choose Delimiter: ; for e-mail.";
+    const std::pair<int, std::string> cases[] = {
+        {0, paste}, {1, paste}, {2, paste + warning}, {3, paste + warning}, {7, paste}};
+    for (const auto& [delimiter, note] : cases)
+        EXPECT_EQ(EmailDraftNote(delimiter), note) << delimiter;
+}
+
 TEST(ReleaseFile, HeadingEmptyLineReleaseAndOneMoreLineFeed)
 {
     const std::string release = "For Immediate Release\n###\nPress image: http://x.org/i.png\n";

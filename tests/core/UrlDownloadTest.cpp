@@ -167,6 +167,38 @@ TEST_F(UrlDownloadTest, OversizedBodyIsCutAndResponds)
     EXPECT_EQ(exact.size, 1000);
 }
 
+TEST_F(UrlDownloadTest, AFailedDownloadSaysWhy)
+{
+    server.ServeStatus("/missing", 404);
+    server.ServeStatus("/broken", 503);
+    const std::pair<std::string, std::string> downloads[] = {
+        {server.Url("/missing"), "the server answered HTTP 404"},
+        {server.Url("/broken"), "the server answered HTTP 503"},
+        {"http://127.0.0.1:" + std::to_string(RefusedPort()) + "/", "the connection was refused"},
+        {"gopher://127.0.0.1/", "not an http, https or ftp URL"},
+        {" " + server.Url("/missing"), "not a URL (blanks around it?)"},
+        {server.Url("/1200.png"), "the server answered HTTP 404"},
+    };
+    for (const auto& [url, why] : downloads)
+        EXPECT_EQ(DownloadFailureReason(Download(url)), why) << url;
+    // What the local server cannot easily bring about, by the result's code.
+    const std::pair<int, std::string> codes[] = {{28, "time-out: no answer in time"},
+                                                 {35, "TLS failed (certificate or handshake)"},
+                                                 {60, "TLS failed (certificate or handshake)"},
+                                                 {63, "too large"},
+                                                 {6, "the host name is not known"},
+                                                 {47, "too many redirects"},
+                                                 {56, "download failed (curl error 56)"}};
+    for (const auto& [code, why] : codes) {
+        DownloadResult result;
+        result.curlCode = code;
+        EXPECT_EQ(DownloadFailureReason(result), why) << code;
+    }
+    DownloadResult responded;
+    responded.responds = true;
+    EXPECT_EQ(DownloadFailureReason(responded), "");
+}
+
 TEST_F(UrlDownloadTest, StalledAndTricklingServersAreGivenUp)
 {
     server.ServeStall("/stall");
@@ -186,6 +218,7 @@ TEST_F(UrlDownloadTest, StalledAndTricklingServersAreGivenUp)
         EXPECT_FALSE(result.responds);
         EXPECT_FALSE(result.cancelled);
         EXPECT_EQ(result.curlCode, 28);
+        EXPECT_EQ(DownloadFailureReason(result), "time-out: no answer in time");
         EXPECT_GT(calls, 0) << "progress must be reported while waiting";
     }
 }

@@ -8,6 +8,7 @@
 
 #include "core/checks/CheckReport.h"
 #include "gui/CommandIds.h"
+#include "gui/NativeFieldStyle.h"
 #include "gui/ProbeWindow.h"
 
 namespace {
@@ -89,6 +90,8 @@ private:
     bool busy_ = false;
 };
 
+std::vector<wxWindow*> ControlsInTabOrder() { return FormTabOrder(wxGetApp().controls); }
+
 bool AnyProgressWindowLeft()
 {
     for (wxWindow* window : wxTopLevelWindows) {
@@ -115,7 +118,9 @@ protected:
             SCOPED_TRACE(titles[i]);
             const SeenWindow& window = watcher.seen[i];
             EXPECT_EQ(window.title, titles[i]);
-            EXPECT_EQ(window.lastMessage, titles[i]);
+            // The title, and under it the URL being tried.
+            const wxTextCtrl* url = i == 0 ? app().controls.productUrl : app().controls.imageUrl;
+            EXPECT_EQ(window.lastMessage, titles[i] + ("\n" + Utf8(url->GetValue())));
             EXPECT_EQ(window.range, 2);
             EXPECT_EQ(window.highestValue, 1);
             EXPECT_EQ(window.parent, &frame());
@@ -165,6 +170,33 @@ TEST_F(CheckCommandTest, StartFormShowsTheErrorsBoxLineByLine)
         "The features text is too short. Please supply more information.\n",
         "Errors");
     ExpectBothWindows(watcher);
+}
+
+TEST_F(CheckCommandTest, FailedFieldsAreMarkedUntilEditedOrTheNextCheckPasses)
+{
+    FillCompleteForm();
+    const FormControls& c = app().controls;
+    c.productName->SetValue("");
+    c.price->SetValue("20");
+    wxTEST_DIALOG(SendMenuCommand(ID_CHECK_EVERYTHING), ExpectBox(wxID_OK, nullptr));
+    for (wxWindow* field : ControlsInTabOrder()) {
+        SCOPED_TRACE(AccessibleName(field));
+        const bool failed = field == c.productName || field == c.price;
+        EXPECT_EQ(HasFieldProblem(field), failed);
+        EXPECT_EQ(AccessibleDescription(field).empty(), !failed);
+    }
+    EXPECT_EQ(AccessibleDescription(c.price), "No currency has been specified for the price.");
+    EXPECT_EQ(Utf8(c.productName->GetToolTipText()), "Please fill in the product name.");
+
+    c.productName->SetValue("Notely");
+    EXPECT_FALSE(HasFieldProblem(c.productName)) << "edited";
+    EXPECT_EQ(AccessibleDescription(c.productName), "");
+    EXPECT_TRUE(HasFieldProblem(c.price));
+
+    c.price->ChangeValue("20 EUR");  // unseen by the window, as if the mark had stayed
+    wxTEST_DIALOG(SendMenuCommand(ID_CHECK_EVERYTHING), ExpectBox(wxID_OK, nullptr));
+    EXPECT_FALSE(HasFieldProblem(c.price)) << "the check passed";
+    EXPECT_EQ(c.price->GetToolTip(), nullptr);
 }
 
 TEST_F(CheckCommandTest, CancelOrEscapeStopsTheDownloadAndTheCheckGoesOn)

@@ -121,6 +121,7 @@ TEST_F(DocumentCommandsTest, SavesTheCompleteDocumentByteForByte)
     Save(path);
     EXPECT_EQ(ReadFileBytes(path), kSampleDocument);
     EXPECT_EQ(LatestPath(), path);
+    EXPECT_EQ(StatusText(), "Saved " + path);
 }
 
 TEST_F(DocumentCommandsTest, RoundTripRestoresEveryFieldAndTheDelimiterWithItsMark)
@@ -155,6 +156,7 @@ TEST_F(DocumentCommandsTest, RoundTripRestoresEveryFieldAndTheDelimiterWithItsMa
         EXPECT_EQ(CheckedDelimiterItems(app().settingsMenu),
                   std::vector<int>{ID_DELIMITER_SEMICOLON + delimiter});
         EXPECT_EQ(LatestPath(), path);
+        EXPECT_EQ(StatusText(), "Opened " + path);
 
         const std::string again = Folder() + "/again" + std::to_string(delimiter) + ".pre";
         Save(again);

@@ -43,6 +43,7 @@ TEST_F(GenerateCommandsTest, EmailOpensOneRequestAndLeavesTheReleaseOnTheClipboa
               "&subject=Press%20release%20from%20Smith%20%26%20Sons"
               "&body=Click%20here.%20Then%20press%20control-a%20followed%20by%20control-v.\n");
     EXPECT_EQ(ReadClipboardFromOutside(), Release());
+    EXPECT_EQ(StatusText(), EmailDraftNote(kDelimiterSemicolon));
 
     // The clipboard is let go after each release, so a second one replaces it.
     SetText(app().controls.companyName, "Jones Ltd");
@@ -58,6 +59,7 @@ TEST_F(GenerateCommandsTest, TextFileWritesTheReleaseAndOpensIt)
     EXPECT_TRUE(SendMenuCommand(ID_GENERATE_TEXT_FILE));
     EXPECT_EQ(desktop->WaitForLaunch(), path + "\n");
     EXPECT_EQ(ReadFileBytes(path), "Press release from Tarsel Soft\n\n" + Release() + "\n");
+    EXPECT_EQ(StatusText(), "Press release written to " + path);
 }
 
 TEST_F(GenerateCommandsTest, AFailingFormShowsErrorsAndTouchesNothing)
@@ -99,6 +101,7 @@ TEST_F(GenerateCommandsTest, AnOverLongRequestIsNotLaunchedButTheReleaseIsOnTheC
     ExpectInformationBox(box, &frame(), kRequestTooLongText, kEmailCaption);
     EXPECT_EQ(desktop->WaitForLaunch(500), "");
     EXPECT_EQ(ReadClipboardFromOutside(), Release());
+    EXPECT_EQ(StatusText(), "No e-mail was opened. The press release is on the clipboard.");
 }
 
 // A request is launched up to 131,071 bytes; beyond, or with no list to

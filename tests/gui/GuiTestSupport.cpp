@@ -10,6 +10,7 @@
 
 #include "core/settings/SettingsStore.h"
 #include "gui/CommandIds.h"
+#include "gui/NativeFieldStyle.h"
 
 int GuiTestDialogHook::Enter(wxDialog* dialog)
 {
@@ -191,4 +192,12 @@ std::string LatestPath()
 {
     const Result<std::string> path = ReadSetting(kSettingsKeyPath, kLatestPathSetting);
     return path ? *path : std::string();
+}
+
+std::string StatusText()
+{
+    wxStatusBar* status = wxGetApp().mainWindow->GetStatusBar();
+    const std::string shown = Utf8(status->GetStatusText());
+    EXPECT_EQ(AccessibleStatus(status), shown) << "what a screen reader hears";
+    return shown;
 }

@@ -141,6 +141,9 @@ std::vector<int> CheckedDelimiterItems(wxMenu* menu);
 std::string ReadClipboardFromOutside();
 void SetClipboardText(const std::string& text);
 
+// The status line's text, checked to be what a screen reader hears.
+std::string StatusText();
+
 // Lets pending events run for a moment.
 void PumpEvents(int milliseconds = 50);
 

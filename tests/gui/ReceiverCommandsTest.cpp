@@ -54,8 +54,8 @@ TEST_F(ReceiverCommandsTest, ExportAndImportShowTheirDialogs)
     SetReceivers("ann@x.org");
     ShownFileDialog exportDialog;
     Export(Folder() + "/a", &exportDialog);
-    ExpectFileDialogAsked(exportDialog, &frame(), "Export email addresses", "*.csv", wxFD_SAVE | wxFD_OVERWRITE_PROMPT,
-                          home_->home());
+    ExpectFileDialogAsked(exportDialog, &frame(), "Export email addresses", "*.csv",
+                          wxFD_SAVE | wxFD_OVERWRITE_PROMPT, home_->home());
     EXPECT_EQ(ReadFileBytes(Folder() + "/a.csv"), "ann@x.org");
 
     ShownFileDialog importDialog;
@@ -89,6 +89,7 @@ TEST_F(ReceiverCommandsTest, ExportWritesTheCollectedAddresses)
         Export(path);
         EXPECT_EQ(ReadFileBytes(path), c.bytes);
         EXPECT_EQ(Receivers(), c.receivers);
+        EXPECT_EQ(StatusText(), "Receivers exported to " + path);
     }
     EXPECT_FALSE(ReadSetting(kSettingsKeyPath, kLatestPathSetting));
 }
@@ -109,6 +110,7 @@ TEST_F(ReceiverCommandsTest, ImportReplacesTheReceiversWithTheFileAndOneLineFeed
         WriteFileBytes(path, bytes);
         Import(path);
         EXPECT_EQ(Receivers(), receivers);
+        EXPECT_EQ(StatusText(), "Receivers imported from " + path);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <wx/splash.h>
 
 #include "core/form/ChoiceLists.h"
+#include "gui/CommandIds.h"
 #include "gui/FormControls.h"
 #include "gui/FormPanel.h"
 #include "gui/NativeFieldStyle.h"
@@ -113,8 +114,13 @@ TEST_F(WindowTest, PanelFillsTheFrameAndCarriesTheBackground)
     EXPECT_EQ(panel->GetSize(), frame().GetClientSize());
     EXPECT_TRUE(panel->HasFlag(wxRAISED_BORDER));
     EXPECT_TRUE(panel->HasFlag(wxCLIP_SIBLINGS));
-    EXPECT_EQ(panel->background().GetSize(), wxSize(1024, 768));
-    EXPECT_EQ(panel->background().GetDepth(), 24);
+    const wxBitmap once = panel->background().GetBitmap(wxSize(1024, 768));
+    EXPECT_EQ(once.GetSize(), wxSize(1024, 768));
+    EXPECT_EQ(once.GetDepth(), 24);
+    // Twice the pixels for a desktop scaled by 2, drawn on the same place.
+    const wxBitmap twice = panel->background().GetBitmap(wxSize(2048, 1536));
+    EXPECT_EQ(twice.GetSize(), wxSize(2048, 1536));
+    EXPECT_EQ(twice.GetLogicalSize(), wxSize(1024, 768));
 
     frame().SetSize(wxSize(900, 520));
     PumpEvents();
@@ -153,7 +159,9 @@ TEST_F(WindowTest, ScreenReadersMeetEachControlByItsLabel)
     auto label = labels.begin();
     for (const ExpectedControl& expected : kControls) {
         SCOPED_TRACE(expected.field);
-        EXPECT_EQ(AccessibleName(expected.control(app())), (label++)->text);
+        // Read from what takes the focus: the drop-down lists' toggle button.
+        EXPECT_EQ(AccessibleName(expected.control(app())), label->text);
+        EXPECT_EQ(AccessibleLabel(expected.control(app())), (label++)->text) << "labelled by";
     }
 }
 
@@ -216,41 +224,48 @@ TEST_F(WindowTest, MultiLineFieldsUseSingleLineFeeds)
     EXPECT_EQ(Utf8(app().controls.receivers->GetLineText(1)), "b@example.org");
 }
 
+// label: the text the menu shows, as specified; mnemonic and keys: what
+// stands beside it for the keyboard.
 struct ExpectedMenuItem {
     const char* label;
     wxItemKind kind;
     int id;
+    char mnemonic = 0;
+    const char* keys = "";
 };
 
 const ExpectedMenuItem kSeparator = {nullptr, wxITEM_SEPARATOR, 0};
 
-TEST_F(WindowTest, MenusHoldEveryItemWithItsLabelKindAndIdentifier)
+TEST_F(WindowTest, MenusHoldEveryItemWithItsLabelKindIdentifierMnemonicAndKeys)
 {
     const std::vector<std::pair<const char*, std::vector<ExpectedMenuItem>>> menus = {
         {"&File",
-         {{"&New...", wxITEM_NORMAL, 1},
-          {"&Open...", wxITEM_NORMAL, 2},
-          {"&Save...", wxITEM_NORMAL, 3},
+         {{"New...", wxITEM_NORMAL, 1, 'N', "Ctrl+N"},
+          {"Open...", wxITEM_NORMAL, 2, 'O', "Ctrl+O"},
+          {"Save...", wxITEM_NORMAL, 3, 'S', "Ctrl+S"},
           kSeparator,
-          {"&Exit", wxITEM_NORMAL, 17}}},
+          {"Exit", wxITEM_NORMAL, 17, 'E', "Ctrl+Q"}}},
         {"&Settings",
-         {{"Export Receivers...", wxITEM_NORMAL, 7},
-          {"Import Receivers...", wxITEM_NORMAL, 8},
+         {{"Export Receivers...", wxITEM_NORMAL, 7, 'E'},
+          {"Import Receivers...", wxITEM_NORMAL, 8, 'I'},
           kSeparator,
-          {"Delimiter: ;", wxITEM_CHECK, 13},
-          {"Delimiter: , ", wxITEM_CHECK, 14},
-          {"Delimiter: Space", wxITEM_CHECK, 15},
-          {"Delimiter: Newline", wxITEM_CHECK, 16},
+          {"Delimiter: ;", wxITEM_CHECK, 13, ';'},
+          {"Delimiter: , ", wxITEM_CHECK, 14, ','},
+          {"Delimiter: Space", wxITEM_CHECK, 15, 'S'},
+          {"Delimiter: Newline", wxITEM_CHECK, 16, 'N'},
           kSeparator,
-          {"Mail Server...", wxITEM_NORMAL, 21}}},
+          {"Mail Server...", wxITEM_NORMAL, 21, 'M'}}},
         {"&Generate",
-         {{"Email...", wxITEM_NORMAL, 11},
-          {"Text File...", wxITEM_NORMAL, 9},
+         {{"Email...", wxITEM_NORMAL, 11, 'E'},
+          {"Text File...", wxITEM_NORMAL, 9, 'T'},
           kSeparator,
-          {"Check everything", wxITEM_NORMAL, 12},
+          {"Check everything", wxITEM_NORMAL, 12, 'C'},
           kSeparator,
-          {"Send to Receivers...", wxITEM_NORMAL, 22}}},
-        {"&Help", {{"Basic Help...", wxITEM_NORMAL, 4}, {"Open the Manual", wxITEM_NORMAL, 5}}},
+          {"Send to Receivers...", wxITEM_NORMAL, 22, 'R'}}},
+        {"&Help",
+         {{"Basic Help...", wxITEM_NORMAL, 4, 'B'},
+          {"Open the Manual", wxITEM_NORMAL, 5, 'M', "F1"},
+          {"About Vantrel", wxITEM_NORMAL, ID_ABOUT, 'A'}}},
     };
     wxMenuBar* bar = frame().GetMenuBar();
     ASSERT_NE(bar, nullptr);
@@ -267,10 +282,15 @@ TEST_F(WindowTest, MenusHoldEveryItemWithItsLabelKindAndIdentifier)
             if (expected.kind == wxITEM_SEPARATOR)
                 continue;
             SCOPED_TRACE(expected.label);
-            EXPECT_EQ(Utf8(actual->GetItemLabel()), expected.label);
+            EXPECT_EQ(Utf8(actual->GetItemLabelText()), expected.label);
+            const std::string label = Utf8(actual->GetItemLabel());
+            const std::size_t amp = label.find('&');
+            ASSERT_NE(amp, std::string::npos) << "a mnemonic";
+            EXPECT_EQ(label[amp + 1], expected.mnemonic);
             EXPECT_EQ(actual->GetId(), expected.id);
             EXPECT_EQ(Utf8(actual->GetHelp()), "");
-            EXPECT_EQ(actual->GetAccel(), nullptr);
+            std::unique_ptr<wxAcceleratorEntry> keys(actual->GetAccel());
+            EXPECT_EQ(keys ? Utf8(keys->ToString()) : "", expected.keys);
         }
     }
     EXPECT_EQ(app().settingsMenu, bar->GetMenu(1));

@@ -45,6 +45,7 @@ enum class ProbeUse { WebPage, Image };
 struct ProbeOutcome {
     bool responds = false;
     std::optional<std::int64_t> size;  // the image use only, when measured
+    std::string whyNot;  // when it does not respond, for logs
 };
 
 // Fetches a URL to see whether it responds. The window layer puts a

@@ -149,6 +149,7 @@ DownloadResult DownloadUrl(const std::string& url, const DownloadLimits& limits,
 
     const CURLcode code = api->easyPerform(curl.get());
     result.curlCode = code;
+    api->easyGetinfo(curl.get(), CURLINFO_RESPONSE_CODE, &result.httpStatus);
     result.cancelled = code == CURLE_ABORTED_BY_CALLBACK;
     result.responds = code == CURLE_OK || (transfer.reachedLimit && !transfer.writeFailed);
     result.size = transfer.written;
@@ -162,5 +163,37 @@ ProbeOutcome ProbeByDownload(const std::string& url, ProbeUse use, const Downloa
     outcome.responds = result.responds;
     if (use == ProbeUse::Image && result.responds)
         outcome.size = result.size;
+    if (!result.responds)
+        outcome.whyNot = DownloadFailureReason(result);
     return outcome;
+}
+
+std::string DownloadFailureReason(const DownloadResult& result)
+{
+    if (result.responds)
+        return {};
+    if (result.curlCode == CURLE_HTTP_RETURNED_ERROR && result.httpStatus > 0)
+        return "the server answered HTTP " + std::to_string(result.httpStatus);
+    switch (result.curlCode) {
+    case CURLE_COULDNT_CONNECT: return "the connection was refused";
+    case CURLE_OPERATION_TIMEDOUT: return "time-out: no answer in time";
+    case CURLE_COULDNT_RESOLVE_HOST: return "the host name is not known";
+    case CURLE_COULDNT_RESOLVE_PROXY: return "the proxy's name is not known";
+    case CURLE_UNSUPPORTED_PROTOCOL: return "not an http, https or ftp URL";
+    case CURLE_URL_MALFORMAT: return "not a URL (blanks around it?)";
+    case CURLE_TOO_MANY_REDIRECTS: return "too many redirects";
+    case CURLE_FILESIZE_EXCEEDED: return "too large";
+    case CURLE_ABORTED_BY_CALLBACK: return "cancelled";
+    case CURLE_WRITE_ERROR: return "the download could not be stored";
+    case CURLE_GOT_NOTHING: return "the server closed the connection without an answer";
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS: return "TLS failed (certificate or handshake)";
+    default: return "download failed (curl error " + std::to_string(result.curlCode) + ")";
+    }
 }

@@ -20,7 +20,12 @@ struct DownloadResult {
     bool cancelled = false;
     std::int64_t size = 0;  // bytes written to the scratch file
     int curlCode = 0;
+    long httpStatus = 0;  // the last answer's status, 0 when none came
 };
+
+// Why a download that does not respond failed, in a few words for a log:
+// the server's status, refused, time-out, TLS, too large, and so on.
+std::string DownloadFailureReason(const DownloadResult& result);
 
 // Called now and then while a download runs; returning false cancels it.
 using DownloadProgress = std::function<bool()>;

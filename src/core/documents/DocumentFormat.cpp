@@ -183,7 +183,13 @@ void ApplyRecord(const Record& record, std::string value, Document& document)
 std::string WriteDocumentBytes(const FormValues& form, int receiverDelimiter)
 {
     std::string bytes;
-    bytes.reserve(form.receivers.size() + form.featuresText.size() + 4096);
+    // Room for the carriage return each line feed gains, so that the
+    // megabytes are never moved on the way.
+    const auto lineFeeds = [](const std::string& text) {
+        return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    };
+    bytes.reserve(form.receivers.size() + lineFeeds(form.receivers) + form.featuresText.size() +
+                  lineFeeds(form.featuresText) + 4096);
     std::string number;
     for (const Record& record : kRecords) {
         // Texts are taken where they are: the receivers may be megabytes.

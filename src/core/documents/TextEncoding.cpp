@@ -98,7 +98,11 @@ bool IsValidUtf8(const std::string& text)
 
 std::string Utf8FromUtf8OrWindows1252(std::string text)
 {
-    return IsValidUtf8(text) ? text : Utf8FromWindows1252(text);
+    // Two returns, not one conditional: a conditional would copy the text,
+    // which may be megabytes, where a plain return moves it.
+    if (IsValidUtf8(text))
+        return text;
+    return Utf8FromWindows1252(text);
 }
 
 std::string CrLfToLf(std::string_view text)

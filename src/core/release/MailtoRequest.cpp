@@ -1,5 +1,7 @@
 #include "core/release/MailtoRequest.h"
 
+#include "core/release/ReceiverList.h"
+
 namespace {
 
 // Inside a filled-in value these would start the next header or its value.
@@ -46,4 +48,13 @@ std::string MailtoRequest(const std::string& contactEmail, const std::string& bc
         "?bcc=" + EscapeUri(bcc, kValueReservedCharacters) + EscapeUri("&subject=Press release from ") +
         EscapeUri(companyName, kValueReservedCharacters) +
         EscapeUri("&body=Click here. Then press control-a followed by control-v.");
+}
+
+std::string EmailDraftNote(int receiverDelimiter)
+{
+    std::string note = "The press release is on the clipboard: click into the message and paste it (Ctrl+V).";
+    if (receiverDelimiter == kDelimiterSpace || receiverDelimiter == kDelimiterNewline)
+        note += " Many mail programs drop a Bcc list separated by blanks or line breaks: choose Delimiter: ; "
+                "for e-mail.";
+    return note;
 }

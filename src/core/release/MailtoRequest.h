@@ -25,6 +25,13 @@ std::string MailtoRequest(const std::string& contactEmail, const std::string& bc
 // desktop's e-mail program.
 inline constexpr std::size_t kMaxLaunchArgumentBytes = 128 * 1024 - 1;
 
+// What the window says once the draft is open: where the release is and
+// what to do with it; with blanks or line breaks between the receivers,
+// also that most mail programs drop such a Bcc list.
+std::string EmailDraftNote(int receiverDelimiter);
+// When no draft could be opened.
+inline constexpr const char* kNoDraftNote = "No e-mail was opened. The press release is on the clipboard.";
+
 inline constexpr const char* kEmailCaption = "Email";
 inline constexpr const char* kRequestTooLongText =
     "The receiver list is too long for an e-mail draft!\n\n"
