@@ -44,7 +44,7 @@ private:
 // Without the network every URL counts as responding and nothing is measured.
 class NoNetworkProber : public UrlProber {
 public:
-    ProbeOutcome Probe(const std::string&, ProbeUse) override { return {true, std::nullopt}; }
+    ProbeOutcome Probe(const std::string&, ProbeUse) override { return {true, std::nullopt, {}}; }
 };
 
 CheckErrors RunChecks(const CliRequest& request, const FormValues& form, CheckValues& values,

@@ -129,8 +129,9 @@ TEST_F(CommandRoutingTest, ClosingWithUnsavedChangesAsksFirst)
     for (const Case c :
          {Case{wxID_CANCEL, false, false}, Case{wxID_YES, true, true}, Case{wxID_NO, true, false}}) {
         SCOPED_TRACE(c.answer);
-        if (!app().mainWindow)
+        if (!app().mainWindow) {
             ASSERT_TRUE(app().OnInit());  // reopens what the Save case saved
+        }
         std::filesystem::remove(path);
         const std::string typed = "unsaved work " + std::to_string(c.answer);
         app().controls.productName->SetValue(typed);
@@ -141,8 +142,9 @@ TEST_F(CommandRoutingTest, ClosingWithUnsavedChangesAsksFirst)
         EXPECT_EQ(box.count, 1);
         EXPECT_EQ(closed, c.closes);
         EXPECT_EQ(std::filesystem::exists(path), c.saved);
-        if (!closed)
+        if (!closed) {
             EXPECT_EQ(Utf8(app().controls.productName->GetValue()), typed);
+        }
     }
 }
 
