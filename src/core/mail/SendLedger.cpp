@@ -36,16 +36,6 @@ std::string OneField(const std::string& text)
     return field;
 }
 
-bool SyncFolder(const std::string& folder)
-{
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = fsync(fd) == 0;
-    close(fd);
-    return synced;
-}
-
 }  // namespace
 
 std::string ReleaseLedgerId(const std::string& sender, const std::string& subject, const std::string& body)
