@@ -5,5 +5,7 @@
 set -eu
 export WINEPREFIX="${WINEPREFIX:-${TMPDIR:-/tmp}/vantrel-wine-$(id -u)}"
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;winebrowser.exe=d;mshtml=d;mscoree=d"
+# Arguments and file names reach Wine as UTF-8.
+export LC_ALL=C.UTF-8
 export WINEDEBUG="${WINEDEBUG:--all}"
 exec wine "$@"
