@@ -99,5 +99,5 @@ echo "Windows dependencies ready in $deps ($(($(date +%s) - started)) s)"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/MinGW-w64.cmake" \
       -DCMAKE_BUILD_TYPE=Release -DVANTREL_DEPS="$deps" -DVANTREL_BUILD_BENCH=OFF >/dev/null
 nice -n 10 cmake --build "$build" -j2
-(cd "$build" && cpack -G NSIS >/dev/null)
+nice -n 10 cmake --build "$build" --target installer
 echo "Windows build in $build, installer $build/vantrel-setup.exe"
