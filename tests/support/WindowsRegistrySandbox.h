@@ -21,6 +21,8 @@ public:
     ~RegistrySandbox()
     {
         RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Tarsel\\VantrelTests");  // only once it is empty
+        RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Tarsel");
         UseRegistryRoots(old_);
     }
     RegistrySandbox(const RegistrySandbox&) = delete;
