@@ -1,7 +1,8 @@
 #include "gui/DesktopLauncher.h"
 
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>  // after windows.h, which it needs
 
 #include <wx/string.h>
 
