@@ -5,6 +5,8 @@ set(VANTREL_DEPS "" CACHE PATH "Where scripts/build-windows.sh put wxMSW, libpng
 if(NOT EXISTS "${VANTREL_DEPS}/bin/wx-config")
   message(FATAL_ERROR "VANTREL_DEPS does not hold wxMSW: run scripts/build-windows.sh")
 endif()
+# Libraries are searched only in the MinGW tree and here.
+list(APPEND CMAKE_FIND_ROOT_PATH "${VANTREL_DEPS}")
 set(wxWidgets_CONFIG_EXECUTABLE "${VANTREL_DEPS}/bin/wx-config")
 set(wxWidgets_CONFIG_OPTIONS --static=yes)
 set(CURL_INCLUDE_DIRS "${VANTREL_DEPS}/curl/include")

@@ -16,8 +16,9 @@ export WINEPREFIX="$prefix/wine"
 trap 'WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true; rm -rf "$prefix"' EXIT
 started=$(date +%s)
 # One Wine server for the whole run: each program then starts in about a second.
-"$root/scripts/wine-run.sh" wineboot -i >/dev/null 2>&1
+mkdir -p "$WINEPREFIX"
 wineserver -p 120
+"$root/scripts/wine-run.sh" wineboot -i >/dev/null 2>&1
 
 (cd "$build" && ctest --output-on-failure --timeout 300)
 "$root/tests/e2e/windows_cli.sh" "$build/bin/vantrel-cli.exe" "$linux_build/src/cli/vantrel-cli"

@@ -3,6 +3,8 @@
 ; under the program's key; the user's documents and LatestPath stay when
 ; Vantrel is removed.
 Unicode true
+; A 64-bit installer for a 64-bit program (and for a Wine without 32-bit support).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 Name "Vantrel"
 OutFile "${OUT}"
@@ -82,7 +84,6 @@ Section "Uninstall"
   ; The release file that Generate, Text File may have written here.
   Delete "$INSTDIR\temp.txt"
   Delete "$INSTDIR\uninstall.exe"
-  RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\Vantrel.lnk"
 
   ; .pre is left alone when another program has taken it over since.
@@ -96,4 +97,6 @@ Section "Uninstall"
   DeleteRegKey /ifempty HKLM "Software\Tarsel"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
+  ; Last, so that the folder's going means the uninstallation is complete.
+  RMDir "$INSTDIR"
 SectionEnd
