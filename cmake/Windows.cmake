@@ -44,9 +44,11 @@ function(vantrel_windows_resources target)
   set_property(SOURCE ${CMAKE_BINARY_DIR}/vantrel.rc APPEND PROPERTY OBJECT_DEPENDS "${VANTREL_ICO}")
 endfunction()
 
-# Every program in one folder with the libcurl DLL and the two it needs, as
+# Every program in one folder with the libcurl DLL and the two it needs, and
+# the fields' narrow font, as
 # the installation lays them out.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bin")
 set(VANTREL_RUNTIME_DLLS "${VANTREL_CURL_DLL}" /usr/x86_64-w64-mingw32/lib/zlib1.dll
-    /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll)
+    /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll
+    /usr/share/fonts/truetype/liberation/LiberationSansNarrow-Regular.ttf)
 file(COPY ${VANTREL_RUNTIME_DLLS} DESTINATION "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")

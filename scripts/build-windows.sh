@@ -19,7 +19,7 @@ deps="${XDG_CACHE_HOME:-$HOME/.cache}/vantrel/mingw-wx3.2.2-2-png1.6.39-2u5-curl
 
 PACKAGES="g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
 binutils-mingw-w64-x86-64 libz-mingw-w64-dev googletest wine wine64 nsis dpkg-dev icoutils
-imagemagick cmake make pkg-config xz-utils"
+imagemagick cmake make pkg-config xz-utils groff fonts-liberation"
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"

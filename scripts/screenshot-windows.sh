@@ -44,28 +44,32 @@ record() { printf '%d %s' "$(printf '%s' "$1" | wc -c)" "$1"; }
 "$run" reg add 'HKCU\Software\Tarsel\Vantrel' /v LatestPath /t REG_SZ \
     /d "Z:$(printf %s "$sandbox/complete.pre" | tr / '\\')" /f >/dev/null 2>&1
 
-snap() {  # snap WINDOW-NAME FILE
-    win=$(timeout 60 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1)
+snap() {  # snap WINDOW-NAME-PATTERN FILE
+    win=$(timeout 60 xdotool search --sync --onlyvisible --name "$1" | head -n 1)
     [ -n "$win" ] || { echo "no window named $1"; exit 1; }
-    sleep 1.5
+    # Without a window manager a box may stay black until it is moved.
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    xdotool windowmove "$win" "$X" 0
+    sleep 4
     xwd -root -silent | convert xwd:- "$output/$2"
     echo "saved $output/$2"
 }
 
 (cd "$root/resources" && exec "$run" "$build/bin/vantrel.exe") &
 sleep 6  # past the splash screen
-snap Vantrel window.png
-main=$(xdotool search --onlyvisible --name '^Vantrel$' | head -n 1)
+# The title names the document that start-up reopened.
+snap 'Vantrel$' window.png
+main=$(xdotool search --onlyvisible --name 'Vantrel$' | head -n 1)
 xdotool windowfocus --sync "$main"
 xdotool key alt+g Down Down Return
-snap Check check-box.png
+snap '^Check$' check-box.png
 xdotool key Return
 sleep 1
 xdotool key alt+F4
 wineserver -w || true
 
 "$run" "$build/vantrel-setup.exe" &
-snap "Vantrel Setup" installer.png
+snap 'Vantrel.*Setup' installer.png
 xdotool key Escape
 sleep 1
 xdotool key Return

@@ -1,16 +1,34 @@
 #include "gui/NativeFieldStyle.h"
 
 #include <wx/access.h>
+#include <wx/filename.h>
 #include <wx/font.h>
+#include <wx/stdpaths.h>
+#include <wx/textctrl.h>
+
+#include <windows.h>
 
 namespace {
 
-// Tahoma is on every Windows since 2000 (and Wine ships one): narrower than
-// the dialog font, so that "10.2.1" fits the Version field. Pixels, not
-// points, so that a larger desktop scale cannot push text out of the fixed
-// fields.
+// No narrow face comes with every Windows, so the installation brings
+// Liberation Sans Narrow (GPL with the font exception) and the program
+// loads it for itself alone: "10.2.1" then fits the Version field. Without
+// the file, Tahoma, which every Windows has. Pixels, not points, so that a
+// larger desktop scale cannot push text out of the fixed fields.
 constexpr int kFieldFontPixels = 12;
-constexpr const char* kFieldFace = "Tahoma";
+constexpr const char* kNarrowFontFile = "LiberationSansNarrow-Regular.ttf";
+constexpr const char* kNarrowFace = "Liberation Sans Narrow";
+constexpr const char* kFallbackFace = "Tahoma";
+
+const wxString& FieldFace()
+{
+    static const wxString face = [] {
+        const wxString file =
+            wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetPathWithSep() + kNarrowFontFile;
+        return wxFileExists(file) && wxFont::AddPrivateFont(file) ? kNarrowFace : kFallbackFace;
+    }();
+    return face;
+}
 
 #if wxUSE_ACCESSIBILITY
 // The labels are only pixels of the background: the name a screen reader
@@ -35,7 +53,14 @@ private:
 
 void MakeFieldCompact(wxWindow* field)
 {
-    field->SetFont(wxFontInfo(wxSize(0, kFieldFontPixels)).FaceName(kFieldFace));
+    field->SetFont(wxFontInfo(wxSize(0, kFieldFontPixels)).FaceName(FieldFace()));
+    // The sunken edge and the edit control's own margins take six pixels of
+    // a 30-pixel field; a plain line and one pixel each side, as on GTK.
+    if (dynamic_cast<wxTextCtrl*>(field)) {
+        field->SetWindowStyleFlag((field->GetWindowStyleFlag() & ~wxBORDER_MASK) | wxBORDER_SIMPLE);
+        SendMessageW(static_cast<HWND>(field->GetHandle()), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                     MAKELONG(1, 1));
+    }
 }
 
 void SetAccessibleName(wxWindow* field, const std::string& name)

@@ -21,7 +21,8 @@ query() { "$run" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/.*$
 query_default() { "$run" reg query "$1" /ve 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
 
 "$run" "$setup" /S
-for file in vantrel.exe vantrel-cli.exe libcurl-4.dll zlib1.dll libwinpthread-1.dll manVantrel.pdf \
+for file in vantrel.exe vantrel-cli.exe libcurl-4.dll zlib1.dll libwinpthread-1.dll \
+            LiberationSansNarrow-Regular.ttf manVantrel.pdf \
             splash.bmp uninstall.exe; do
     expect "installed $file" test -f "$folder/$file"
 done
