@@ -2,7 +2,8 @@
 # Builds the Windows programs and their installer (scripts/build-windows.sh)
 # and tests them under Wine in a private prefix that is removed afterwards:
 # the core suite and the fuzz replays as Windows programs, vantrel-cli.exe
-# against the Linux vantrel-cli, and the installer installed and removed.
+# against the Linux vantrel-cli, the window opening and saving a document,
+# and the installer installed and removed.
 #   scripts/test-windows.sh [LINUX_BUILD]     (default: build)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,5 +23,7 @@ wineserver -p 120
 
 (cd "$build" && ctest --output-on-failure --timeout 300)
 "$root/tests/e2e/windows_cli.sh" "$build/bin/vantrel-cli.exe" "$linux_build/src/cli/vantrel-cli"
+(cd "$root/resources" && xvfb-run -a -s "-screen 0 1280x1024x24" \
+    "$root/tests/e2e/windows_window.sh" "$build/bin/vantrel.exe" "$root/tests/fuzz/corpus/document/sample.pre")
 "$root/tests/e2e/windows_installer.sh" "$build/vantrel-setup.exe" "$root/tests/fuzz/corpus/document/sample.pre"
 echo "Windows tests under Wine passed in $(($(date +%s) - started)) s"
