@@ -7,6 +7,13 @@
 #   scripts/test-windows.sh [LINUX_BUILD]     (default: build)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
+# One X server for the whole run: Wine's desktop process, started by the
+# first program, keeps the display it found.
+if [ -z "${VANTREL_WINDOWS_DISPLAY:-}" ]; then
+    "$root/scripts/install-deps.sh"  # Xvfb and xdotool among them
+    export VANTREL_WINDOWS_DISPLAY=1
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
 linux_build=$(cd "${1:-$root/build}" && pwd)
 build="${VANTREL_WINDOWS_BUILD:-$root/build-windows}"
 
@@ -23,7 +30,7 @@ wineserver -p 120
 
 (cd "$build" && ctest --output-on-failure --timeout 300)
 "$root/tests/e2e/windows_cli.sh" "$build/bin/vantrel-cli.exe" "$linux_build/src/cli/vantrel-cli"
-(cd "$root/resources" && xvfb-run -a -s "-screen 0 1280x1024x24" \
+(cd "$root/resources" &&
     "$root/tests/e2e/windows_window.sh" "$build/bin/vantrel.exe" "$root/tests/fuzz/corpus/document/sample.pre")
 "$root/tests/e2e/windows_installer.sh" "$build/vantrel-setup.exe" "$root/tests/fuzz/corpus/document/sample.pre"
 echo "Windows tests under Wine passed in $(($(date +%s) - started)) s"
