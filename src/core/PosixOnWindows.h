@@ -44,3 +44,13 @@ inline int setenv(const char* name, const char* value, int) { return _putenv_s(n
 inline int unsetenv(const char* name) { return _putenv_s(name, ""); }
 
 inline char* mkdtemp(char* pattern) { return _mktemp(pattern) && _mkdir(pattern) == 0 ? pattern : nullptr; }
+
+// A scratch file is removed when its descriptor closes: Windows cannot
+// unlink a file that is open, as the probes do right after making it.
+inline int MakeScratchFile(char* pattern)
+{
+    return _mktemp(pattern)
+        ? _open(pattern, _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_TEMPORARY, _S_IREAD | _S_IWRITE)
+        : -1;
+}
+#define mkstemp MakeScratchFile
