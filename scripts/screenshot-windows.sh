@@ -47,11 +47,14 @@ record() { printf '%d %s' "$(printf '%s' "$1" | wc -c)" "$1"; }
 snap() {  # snap WINDOW-NAME-PATTERN FILE
     win=$(timeout 60 xdotool search --sync --onlyvisible --name "$1" | head -n 1)
     [ -n "$win" ] || { echo "no window named $1"; exit 1; }
-    # Without a window manager a box may stay black until it is moved.
+    # Without a window manager a box stays black until it has been moved
+    # (twice, under Wine) and given time to paint.
     eval "$(xdotool getwindowgeometry --shell "$win")"
     xdotool windowmove "$win" "$X" 0
-    sleep 4
-    xwd -root -silent | convert xwd:- "$output/$2"
+    sleep 1
+    xdotool windowmove "$win" "$X" 20
+    sleep 3
+    import -window root "$output/$2"
     echo "saved $output/$2"
 }
 
