@@ -39,6 +39,7 @@ inline std::tm* gmtime_r(const std::time_t* time, std::tm* result)
     return gmtime_s(result, time) == 0 ? result : nullptr;
 }
 
+// The C runtime converts in its own code page: for ASCII values (tests).
 inline int setenv(const char* name, const char* value, int) { return _putenv_s(name, value); }
 // An empty value removes the variable from the C runtime's environment.
 inline int unsetenv(const char* name) { return _putenv_s(name, ""); }

@@ -10,6 +10,7 @@
 #include "core/documents/DocumentFormat.h"
 #include "core/files/SafeFileWriter.h"
 #include "core/files/WideTextWindows.h"
+#include "core/release/ReleaseFile.h"
 #include "core/settings/SettingsStore.h"
 
 namespace {
@@ -112,6 +113,21 @@ TEST(WindowsFiles, WidePathsReplaceOnRenameAndReadOnly)
     EXPECT_FALSE(WriteFileAtomically(folder, first));
     EXPECT_FALSE(ReadWholeFile(folder, 1 << 20));
     EXPECT_EQ(ReadWholeFile(path, 10).failure(), Failure::TooLarge);
+}
+
+TEST(WindowsFiles, TheReleaseFileUnderAUsersFolderNamedOutsideAscii)
+{
+    TempHome home;
+    const std::string local = home.sandbox() + "\\Users\\Zo\xC3\xAB\\AppData\\Local";
+    std::filesystem::create_directories(std::filesystem::path(WideFromUtf8(local)));
+    wchar_t old[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"LOCALAPPDATA", old, MAX_PATH);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", WideFromUtf8(local).c_str());
+    const std::string path = ReleaseFilePath("");
+    EXPECT_EQ(path, local + "/vantrel/temp.txt");
+    EXPECT_TRUE(WriteFileAtomically(path, "Press release from Tarsel\n"));
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(WideFromUtf8(local + "\\vantrel\\temp.txt"))));
+    SetEnvironmentVariableW(L"LOCALAPPDATA", old);
 }
 
 }  // namespace
