@@ -3,6 +3,8 @@
 #include <wx/log.h>
 #include <wx/utils.h>
 
+#include "core/release/MailtoRequest.h"
+
 bool OpenWithDesktop(const std::string& target)
 {
     const wxString argument = wxString::FromUTF8(target.data(), target.size());
@@ -10,3 +12,5 @@ bool OpenWithDesktop(const std::string& target)
     wxLogNull quiet;  // a missing handler is not reported
     return wxExecute(argv, wxEXEC_ASYNC | wxEXEC_HIDE_CONSOLE) > 0;
 }
+
+std::size_t MaxLaunchRequestBytes() { return kMaxLaunchArgumentBytes; }

@@ -135,7 +135,7 @@ void PressReleaseApp::OnGenerateEmail(wxCommandEvent&)
     const Result<std::string> bcc = CollectReceivers(form.receivers, receiverDelimiter);
     const std::string request =
         bcc ? MailtoRequest(form.contactEmail, *bcc, form.companyName) : std::string();
-    const bool fits = bcc && request.size() <= kMaxLaunchArgumentBytes;
+    const bool fits = bcc && request.size() <= MaxLaunchRequestBytes();
     if (fits)
         OpenWithDesktop(request);
     PutOnClipboard(ComposePressRelease(form));

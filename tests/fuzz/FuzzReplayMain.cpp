@@ -21,7 +21,7 @@ int main(int argc, char** argv)
                 continue;
             std::ifstream in(entry.path(), std::ios::binary);
             const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            std::printf("%s\n", entry.path().c_str());
+            std::printf("%s\n", entry.path().string().c_str());
             std::fflush(stdout);
             LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
             ++files;

@@ -21,6 +21,10 @@
 enum class Links { Follow, Replace };
 Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, Links links = Links::Follow);
 
+// Makes the folder's entries (a file created or renamed in it) durable;
+// false when the system refuses.
+bool SyncFolder(const std::string& folder);
+
 // Reads a whole regular file (links followed) of at most maxBytes bytes;
 // anything else cannot be opened (CannotOpen), a longer file is TooLarge.
 Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes);

@@ -67,15 +67,6 @@ bool SetAttributes(int fd, const std::optional<struct stat>& old)
     return fchmod(fd, old->st_mode & 0777) == 0;
 }
 
-void SyncFolder(const std::string& folder)
-{
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    fsync(fd);
-    close(fd);
-}
-
 bool WriteTempFile(int fd, const std::string& bytes, const std::optional<struct stat>& old)
 {
     const bool written = WriteAll(fd, bytes) && SetAttributes(fd, old) && fsync(fd) == 0;
@@ -128,6 +119,16 @@ Result<> WriteInPlace(const std::string& target, const std::string& bytes)
 }
 
 }  // namespace
+
+bool SyncFolder(const std::string& folder)
+{
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = fsync(fd) == 0;
+    close(fd);
+    return synced;
+}
 
 bool WriteAll(int fd, std::string_view bytes)
 {

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "core/files/SafeFileWriter.h"
+#include "core/files/Utf8Path.h"
 #include "core/mail/MailAddresses.h"
 #include "core/settings/UserFolders.h"
 
@@ -34,16 +35,6 @@ std::string OneField(const std::string& text)
         if (static_cast<unsigned char>(c) < ' ')
             c = ' ';
     return field;
-}
-
-bool SyncFolder(const std::string& folder)
-{
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = fsync(fd) == 0;
-    close(fd);
-    return synced;
 }
 
 }  // namespace
@@ -72,10 +63,10 @@ Result<SendLedger> SendLedger::Open(const std::string& path)
 {
     if (path.empty())
         return Failure::CannotOpen;
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    const std::filesystem::path folder = Utf8Path(path).parent_path();
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    const bool existed = std::filesystem::exists(path, error);
+    const bool existed = std::filesystem::exists(Utf8Path(path), error);
     const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)
         return Failure::CannotOpen;

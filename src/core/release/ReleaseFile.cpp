@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/files/Utf8Path.h"
 #include "core/settings/UserFolders.h"
 
 std::string ReleaseFileText(const std::string& companyName, const std::string& release)
@@ -44,6 +45,6 @@ std::string ReleaseFilePath(const std::string& installPath)
     if (cache.empty())
         return {};
     std::error_code ignored;  // a folder that cannot be made fails the write
-    std::filesystem::create_directories(cache + "/vantrel", ignored);
+    std::filesystem::create_directories(Utf8Path(cache + "/vantrel"), ignored);
     return cache + "/vantrel/" + kReleaseFileName;
 }

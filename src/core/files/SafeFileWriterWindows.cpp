@@ -1,0 +1,152 @@
+#include "core/files/SafeFileWriter.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include "core/files/WideTextWindows.h"
+
+namespace {
+
+// The handle closes itself, so that no return path leaks it.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle() { Close(); }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return handle_; }
+    bool Close()
+    {
+        const bool closed = !IsOpen() || CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+        return closed;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+bool WriteAllToHandle(HANDLE handle, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1 << 30));
+        DWORD written = 0;
+        if (!WriteFile(handle, bytes.data(), chunk, &written, nullptr) || written == 0)
+            return false;
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+std::wstring FolderOf(const std::wstring& path)
+{
+    const std::size_t separator = path.find_last_of(L"\\/");
+    if (separator == std::wstring::npos)
+        return L".";
+    return path.substr(0, separator + (separator == 0 || path[separator - 1] == L':' ? 1 : 0));
+}
+
+}  // namespace
+
+bool SyncFolder(const std::string&)
+{
+    // NTFS journals its folder entries; MoveFileEx's write-through waits for them.
+    return true;
+}
+
+bool WriteAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(bytes.size(), 1 << 30));
+        const int n = _write(fd, bytes.data(), chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, Links)
+{
+    const std::wstring target = WideFromUtf8(path);
+    if (target.empty() || target.back() == L'\\' || target.back() == L'/')
+        return Failure::CannotWrite;
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        // A read-only file is not replaced behind the user's back, as 0444 is not on Linux.
+        if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DEVICE))
+            return Failure::CannotWrite;
+    } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+        return Failure::CannotWrite;
+    }
+
+    wchar_t temp[MAX_PATH + 1];
+    const std::wstring folder = FolderOf(target);
+    if (folder.size() > MAX_PATH - 14 || !GetTempFileNameW(folder.c_str(), L"vts", 0, temp))
+        return Failure::CannotWrite;
+    FileHandle file(
+        CreateFileW(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const bool written = file.IsOpen() && WriteAllToHandle(file.get(), bytes) && FlushFileBuffers(file.get());
+    if (!file.Close() || !written ||
+        !MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(temp);
+        return Failure::CannotWrite;
+    }
+    return Done();
+}
+
+Result<std::string> ReadAll(int fd, std::size_t maxBytes, std::size_t expectedBytes)
+{
+    std::string bytes;
+    bytes.resize(std::min(expectedBytes, maxBytes) + 1);
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == bytes.size())
+            bytes.resize(std::min(bytes.size() * 2, maxBytes + 1));
+        const unsigned room = static_cast<unsigned>(std::min<std::size_t>(bytes.size() - filled, 1 << 30));
+        const int n = _read(fd, bytes.data() + filled, room);
+        if (n < 0)
+            return Failure::CannotOpen;
+        if (n == 0)
+            break;
+        filled += static_cast<std::size_t>(n);
+        if (filled > maxBytes)
+            return Failure::TooLarge;
+    }
+    bytes.resize(filled);
+    return bytes;
+}
+
+Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)
+{
+    FileHandle file(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Only disk files are read, so that a pipe or a device cannot hang the window.
+    if (!file.IsOpen() || GetFileType(file.get()) != FILE_TYPE_DISK)
+        return Failure::CannotOpen;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.get(), &size))
+        return Failure::CannotOpen;
+    if (static_cast<unsigned long long>(size.QuadPart) > maxBytes)
+        return Failure::TooLarge;
+    std::string bytes(static_cast<std::size_t>(size.QuadPart) + 1, '\0');
+    std::size_t filled = 0;
+    for (;;) {
+        DWORD n = 0;
+        const DWORD room = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - filled, 1 << 30));
+        if (!ReadFile(file.get(), bytes.data() + filled, room, &n, nullptr))
+            return Failure::CannotOpen;
+        if (n == 0)
+            break;
+        filled += n;
+        if (filled > maxBytes)
+            return Failure::TooLarge;
+        if (filled == bytes.size())
+            bytes.resize(std::min(bytes.size() * 2, maxBytes + 1));
+    }
+    bytes.resize(filled);
+    return bytes;
+}

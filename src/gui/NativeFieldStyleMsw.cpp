@@ -1,0 +1,134 @@
+#include "gui/NativeFieldStyle.h"
+
+#include <wx/access.h>
+#include <wx/filename.h>
+#include <wx/font.h>
+#include <wx/stdpaths.h>
+#include <wx/textctrl.h>
+
+#include <wx/clntdata.h>
+#include <wx/tooltip.h>
+
+#include <windows.h>
+
+namespace {
+
+// No narrow face comes with every Windows, so the installation brings
+// Liberation Sans Narrow (GPL with the font exception) and the program
+// loads it for itself alone: "10.2.1" then fits the Version field. Without
+// the file, Tahoma, which every Windows has. Pixels, not points, so that a
+// larger desktop scale cannot push text out of the fixed fields.
+constexpr int kFieldFontPixels = 12;
+constexpr const char* kNarrowFontFile = "LiberationSansNarrow-Regular.ttf";
+constexpr const char* kNarrowFace = "Liberation Sans Narrow";
+constexpr const char* kFallbackFace = "Tahoma";
+
+const wxString& FieldFace()
+{
+    static const wxString face = [] {
+        const wxString file =
+            wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetPathWithSep() + kNarrowFontFile;
+        return wxFileExists(file) && wxFont::AddPrivateFont(file) ? kNarrowFace : kFallbackFace;
+    }();
+    return face;
+}
+
+#if wxUSE_ACCESSIBILITY
+// The labels are only pixels of the background: the name a screen reader
+// announces comes from here.
+class NamedField : public wxAccessible {
+public:
+    NamedField(wxWindow* field, const std::string& name) : wxAccessible(field), name_(name) {}
+    wxAccStatus GetName(int childId, wxString* name) override
+    {
+        if (childId != wxACC_SELF)
+            return wxACC_NOT_IMPLEMENTED;
+        *name = wxString::FromUTF8(name_);
+        return wxACC_OK;
+    }
+
+private:
+    std::string name_;
+};
+#endif
+
+}  // namespace
+
+void MakeFieldCompact(wxWindow* field)
+{
+    field->SetFont(wxFontInfo(wxSize(0, kFieldFontPixels)).FaceName(FieldFace()));
+    // The sunken edge and the edit control's own margins take six pixels of
+    // a 30-pixel field; a plain line and one pixel each side, as on GTK.
+    if (dynamic_cast<wxTextCtrl*>(field)) {
+        field->SetWindowStyleFlag((field->GetWindowStyleFlag() & ~wxBORDER_MASK) | wxBORDER_SIMPLE);
+        SendMessageW(static_cast<HWND>(field->GetHandle()), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                     MAKELONG(1, 1));
+    }
+}
+
+void SetAccessibleName(wxWindow* field, const std::string& name)
+{
+#if wxUSE_ACCESSIBILITY
+    field->SetAccessible(new NamedField(field, name));
+#endif
+    field->SetName(wxString::FromUTF8(name));
+}
+
+std::string AccessibleName(wxWindow* field) { return field->GetName().utf8_string(); }
+
+// A label relation needs MSAA's own objects; the name above is what Windows
+// screen readers announce for the field.
+std::string AccessibleLabel(wxWindow* field) { return AccessibleName(field); }
+
+namespace {
+
+
+struct FieldProblem : public wxClientData {
+    explicit FieldProblem(std::string text) : message(std::move(text)) {}
+    std::string message;
+};
+
+FieldProblem* ProblemOf(wxWindow* field)
+{
+    return dynamic_cast<FieldProblem*>(field->GetClientObject());
+}
+
+}  // namespace
+
+// Windows has no error style for an edit control: a pale red background
+// marks the field, the message is its tooltip and its help text.
+void MarkFieldProblem(wxWindow* field, const std::string& message)
+{
+    field->SetClientObject(new FieldProblem(message));
+    field->SetBackgroundColour(wxColour(255, 228, 225));
+    field->SetToolTip(wxString::FromUTF8(message));
+    field->SetHelpText(wxString::FromUTF8(message));
+    field->Refresh();
+}
+
+void ClearFieldProblem(wxWindow* field)
+{
+    if (!ProblemOf(field))
+        return;
+    field->SetClientObject(nullptr);
+    field->SetBackgroundColour(wxNullColour);
+    field->UnsetToolTip();
+    field->SetHelpText(wxString());
+    field->Refresh();
+}
+
+bool HasFieldProblem(wxWindow* field) { return ProblemOf(field) != nullptr; }
+
+std::string AccessibleDescription(wxWindow* field)
+{
+    const FieldProblem* problem = ProblemOf(field);
+    return problem ? problem->message : std::string();
+}
+
+// wx's status bar on Windows is the native one, which screen readers read.
+void SetAccessibleStatus(wxWindow* statusBar, const std::string& text)
+{
+    statusBar->SetName(wxString::FromUTF8(text));
+}
+
+std::string AccessibleStatus(wxWindow* statusBar) { return statusBar->GetName().utf8_string(); }
