@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <span>
 #include <variant>
 
@@ -61,34 +62,45 @@ const std::array<ControlRow, 16>& ControlTable()
     return rows;
 }
 
-wxWindow* Create(wxWindow* panel, const ControlRow& row, FormControls& controls, TextMember member)
+// A place of the table grown by the form's scale; a default size stays one.
+wxRect Scaled(const wxRect& place, double scale)
 {
-    auto* text =
-        new wxTextCtrl(panel, wxID_ANY, row.start, row.place.GetPosition(), row.place.GetSize(), row.style);
-    MakeFieldCompact(text);
+    const auto grown = [scale](int length) {
+        return length < 0 ? length : static_cast<int>(std::lround(length * scale));
+    };
+    return {grown(place.x), grown(place.y), grown(place.width), grown(place.height)};
+}
+
+wxWindow* Create(wxWindow* panel, const ControlRow& row, const wxRect& place, double scale,
+                 FormControls& controls, TextMember member)
+{
+    auto* text = new wxTextCtrl(panel, wxID_ANY, row.start, place.GetPosition(), place.GetSize(), row.style);
+    MakeFieldCompact(text, scale);
     return controls.*member = text;
 }
 
-wxWindow* Create(wxWindow* panel, const ControlRow& row, FormControls& controls, ChoiceMember member)
+wxWindow* Create(wxWindow* panel, const ControlRow& row, const wxRect& place, double scale,
+                 FormControls& controls, ChoiceMember member)
 {
     wxArrayString entries;
     for (const char* entry : row.entries)
         entries.Add(entry);
-    auto* choice = new wxChoice(panel, wxID_ANY, row.place.GetPosition(), row.place.GetSize(), entries);
-    MakeFieldCompact(choice);
+    auto* choice = new wxChoice(panel, wxID_ANY, place.GetPosition(), place.GetSize(), entries);
+    MakeFieldCompact(choice, scale);
     choice->InvalidateBestSize();
     // GTK cannot draw a drop-down list's text in fewer pixels than its
     // natural height; a shorter one shows its selection cut in half.
-    choice->SetSize(wxSize(row.place.width, std::max(row.place.height, choice->GetBestSize().y)));
+    choice->SetSize(wxSize(place.width, std::max(place.height, choice->GetBestSize().y)));
     choice->SetSelection(0);
     return controls.*member = choice;
 }
 
-wxWindow* Create(wxWindow* panel, const ControlRow& row, FormControls& controls, CheckMember member)
+wxWindow* Create(wxWindow* panel, const ControlRow&, const wxRect& place, double scale,
+                 FormControls& controls, CheckMember member)
 {
-    auto* check = new wxCheckBox(panel, ID_TRIAL_AVAILABLE, "", row.place.GetPosition());
+    auto* check = new wxCheckBox(panel, ID_TRIAL_AVAILABLE, "", place.GetPosition());
     check->SetValue(false);
-    MakeFieldCompact(check);
+    MakeFieldCompact(check, scale);
     return controls.*member = check;
 }
 
@@ -102,11 +114,12 @@ std::vector<FormLabel> FormLabels()
     return labels;
 }
 
-void CreateFormControls(wxWindow* panel, FormControls& controls)
+void CreateFormControls(wxWindow* panel, FormControls& controls, double scale)
 {
     for (const ControlRow& row : ControlTable()) {
-        wxWindow* control =
-            std::visit([&](auto member) { return Create(panel, row, controls, member); }, row.control);
+        const wxRect place = Scaled(row.place, scale);
+        wxWindow* control = std::visit(
+            [&](auto member) { return Create(panel, row, place, scale, controls, member); }, row.control);
         SetAccessibleName(control, row.label.text);
     }
 }

@@ -39,9 +39,9 @@ struct FormLabel {
 // The labels of the sixteen controls, in the order they are created.
 std::vector<FormLabel> FormLabels();
 
-// Creates the sixteen controls on the panel with their places and start
-// values, each named for screen readers by its label.
-void CreateFormControls(wxWindow* panel, FormControls& controls);
+// Creates the sixteen controls on the panel with their places (grown by
+// scale) and start values, each named for screen readers by its label.
+void CreateFormControls(wxWindow* panel, FormControls& controls, double scale = 1);
 
 // The control under a label, or nullptr.
 wxWindow* ControlLabelled(const FormControls& controls, const std::string& label);

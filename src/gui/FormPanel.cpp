@@ -1,6 +1,7 @@
 #include "gui/FormPanel.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "gui/Resources.h"
 
@@ -9,9 +10,10 @@ wxBEGIN_EVENT_TABLE(FormPanel, wxPanel)
     EVT_CHAR_HOOK(FormPanel::OnCharHook)
 wxEND_EVENT_TABLE()
 
-FormPanel::FormPanel(wxWindow* parent)
+FormPanel::FormPanel(wxWindow* parent, double scale)
     : wxPanel(parent, wxID_ANY, wxPoint(0, 0), wxSize(536, 1024), wxCLIP_SIBLINGS | wxRAISED_BORDER,
               "Vantrel"),
+      scale_(scale),
       background_(LoadBackground())
 {
 }
@@ -19,9 +21,23 @@ FormPanel::FormPanel(wxWindow* parent)
 void FormPanel::OnEraseBackground(wxEraseEvent& event)
 {
     wxDC* dc = event.GetDC();
-    const wxBitmap picture = background_.GetBitmapFor(this);
+    const wxBitmap picture = scale_ > 1 ? ScaledBackground() : background_.GetBitmapFor(this);
     if (dc && picture.IsOk())
         dc->DrawBitmap(picture, 0, 0, false);
+}
+
+// The labels grow with the form, drawn from the sharper 2x picture once.
+const wxBitmap& FormPanel::ScaledBackground()
+{
+    if (!scaled_.IsOk()) {
+        const double pixelsPerPoint = GetContentScaleFactor();
+        const wxSize drawn = background_.GetDefaultSize();
+        wxImage image = background_.GetBitmap(drawn * 2).ConvertToImage();
+        image.Rescale(static_cast<int>(std::lround(drawn.x * scale_ * pixelsPerPoint)),
+                      static_cast<int>(std::lround(drawn.y * scale_ * pixelsPerPoint)), wxIMAGE_QUALITY_HIGH);
+        scaled_ = wxBitmap(image, 24, pixelsPerPoint);
+    }
+    return scaled_;
 }
 
 void FormPanel::OnCharHook(wxKeyEvent& event)

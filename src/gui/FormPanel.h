@@ -8,7 +8,8 @@
 // carries the controls.
 class FormPanel : public wxPanel {
 public:
-    explicit FormPanel(wxWindow* parent);
+    // scale: how much the form grows for larger desktop text (1: as drawn).
+    explicit FormPanel(wxWindow* parent, double scale = 1);
 
     const wxBitmapBundle& background() const { return background_; }
 
@@ -19,8 +20,11 @@ private:
     void OnEraseBackground(wxEraseEvent& event);
     void OnCharHook(wxKeyEvent& event);
     bool MoveFocus(bool forward);
+    const wxBitmap& ScaledBackground();
 
+    double scale_;
     wxBitmapBundle background_;
+    wxBitmap scaled_;
     std::vector<wxWindow*> tabOrder_;
 
     wxDECLARE_EVENT_TABLE();

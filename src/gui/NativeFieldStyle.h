@@ -6,9 +6,13 @@
 
 // What the form needs from the native toolkit beyond wx.
 
-// Small font and narrow inner padding, so that ordinary values are
-// readable in the form's small fields.
-void MakeFieldCompact(wxWindow* field);
+// How much larger than normal the desktop asks text to be (the text
+// scaling of accessibility settings); never below 1. The form grows by it.
+double DesktopTextScale();
+
+// Small font, grown by the form's scale, and narrow inner padding, so that
+// ordinary values are readable in the form's small fields.
+void MakeFieldCompact(wxWindow* field, double scale);
 
 // The name a screen reader announces for the field (the labels are only
 // pixels of the background) on every part of it that takes the focus, and

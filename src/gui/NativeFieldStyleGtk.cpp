@@ -1,5 +1,7 @@
 #include "gui/NativeFieldStyle.h"
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include <gtk/gtk.h>
@@ -13,28 +15,50 @@ constexpr const char* kProblemClass = "vantrel-problem";
 // GTK themes give entries and drop-down buttons inner padding, minimum
 // heights and fonts meant for larger fields than the form has. A narrow
 // face keeps "10.2.1" whole in the Version field; pixels, not points, so
-// that a larger desktop font cannot push text out of the fixed fields.
+// that the font grows with the form and never past its fields.
+constexpr double kFieldFontPixels = 12;
 constexpr const char* kCompactCss =
     ".vantrel-compact, .vantrel-compact * {"
     " font-family: \"Liberation Sans Narrow\", \"DejaVu Sans Condensed\", sans-serif;"
-    " font-size: 12px; }"
+    " font-size: %ldpx; }"
     "entry.vantrel-compact, .vantrel-compact button {"
-    " padding-top: 0; padding-bottom: 0; padding-left: 1px; padding-right: 1px; min-height: 0; }"
-    // A frame drawn inside the border, so that no field grows.
+    " padding-top: 0; padding-bottom: 0; padding-left: 1px; padding-right: 1px; min-height: 0; }";
+// A frame drawn inside the border, so that no field grows.
+constexpr const char* kProblemCss =
     ".vantrel-problem, .vantrel-problem text {"
     " border-color: #c01c28; box-shadow: inset 0 0 0 1px #c01c28; }";
 
-void InstallCompactStyleOnce()
+// The desktop's normal text resolution, against which GTK measures larger text.
+constexpr double kNormalTextDpi = 96;
+constexpr double kLargestTextScale = 3;
+
+void InstallStyle(const char* css)
+{
+    GtkCssProvider* provider = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(provider, css, -1, nullptr);
+    gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(provider);
+}
+
+// One form per process, so its first scale is the only one.
+void InstallCompactStyleOnce(double scale)
 {
     static bool installed = false;
     if (installed)
         return;
     installed = true;
-    GtkCssProvider* provider = gtk_css_provider_new();
-    gtk_css_provider_load_from_data(provider, kCompactCss, -1, nullptr);
-    gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider),
-                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    g_object_unref(provider);
+    gchar* css = g_strdup_printf(kCompactCss, std::lround(kFieldFontPixels * scale));
+    InstallStyle(css);
+    g_free(css);
+}
+
+void InstallProblemStyleOnce()
+{
+    static bool installed = false;
+    if (!installed)
+        InstallStyle(kProblemCss);
+    installed = true;
 }
 
 // A multi-line text field is a scrolled window around the text view that
@@ -86,9 +110,15 @@ AtkObject* LabelObject(wxWindow* field, const std::string& text)
 
 }  // namespace
 
-void MakeFieldCompact(wxWindow* field)
+double DesktopTextScale()
 {
-    InstallCompactStyleOnce();
+    const double dpi = gdk_screen_get_resolution(gdk_screen_get_default());
+    return dpi > kNormalTextDpi ? std::min(dpi / kNormalTextDpi, kLargestTextScale) : 1.0;
+}
+
+void MakeFieldCompact(wxWindow* field, double scale)
+{
+    InstallCompactStyleOnce(scale);
     gtk_style_context_add_class(gtk_widget_get_style_context(field->GetHandle()), kCompactClass);
 }
 
@@ -123,7 +153,7 @@ std::string AccessibleLabel(wxWindow* field)
 
 void MarkFieldProblem(wxWindow* field, const std::string& message)
 {
-    InstallCompactStyleOnce();
+    InstallProblemStyleOnce();
     GtkStyleContext* style = gtk_widget_get_style_context(field->GetHandle());
     gtk_style_context_add_class(style, GTK_STYLE_CLASS_ERROR);
     gtk_style_context_add_class(style, kProblemClass);

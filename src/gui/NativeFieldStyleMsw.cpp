@@ -1,6 +1,10 @@
 #include "gui/NativeFieldStyle.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <wx/access.h>
+#include <wx/display.h>
 #include <wx/filename.h>
 #include <wx/font.h>
 #include <wx/stdpaths.h>
@@ -16,8 +20,8 @@ namespace {
 // No narrow face comes with every Windows, so the installation brings
 // Liberation Sans Narrow (GPL with the font exception) and the program
 // loads it for itself alone: "10.2.1" then fits the Version field. Without
-// the file, Tahoma, which every Windows has. Pixels, not points, so that a
-// larger desktop scale cannot push text out of the fixed fields.
+// the file, Tahoma, which every Windows has. Pixels, not points, so that the
+// font grows with the form and never past its fields.
 constexpr int kFieldFontPixels = 12;
 constexpr const char* kNarrowFontFile = "LiberationSansNarrow-Regular.ttf";
 constexpr const char* kNarrowFace = "Liberation Sans Narrow";
@@ -54,9 +58,14 @@ private:
 
 }  // namespace
 
-void MakeFieldCompact(wxWindow* field)
+// The program tells Windows it draws for the screen's resolution itself, so
+// the desktop's scale reaches the form as a larger resolution.
+double DesktopTextScale() { return std::clamp(wxDisplay().GetScaleFactor(), 1.0, 3.0); }
+
+void MakeFieldCompact(wxWindow* field, double scale)
 {
-    field->SetFont(wxFontInfo(wxSize(0, kFieldFontPixels)).FaceName(FieldFace()));
+    const int pixels = static_cast<int>(std::lround(kFieldFontPixels * scale));
+    field->SetFont(wxFontInfo(wxSize(0, pixels)).FaceName(FieldFace()));
     // The sunken edge and the edit control's own margins take six pixels of
     // a 30-pixel field; a plain line and one pixel each side, as on GTK.
     if (dynamic_cast<wxTextCtrl*>(field)) {

@@ -1,7 +1,9 @@
 #include "gui/PressReleaseApp.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include <wx/display.h>
 #include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/splash.h>
@@ -10,6 +12,7 @@
 #include "gui/CommandIds.h"
 #include "gui/FormControls.h"
 #include "gui/FormPanel.h"
+#include "gui/NativeFieldStyle.h"
 #include "gui/PressReleaseFrame.h"
 #include "gui/Resources.h"
 
@@ -40,17 +43,30 @@ void WriteChoice(wxChoice* choice, int index)
     choice->SetSelection(valid ? index : wxNOT_FOUND);
 }
 
-// Larger desktop text makes the menu bar and the status line taller and
-// leaves less room inside the window's fixed size: the window then grows
-// so that the bottom row of fields stays whole. At normal text the room
-// is enough and the window keeps its size.
-void KeepFormWhole(wxFrame& window)
+constexpr int kFormRight = 810;  // the receivers' right edge and a margin
+constexpr int kFormBottom = 400;  // the bottom row's lower edge and a margin
+constexpr int kMenuAndStatusRoom = 80;
+
+// The form grows with the desktop's text, but never past the screen.
+double FormScale()
 {
-    constexpr int kFormRight = 810;  // the receivers' right edge and a margin
-    constexpr int kFormBottom = 400;  // the bottom row's lower edge and a margin
+    const wxRect screen = wxDisplay().GetClientArea();
+    const double fits = std::min(static_cast<double>(screen.width) / kFormRight,
+                                 static_cast<double>(screen.height) / (kFormBottom + kMenuAndStatusRoom));
+    return std::max(1.0, std::min(DesktopTextScale(), fits));
+}
+
+// Larger desktop text grows the form by scale and makes the menu bar and
+// the status line taller: the window then grows so that the bottom row of
+// fields stays whole. At normal text the room is enough and the window
+// keeps its size.
+void KeepFormWhole(wxFrame& window, double scale)
+{
+    const int right = static_cast<int>(std::lround(kFormRight * scale));
+    const int bottom = static_cast<int>(std::lround(kFormBottom * scale));
     const wxSize room = window.GetClientSize();
-    if (room.x < kFormRight || room.y < kFormBottom)
-        window.SetClientSize(std::max(room.x, kFormRight), std::max(room.y, kFormBottom));
+    if (room.x < right || room.y < bottom)
+        window.SetClientSize(std::max(room.x, right), std::max(room.y, bottom));
 }
 
 }  // namespace
@@ -61,13 +77,14 @@ bool PressReleaseApp::OnInit()
     mainWindow->SetIcon(LoadProgramIcon());
     mainWindow->app = this;
 
-    auto* panel = new FormPanel(mainWindow);
-    CreateFormControls(panel, controls);
+    const double scale = FormScale();
+    auto* panel = new FormPanel(mainWindow, scale);
+    CreateFormControls(panel, controls, scale);
     panel->SetTabOrder(FormTabOrder(controls));
 
     mainWindow->SetMenuBar(CreateMenuBar());
     mainWindow->ShowRecentDocumentsIn(mainWindow->GetMenuBar()->GetMenu(0));
-    KeepFormWhole(*mainWindow);
+    KeepFormWhole(*mainWindow, scale);
     mainWindow->Centre(wxBOTH);
     mainWindow->Show(true);
     SetTopWindow(mainWindow);

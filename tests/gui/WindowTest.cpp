@@ -153,6 +153,21 @@ TEST_F(WindowTest, EveryControlHasItsKindPlaceSizeStyleAndStartValue)
     }
 }
 
+// Text one and a half times as large grows every place of the form with it.
+TEST_F(WindowTest, LargerDesktopTextGrowsTheFormByTheSameFactor)
+{
+    auto* window = new wxFrame(nullptr, wxID_ANY, "larger text");
+    auto* panel = new FormPanel(window, 1.5);
+    FormControls grown;
+    CreateFormControls(panel, grown, 1.5);
+    EXPECT_EQ(grown.productVersion->GetRect(), wxRect(285, 57, 45, 30));
+    EXPECT_EQ(grown.receivers->GetRect(), wxRect(825, 57, 375, 513));
+    EXPECT_EQ(grown.trialKind->GetPosition(), wxPoint(540, 462));
+    EXPECT_GE(grown.trialKind->GetSize().y, 27);
+    EXPECT_EQ(grown.trialAvailable->GetPosition(), wxPoint(390, 462));
+    window->Destroy();
+}
+
 TEST_F(WindowTest, ScreenReadersMeetEachControlByItsLabel)
 {
     const std::vector<FormLabel> labels = FormLabels();
