@@ -13,8 +13,7 @@ wxEND_EVENT_TABLE()
 FormPanel::FormPanel(wxWindow* parent, double scale)
     : wxPanel(parent, wxID_ANY, wxPoint(0, 0), wxSize(536, 1024), wxCLIP_SIBLINGS | wxRAISED_BORDER,
               "Vantrel"),
-      scale_(scale),
-      background_(LoadBackground())
+      scale_(scale), background_(LoadBackground())
 {
 }
 

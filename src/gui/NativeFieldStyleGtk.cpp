@@ -24,9 +24,8 @@ constexpr const char* kCompactCss =
     "entry.vantrel-compact, .vantrel-compact button {"
     " padding-top: 0; padding-bottom: 0; padding-left: 1px; padding-right: 1px; min-height: 0; }";
 // A frame drawn inside the border, so that no field grows.
-constexpr const char* kProblemCss =
-    ".vantrel-problem, .vantrel-problem text {"
-    " border-color: #c01c28; box-shadow: inset 0 0 0 1px #c01c28; }";
+constexpr const char* kProblemCss = ".vantrel-problem, .vantrel-problem text {"
+                                    " border-color: #c01c28; box-shadow: inset 0 0 0 1px #c01c28; }";
 
 // The desktop's normal text resolution, against which GTK measures larger text.
 constexpr double kNormalTextDpi = 96;
@@ -144,8 +143,9 @@ std::string AccessibleLabel(wxWindow* field)
     AtkRelationSet* relations = atk_object_ref_relation_set(FocusedAccessible(field));
     AtkRelation* labelledBy = atk_relation_set_get_relation_by_type(relations, ATK_RELATION_LABELLED_BY);
     GPtrArray* targets = labelledBy ? atk_relation_get_target(labelledBy) : nullptr;
-    const char* name =
-        targets && targets->len > 0 ? atk_object_get_name(ATK_OBJECT(g_ptr_array_index(targets, 0))) : nullptr;
+    const char* name = targets && targets->len > 0
+        ? atk_object_get_name(ATK_OBJECT(g_ptr_array_index(targets, 0)))
+        : nullptr;
     std::string text = name ? name : "";
     g_object_unref(relations);
     return text;

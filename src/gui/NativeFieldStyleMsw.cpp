@@ -91,16 +91,12 @@ std::string AccessibleLabel(wxWindow* field) { return AccessibleName(field); }
 
 namespace {
 
-
 struct FieldProblem : public wxClientData {
     explicit FieldProblem(std::string text) : message(std::move(text)) {}
     std::string message;
 };
 
-FieldProblem* ProblemOf(wxWindow* field)
-{
-    return dynamic_cast<FieldProblem*>(field->GetClientObject());
-}
+FieldProblem* ProblemOf(wxWindow* field) { return dynamic_cast<FieldProblem*>(field->GetClientObject()); }
 
 }  // namespace
 
