@@ -21,3 +21,8 @@ struct CurlLibrary {
 
 // Loaded and initialized once; nullptr when libcurl cannot be found.
 const CurlLibrary* Curl();
+
+// The platform's side (CurlLibraryPosix.cpp, CurlLibraryWindows.cpp):
+// the library opened, or nullptr, and one of its functions by name.
+void* OpenCurlLibrary();
+void* CurlFunction(void* library, const char* name);

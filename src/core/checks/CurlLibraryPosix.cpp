@@ -1,47 +1,12 @@
 #include "core/checks/CurlLibrary.h"
 
-#include <cstdlib>
-
 #include <dlfcn.h>
 
-namespace {
-
-template <typename Function> bool Resolve(void* library, const char* name, Function& function)
+// Debian's libcurl4 (OpenSSL) or, failing that, libcurl3-gnutls.
+void* OpenCurlLibrary()
 {
-    function = reinterpret_cast<Function>(dlsym(library, name));
-    return function != nullptr;
-}
-
-const CurlLibrary* Load()
-{
-    static CurlLibrary curl;
-    // Debian's libcurl4 (OpenSSL) or, failing that, libcurl3-gnutls.
     void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
-    if (!library)
-        library = dlopen("libcurl-gnutls.so.4", RTLD_NOW | RTLD_LOCAL);
-    if (!library)
-        return nullptr;
-    const bool complete = Resolve(library, "curl_global_init", curl.globalInit) &&
-        Resolve(library, "curl_global_cleanup", curl.globalCleanup) &&
-        Resolve(library, "curl_easy_init", curl.easyInit) &&
-        Resolve(library, "curl_easy_setopt", curl.easySetopt) &&
-        Resolve(library, "curl_easy_perform", curl.easyPerform) &&
-        Resolve(library, "curl_easy_cleanup", curl.easyCleanup) &&
-        Resolve(library, "curl_easy_reset", curl.easyReset) &&
-        Resolve(library, "curl_easy_getinfo", curl.easyGetinfo) &&
-        Resolve(library, "curl_slist_append", curl.slistAppend) &&
-        Resolve(library, "curl_slist_free_all", curl.slistFreeAll) &&
-        Resolve(library, "curl_easy_strerror", curl.easyStrerror);
-    if (!complete || curl.globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK)
-        return nullptr;
-    std::atexit([] { curl.globalCleanup(); });
-    return &curl;
+    return library ? library : dlopen("libcurl-gnutls.so.4", RTLD_NOW | RTLD_LOCAL);
 }
 
-}  // namespace
-
-const CurlLibrary* Curl()
-{
-    static const CurlLibrary* const curl = Load();
-    return curl;
-}
+void* CurlFunction(void* library, const char* name) { return dlsym(library, name); }

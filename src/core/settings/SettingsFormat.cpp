@@ -164,3 +164,13 @@ std::string UpdateSettingsBytes(std::string_view bytes, const std::string& name,
         updated += newLine;
     return updated;
 }
+
+std::string CutToLength(const std::string& text, std::size_t limit)
+{
+    if (text.size() <= limit)
+        return text;
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}

@@ -25,3 +25,7 @@ SettingsValues ParseSettings(std::string_view bytes);
 // of the top group. Every other byte stays as it was: other groups,
 // comments, unknown lines, the byte-order mark.
 std::string UpdateSettingsBytes(std::string_view bytes, const std::string& name, const std::string& value);
+
+// A value cut to at most limit bytes without splitting a UTF-8 sequence, as
+// both stores keep it.
+std::string CutToLength(const std::string& text, std::size_t limit);

@@ -31,17 +31,6 @@ std::string ProgramPrefix()
     return error ? std::string() : program.parent_path().parent_path().string();
 }
 
-// Cuts at most to limit bytes without splitting a UTF-8 sequence.
-std::string CutToLength(const std::string& text, std::size_t limit)
-{
-    if (text.size() <= limit)
-        return text;
-    std::size_t end = limit;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        --end;
-    return text.substr(0, end);
-}
-
 // The values stored in the file; none when it is missing, unreadable, not
 // a regular file, or too large to be a settings file of ours.
 SettingsValues ReadSettingsFile(const std::string& path)

@@ -2,6 +2,7 @@
 
 #include "core/files/WideTextWindows.h"
 #include "core/settings/RegistryRootWindows.h"
+#include "core/settings/SettingsFormat.h"
 
 namespace {
 
@@ -10,17 +11,6 @@ RegistryRoots roots;
 std::wstring KeyName(const std::wstring& prefix, const std::string& keyPath)
 {
     return prefix.empty() ? WideFromUtf8(keyPath) : prefix + L"\\" + WideFromUtf8(keyPath);
-}
-
-// Cuts at most to limit bytes without splitting a UTF-8 sequence.
-std::string CutToLength(const std::string& text, std::size_t limit)
-{
-    if (text.size() <= limit)
-        return text;
-    std::size_t end = limit;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        --end;
-    return text.substr(0, end);
 }
 
 // Values are written as wide strings; an older value of 8-bit characters
