@@ -14,6 +14,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/files/ReadToEnd.h"
+
 namespace {
 
 constexpr int kMaxLinkHops = 40;
@@ -181,27 +183,13 @@ Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, 
 
 Result<std::string> ReadAll(int fd, std::size_t maxBytes, std::size_t expectedBytes)
 {
-    // Read straight into the text, growing it as the input turns out longer
-    // than expected (a file may grow while being read).
-    std::string bytes;
-    bytes.resize(std::min(expectedBytes, maxBytes) + 1);
-    std::size_t filled = 0;
-    for (;;) {
-        if (filled == bytes.size())
-            bytes.resize(std::min(bytes.size() * 2, maxBytes + 1));
-        const ssize_t n = read(fd, bytes.data() + filled, bytes.size() - filled);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return Failure::CannotOpen;
-        if (n == 0)
-            break;
-        filled += static_cast<std::size_t>(n);
-        if (filled > maxBytes)
-            return Failure::TooLarge;
-    }
-    bytes.resize(filled);
-    return bytes;
+    return ReadToEnd(maxBytes, expectedBytes, [fd](char* into, std::size_t room) -> long long {
+        for (;;) {
+            const ssize_t n = read(fd, into, room);
+            if (n >= 0 || errno != EINTR)
+                return n;
+        }
+    });
 }
 
 Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)

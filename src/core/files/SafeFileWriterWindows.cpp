@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "core/files/ReadToEnd.h"
 #include "core/files/WideTextWindows.h"
 
 namespace {
@@ -98,26 +99,14 @@ Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, 
     return Done();
 }
 
+// The C runtime and Windows read at most an int's or a DWORD's worth at once.
+constexpr std::size_t kLargestRead = 1 << 30;
+
 Result<std::string> ReadAll(int fd, std::size_t maxBytes, std::size_t expectedBytes)
 {
-    std::string bytes;
-    bytes.resize(std::min(expectedBytes, maxBytes) + 1);
-    std::size_t filled = 0;
-    for (;;) {
-        if (filled == bytes.size())
-            bytes.resize(std::min(bytes.size() * 2, maxBytes + 1));
-        const unsigned room = static_cast<unsigned>(std::min<std::size_t>(bytes.size() - filled, 1 << 30));
-        const int n = _read(fd, bytes.data() + filled, room);
-        if (n < 0)
-            return Failure::CannotOpen;
-        if (n == 0)
-            break;
-        filled += static_cast<std::size_t>(n);
-        if (filled > maxBytes)
-            return Failure::TooLarge;
-    }
-    bytes.resize(filled);
-    return bytes;
+    return ReadToEnd(maxBytes, expectedBytes, [fd](char* into, std::size_t room) -> long long {
+        return _read(fd, into, static_cast<unsigned>(std::min(room, kLargestRead)));
+    });
 }
 
 Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)
@@ -132,21 +121,10 @@ Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)
         return Failure::CannotOpen;
     if (static_cast<unsigned long long>(size.QuadPart) > maxBytes)
         return Failure::TooLarge;
-    std::string bytes(static_cast<std::size_t>(size.QuadPart) + 1, '\0');
-    std::size_t filled = 0;
-    for (;;) {
-        DWORD n = 0;
-        const DWORD room = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - filled, 1 << 30));
-        if (!ReadFile(file.get(), bytes.data() + filled, room, &n, nullptr))
-            return Failure::CannotOpen;
-        if (n == 0)
-            break;
-        filled += n;
-        if (filled > maxBytes)
-            return Failure::TooLarge;
-        if (filled == bytes.size())
-            bytes.resize(std::min(bytes.size() * 2, maxBytes + 1));
-    }
-    bytes.resize(filled);
-    return bytes;
+    return ReadToEnd(maxBytes, static_cast<std::size_t>(size.QuadPart),
+                     [&file](char* into, std::size_t room) -> long long {
+                         DWORD n = 0;
+                         const DWORD most = static_cast<DWORD>(std::min(room, kLargestRead));
+                         return ReadFile(file.get(), into, most, &n, nullptr) ? n : -1;
+                     });
 }

@@ -97,8 +97,7 @@ SettingsLine ReadLine(std::string_view line)
 
 // Calls visit(line with its line end, what it is, whether it is in the top
 // group) for every line, after a byte-order mark.
-template <typename Visit>
-void ForEachLine(std::string_view bytes, Visit visit)
+template <typename Visit> void ForEachLine(std::string_view bytes, Visit visit)
 {
     if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark)
         bytes.remove_prefix(kByteOrderMark.size());
@@ -149,7 +148,7 @@ std::string UpdateSettingsBytes(std::string_view bytes, const std::string& name,
         }
         insertBeforeNextGroup = insertBeforeNextGroup && !opensOtherGroup;
         const bool ours = read.kind == SettingsLine::Value && inTopGroup && !NamesMatch()(read.name, name) &&
-                          !NamesMatch()(name, read.name);
+            !NamesMatch()(name, read.name);
         if (ours) {
             if (!replaced)
                 updated += newLine;
