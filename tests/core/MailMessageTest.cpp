@@ -2,6 +2,7 @@
 // the receivers a send goes to, and which server URLs may be used.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <sstream>
 
@@ -56,7 +57,7 @@ TEST(MailMessageTest, MailProgramsReadBackWhatTheFormSays)
     };
     const std::string longLine(200, 'x');
     const Case cases[] = {
-        {"Ann Lee", "Tarsel", "Plain.", "", ""},
+        {"Ann Lee", "Tarsel", "Plain!~", "", ""},
         {"Zoë Ångström", "Müller & Söhne GmbH", "Grüße, 日本語 and = signs.", "", ""},
         {"Ann\r\nBcc: all@evil.org", "Tarsel\nBcc: all@evil.org\r\nX-Spam:\tyes", "a\r\nBcc: x@y.org",
          "Ann Bcc: all@evil.org", "Tarsel Bcc: all@evil.org X-Spam: yes"},
@@ -97,10 +98,14 @@ TEST(MailMessageTest, MailProgramsReadBackWhatTheFormSays)
                   "Press release from " +
                       (cases[i].readName.empty() ? cases[i].companyName : cases[i].readCompany));
         EXPECT_EQ(read["body"], plans[i].body);
+        const std::string raw = ReadFileBytes(paths[i]);
+        EXPECT_TRUE(std::all_of(raw.begin(), raw.end(), [](char c) { return (c & 0x80) == 0; }))
+            << "a message travels as 7-bit text";
     }
     const std::string first = ReadFileBytes(paths[0]);
     EXPECT_NE(first.find("\r\nDate: Wed, 02 Dec 2026 00:00:00 +0000\r\n"), std::string::npos);
     EXPECT_NE(first.find("\r\nMessage-ID: <1.vantrel@x.org>\r\n"), std::string::npos);
+    EXPECT_NE(first.find("Plain!~"), std::string::npos) << "plain text stays readable";
 }
 
 TEST(MailMessageTest, OnlyAddressesAreSentAndEachOnce)
