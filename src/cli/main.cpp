@@ -27,15 +27,14 @@ int Problem(int status, const std::string& message)
 Result<std::string> ReadStandardInput() { return ReadAll(STDIN_FILENO, kMaxDocumentBytes); }
 
 // Reads the document, or says why not.
-int Load(const std::string& path, Document& document)
+int Load(const std::string& path, ReceiversText receivers, Document& document)
 {
     const std::string name = path == "-" ? "standard input" : path;
-    const Result<std::string> bytes =
-        path == "-" ? ReadStandardInput() : ReadWholeFile(path, kMaxDocumentBytes);
+    Result<std::string> bytes = path == "-" ? ReadStandardInput() : ReadWholeFile(path, kMaxDocumentBytes);
     if (!bytes)
         return Problem(kCliBadDocument,
                        name + ": the document " + ReadFailureReason(bytes.failure(), kMaxDocumentBytes));
-    Result<Document> read = ReadDocumentBytes(*bytes);
+    Result<Document> read = ReadDocumentTakingBytes(*std::move(bytes), receivers);
     if (!read)
         return Problem(kCliBadDocument, name + ": the document is damaged");
     document = *std::move(read);
@@ -62,8 +61,14 @@ int Run(const CliRequest& request)
         std::cout << "vantrel-cli " << VANTREL_VERSION << '\n';
         return kCliDone;
     }
+    // The check and the release never use the receivers, which are most of
+    // a large document.
+    const bool usesReceivers =
+        request.command != CliRequest::Command::Check && request.command != CliRequest::Command::Release;
     Document document;
-    if (const int status = Load(request.document, document); status != kCliDone)
+    if (const int status =
+            Load(request.document, usesReceivers ? ReceiversText::Read : ReceiversText::Skip, document);
+        status != kCliDone)
         return status;
     return RunCommand(request, document, std::cout, std::cerr);
 }

@@ -1,6 +1,6 @@
 #include <climits>
-#include <vector>
 #include <gtest/gtest.h>
+#include <vector>
 
 #include "FormSamples.h"
 #include "core/documents/DocumentFormat.h"
@@ -82,8 +82,8 @@ TEST(DocumentFormat, ReadsTheCompleteDocument)
 TEST(DocumentFormat, RoundTripGivesTheSameBytes)
 {
     FormValues unusual = SampleForm();
-    unusual.productName = "12 34 ";                           // digits and blanks in a value
-    unusual.featuresText = "a\r\nb\rc\n\nd\n";                // CR LF, lone CR, empty lines
+    unusual.productName = "12 34 ";  // digits and blanks in a value
+    unusual.featuresText = "a\r\nb\rc\n\nd\n";  // CR LF, lone CR, empty lines
     unusual.receivers = std::string(100000, 'r') + "@x.org";  // far beyond 16383
     unusual.companyName = "Zürich Ärzte €";
     unusual.productType = -1;
@@ -235,6 +235,46 @@ TEST(DocumentFormat, BytesAfterTheLastRecordAreIgnored)
     const Result<Document> document = ReadDocumentBytes(kSampleDocument + "trailing");
     ASSERT_TRUE(document);
     EXPECT_EQ(Describe(document->form), Describe(SampleForm()));
+}
+
+// The last record is read in the place of the bytes, or left out for the
+// commands that never use the receivers: either way the same damage is
+// refused and the other values are the same.
+TEST(DocumentFormat, LastRecordReadInPlaceOrLeftOut)
+{
+    const std::string intact = kSampleDocument;
+    const std::string first16 = intact.substr(0, intact.rfind("16 a@x.org"));
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool damaged;
+        std::string receivers;
+        std::vector<std::string> cutAtNul;
+    };
+    const Case cases[] = {
+        {"whole document", intact, false, SampleForm().receivers, {}},
+        {"CR LF, lone CR, NUL", first16 + "7 a\r\nb\rc\0d"s, false, "a\nb\rc", {"Receivers"}},
+        {"Windows-1252", first16 + "2 \xe9\r\n", false, "\xc3\xa9\n", {}},
+        {"empty", first16 + "0 ", false, "", {}},
+        {"cut short", first16 + "16 a@x.org", true, "", {}},
+        {"ends early once CR LF counts as one", first16 + "4 a\r\nb", true, "", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Result<Document> read = ReadDocumentTakingBytes(c.bytes);
+        const Result<Document> skipped = ReadDocumentBytes(c.bytes, ReceiversText::Skip);
+        ASSERT_EQ(!read, c.damaged);
+        ASSERT_EQ(!skipped, c.damaged);
+        if (c.damaged)
+            continue;
+        EXPECT_EQ(read->form.receivers, c.receivers);
+        EXPECT_EQ(read->cutAtNul, c.cutAtNul);
+        EXPECT_TRUE(skipped->cutAtNul.empty());
+        FormValues withReceivers = skipped->form;
+        withReceivers.receivers = c.receivers;
+        EXPECT_EQ(Describe(withReceivers), Describe(read->form));
+        EXPECT_EQ(skipped->receiverDelimiter, read->receiverDelimiter);
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <climits>
+#include <cstring>
 #include <string_view>
 
 #include "core/documents/TextEncoding.h"
@@ -91,32 +92,34 @@ int ParseInt(std::string_view text)
 // of the whole document.
 class DocumentText {
 public:
-    explicit DocumentText(std::string_view bytes) : bytes_(bytes) {}
+    explicit DocumentText(std::string bytes) : bytes_(std::move(bytes)) {}
 
-    // Appends characters to out until count have been appended or stop
-    // was appended; false when the document ends first.
-    bool Read(std::size_t count, std::string& out, char stop = '\0')
+    // Appends characters to out (or passes over them when out is null)
+    // until count have been read or stop was read; false when the document
+    // ends first.
+    bool Read(std::size_t count, std::string* out, char stop = '\0')
     {
+        const std::string_view bytes(bytes_);
         while (count > 0) {
-            if (pos_ == bytes_.size())
+            if (pos_ == bytes.size())
                 return false;
             // Plain bytes in one piece, up to the next carriage return.
-            const std::size_t plainEnd = std::min(bytes_.find('\r', pos_), bytes_.size());
+            const std::size_t plainEnd = std::min(bytes.find('\r', pos_), bytes.size());
             std::size_t take = std::min(count, plainEnd - pos_);
             if (stop != '\0') {
-                const std::size_t stopAt = bytes_.substr(pos_, take).find(stop);
+                const std::size_t stopAt = bytes.substr(pos_, take).find(stop);
                 if (stopAt != std::string_view::npos) {
-                    out.append(bytes_.substr(pos_, stopAt + 1));
+                    Put(out, bytes.substr(pos_, stopAt + 1));
                     pos_ += stopAt + 1;
                     return true;
                 }
             }
-            out.append(bytes_.substr(pos_, take));
+            Put(out, bytes.substr(pos_, take));
             pos_ += take;
             count -= take;
-            if (count > 0 && pos_ < bytes_.size()) {
-                const bool pair = pos_ + 1 < bytes_.size() && bytes_[pos_ + 1] == '\n';
-                out += pair ? '\n' : '\r';
+            if (count > 0 && pos_ < bytes.size()) {
+                const bool pair = pos_ + 1 < bytes.size() && bytes[pos_ + 1] == '\n';
+                Put(out, pair ? "\n" : "\r");
                 pos_ += pair ? 2 : 1;
                 --count;
             }
@@ -124,19 +127,57 @@ public:
         return true;
     }
 
+    // The next count characters as one text, made in the place of the
+    // bytes already read: the last record, often nearly the whole document,
+    // is never copied into a buffer of its own. Nothing can be read after it.
+    std::optional<std::string> TakeLast(std::size_t count)
+    {
+        std::size_t to = 0;
+        while (count > 0) {
+            if (pos_ == bytes_.size())
+                return std::nullopt;
+            const std::size_t plainEnd = std::min(bytes_.find('\r', pos_), bytes_.size());
+            const std::size_t take = std::min(count, plainEnd - pos_);
+            std::memmove(bytes_.data() + to, bytes_.data() + pos_, take);
+            to += take;
+            pos_ += take;
+            count -= take;
+            if (count > 0 && pos_ < bytes_.size()) {
+                const bool pair = pos_ + 1 < bytes_.size() && bytes_[pos_ + 1] == '\n';
+                bytes_[to++] = pair ? '\n' : '\r';
+                pos_ += pair ? 2 : 1;
+                --count;
+            }
+        }
+        bytes_.resize(to);
+        pos_ = bytes_.size();
+        return std::move(bytes_);
+    }
+
     // No more characters than this can follow.
     std::size_t BytesLeft() const { return bytes_.size() - pos_; }
 
 private:
-    std::string_view bytes_;
+    static void Put(std::string* out, std::string_view piece)
+    {
+        if (out)
+            out->append(piece);
+    }
+
+    std::string bytes_;
     std::size_t pos_ = 0;
 };
 
-// Reads one record; nullopt when the document is damaged there.
-std::optional<std::string> NextValue(DocumentText& text)
+// How a record's value is read: copied out, passed over, or taken in the
+// place of the bytes (the last record only).
+enum class ValueUse { Copy, Skip, TakeLast };
+
+// Reads one record; nullopt when the document is damaged there. A value
+// passed over comes back empty.
+std::optional<std::string> NextValue(DocumentText& text, ValueUse use)
 {
     std::string lengthText;
-    if (!text.Read(kMaxLengthText + 1, lengthText, ' ') || lengthText.back() != ' ')
+    if (!text.Read(kMaxLengthText + 1, &lengthText, ' ') || lengthText.back() != ' ')
         return std::nullopt;  // ended early, no space, or an overlong length text
     lengthText.pop_back();
     // The program writes lengths as plain decimal digits; anything else
@@ -146,9 +187,13 @@ std::optional<std::string> NextValue(DocumentText& text)
     const long long length = ParseLeadingNumber(lengthText, LLONG_MAX / 10 - 9);
     if (static_cast<unsigned long long>(length) > text.BytesLeft())
         return std::nullopt;  // a length beyond the end
+    const auto count = static_cast<std::size_t>(length);
+    if (use == ValueUse::TakeLast)
+        return text.TakeLast(count);
     std::string value;
-    value.reserve(static_cast<std::size_t>(length));
-    if (!text.Read(static_cast<std::size_t>(length), value))
+    if (use == ValueUse::Copy)
+        value.reserve(count);
+    if (!text.Read(count, use == ValueUse::Copy ? &value : nullptr))
         return std::nullopt;  // beyond the end once line ends count as one
     return value;
 }
@@ -203,15 +248,25 @@ std::string WriteDocumentBytes(const FormValues& form, int receiverDelimiter)
     return bytes;
 }
 
-Result<Document> ReadDocumentBytes(std::string_view bytes)
+Result<Document> ReadDocumentBytes(std::string_view bytes, ReceiversText receivers)
 {
-    DocumentText text(bytes);
+    return ReadDocumentTakingBytes(std::string(bytes), receivers);
+}
+
+Result<Document> ReadDocumentTakingBytes(std::string bytes, ReceiversText receivers)
+{
+    DocumentText text(std::move(bytes));
     Document document;
     for (const Record& record : kRecords) {
-        std::optional<std::string> value = NextValue(text);
+        const bool skip = receivers == ReceiversText::Skip && record.text == &FormValues::receivers;
+        const ValueUse use = skip         ? ValueUse::Skip
+            : &record == &kRecords.back() ? ValueUse::TakeLast
+                                          : ValueUse::Copy;
+        std::optional<std::string> value = NextValue(text, use);
         if (!value)
             return Failure::Damaged;
-        ApplyRecord(record, std::move(*value), document);
+        if (use != ValueUse::Skip)
+            ApplyRecord(record, std::move(*value), document);
     }
     return document;
 }

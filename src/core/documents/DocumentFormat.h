@@ -23,10 +23,19 @@ std::string WriteDocumentBytes(const FormValues& form, int receiverDelimiter);
 struct Document {
     FormValues form;
     int receiverDelimiter = kDelimiterSemicolon;  // as stored, also beyond the menu's four
-    std::vector<std::string> cutAtNul;            // labels of text values cut at a zero byte
+    std::vector<std::string> cutAtNul;  // labels of text values cut at a zero byte
 };
+
+// A command that never uses the receivers leaves them out: the record is
+// still checked, but the form's receivers stay empty and a zero byte in
+// them is not reported.
+enum class ReceiversText { Read, Skip };
 
 // The whole document, or Damaged: a document is taken whole or not at all.
 // Values that are not valid UTF-8 are read as Windows-1252. Never reads
 // beyond the bytes given.
-Result<Document> ReadDocumentBytes(std::string_view bytes);
+Result<Document> ReadDocumentBytes(std::string_view bytes, ReceiversText receivers = ReceiversText::Read);
+
+// The same, made in the place of the bytes given: a document of megabytes
+// is never held twice.
+Result<Document> ReadDocumentTakingBytes(std::string bytes, ReceiversText receivers = ReceiversText::Read);
