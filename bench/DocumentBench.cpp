@@ -34,8 +34,8 @@ void DocumentWriteAndRead(benchmark::State& state)
     for (auto _ : state) {
         const std::string bytes = WriteDocumentBytes(form, 3);
         benchmark::DoNotOptimize(WriteFileAtomically(path, bytes));
-        const Result<std::string> read = ReadWholeFile(path, kMaxDocumentBytes);
-        benchmark::DoNotOptimize(ReadDocumentBytes(*read));
+        Result<std::string> read = ReadWholeFile(path, kMaxDocumentBytes);
+        benchmark::DoNotOptimize(ReadDocumentTakingBytes(*std::move(read)));
         bytesWritten = bytes.size();
     }
     std::filesystem::remove(path);
