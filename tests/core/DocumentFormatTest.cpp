@@ -282,4 +282,49 @@ TEST(DocumentFormat, LastRecordReadInPlaceOrLeftOut)
     }
 }
 
+// Read piece by piece, a document gives what it gives read whole: pieces
+// of one byte split every CR LF pair and length text, and a field longer
+// than the first try at the records before the receivers makes it try again.
+TEST(DocumentFormat, ReadInPiecesAsReadWhole)
+{
+    const std::string intact = kSampleDocument;
+    FormValues longFeatures = SampleForm();
+    longFeatures.featuresText = std::string(100000, 'f') + "\n";
+    longFeatures.receivers = "a@x.org\nb@x.org\n";
+    const std::string longHead = WriteDocumentBytes(longFeatures, 2);
+    const std::string first16 = intact.substr(0, intact.rfind("16 a@x.org"));
+    std::string manyLines;
+    for (int i = 0; i < 20000; ++i)
+        manyLines += "a@x.org\r\n";  // 8 characters each
+    const std::pair<const char*, std::string> cases[] = {
+        {"whole document", intact},
+        {"long field before the receivers", longHead},
+        {"long receivers", first16 + "160000 " + manyLines},
+        {"long receivers one short", first16 + "160001 " + manyLines},
+        {"CR LF at the end", first16 + "2 a\r\n"},
+        {"CR LF one short", first16 + "3 a\r\n"},
+        {"lone CR at the end", first16 + "2 a\r"},
+        {"long field, receivers cut short", longHead.substr(0, longHead.size() - 3)},
+        {"ends inside the features", longHead.substr(0, 50000)},
+        {"no length of the receivers", first16},
+        {"empty", ""},
+    };
+    for (const auto& [name, bytes] : cases) {
+        const Result<Document> whole = ReadDocumentBytes(bytes, ReceiversText::Skip);
+        for (const std::size_t size : {std::size_t{1}, std::size_t{7}, std::size_t{65536}}) {
+            SCOPED_TRACE(std::string(name) + ", pieces of " + std::to_string(size));
+            DocumentWithoutReceivers reader;
+            for (std::size_t at = 0; at < bytes.size(); at += size)
+                reader.Take(std::string_view(bytes).substr(at, size));
+            const Result<Document> pieces = reader.Finish();
+            ASSERT_EQ(!pieces, !whole);
+            if (whole) {
+                EXPECT_EQ(Describe(pieces->form), Describe(whole->form));
+                EXPECT_EQ(pieces->receiverDelimiter, whole->receiverDelimiter);
+                EXPECT_EQ(pieces->cutAtNul, whole->cutAtNul);
+            }
+        }
+    }
+}
+
 }  // namespace

@@ -177,6 +177,7 @@ public:
 
     // No more characters than this can follow.
     std::size_t BytesLeft() const { return bytes_.size() - pos_; }
+    std::size_t Position() const { return pos_; }
 
 private:
     static void Put(std::string* out, std::string_view piece)
@@ -193,9 +194,9 @@ private:
 // taken in the place of the bytes or passed over.
 enum class ValueUse { Copy, TakeLast, SkipLast };
 
-// Reads one record; nullopt when the document is damaged there. A value
-// passed over comes back empty.
-std::optional<std::string> NextValue(DocumentText& text, ValueUse use)
+// Reads the length text of a record; nullopt when the document is damaged
+// there.
+std::optional<std::size_t> NextLength(DocumentText& text)
 {
     std::string lengthText;
     if (!text.Read(kMaxLengthText + 1, &lengthText, ' ') || lengthText.back() != ' ')
@@ -205,10 +206,17 @@ std::optional<std::string> NextValue(DocumentText& text, ValueUse use)
     // ("12abc", "+5", " 7") was never written by it.
     if (lengthText.empty() || lengthText.find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
-    const long long length = ParseLeadingNumber(lengthText, LLONG_MAX / 10 - 9);
-    if (static_cast<unsigned long long>(length) > text.BytesLeft())
-        return std::nullopt;  // a length beyond the end
-    const auto count = static_cast<std::size_t>(length);
+    return static_cast<std::size_t>(ParseLeadingNumber(lengthText, LLONG_MAX / 10 - 9));
+}
+
+// Reads one record; nullopt when the document is damaged there. A value
+// passed over comes back empty.
+std::optional<std::string> NextValue(DocumentText& text, ValueUse use)
+{
+    const std::optional<std::size_t> length = NextLength(text);
+    if (!length || *length > text.BytesLeft())
+        return std::nullopt;  // no length, or one beyond the end
+    const std::size_t count = *length;
     if (use == ValueUse::TakeLast)
         return text.TakeLast(count);
     if (use == ValueUse::SkipLast)
@@ -243,6 +251,50 @@ void ApplyRecord(const Record& record, std::string value, Document& document)
     case RecordKind::Check: document.form.trialAvailable = ParseInt(value) != 0; break;
     case RecordKind::Delimiter: document.receiverDelimiter = ParseInt(value); break;
     }
+}
+
+// The records before the last and the length of the last, from the bytes
+// that begin a document.
+struct DocumentHead {
+    Document document;
+    std::size_t lastLength = 0;
+    std::size_t lastStart = 0;  // where the last value begins
+};
+
+// nullopt when the bytes do not hold all of it (yet), or it is damaged.
+std::optional<DocumentHead> ReadHead(std::string_view bytes)
+{
+    DocumentText text{std::string(bytes)};
+    DocumentHead head;
+    for (const Record& record : kRecords) {
+        if (&record == &kRecords.back()) {
+            const std::optional<std::size_t> length = NextLength(text);
+            if (!length)
+                return std::nullopt;
+            head.lastLength = *length;
+            head.lastStart = text.Position();
+            return head;
+        }
+        std::optional<std::string> value = NextValue(text, ValueUse::Copy);
+        if (!value)
+            return std::nullopt;
+        ApplyRecord(record, std::move(*value), head.document);
+    }
+    return std::nullopt;
+}
+
+// CR LF pairs that lie wholly in text, counted as CountByte counts.
+std::size_t CountCrLf(std::string_view text)
+{
+    std::size_t total = 0;
+    for (std::size_t from = 0; from + 1 < text.size(); from += 255) {
+        const std::size_t end = std::min(text.size() - 1, from + 255);
+        std::uint8_t run = 0;
+        for (std::size_t i = from; i < end; ++i)
+            run += (text[i] == '\r') & (text[i + 1] == '\n');
+        total += run;
+    }
+    return total;
 }
 
 }  // namespace
@@ -289,4 +341,50 @@ Result<Document> ReadDocumentTakingBytes(std::string bytes, ReceiversText receiv
             ApplyRecord(record, std::move(*value), document);
     }
     return document;
+}
+
+void DocumentWithoutReceivers::Take(std::string_view piece)
+{
+    if (document_) {
+        CountLastCharacters(piece);
+        return;
+    }
+    head_.append(piece);
+    // Tried again only once the bytes have doubled, so that a long field
+    // before the receivers is not read over and over.
+    if (head_.size() >= nextTry_)
+        TryHead();
+}
+
+Result<Document> DocumentWithoutReceivers::Finish()
+{
+    if (!document_)
+        TryHead();
+    if (!document_ || lastCharacters_ < lastLength_)
+        return Failure::Damaged;
+    return *std::move(document_);
+}
+
+void DocumentWithoutReceivers::TryHead()
+{
+    std::optional<DocumentHead> head = ReadHead(head_);
+    if (!head) {
+        nextTry_ = 2 * head_.size();
+        return;
+    }
+    document_ = std::move(head->document);
+    lastLength_ = head->lastLength;
+    CountLastCharacters(std::string_view(head_).substr(head->lastStart));
+    head_ = std::string();
+}
+
+// Each character takes one byte, or two for a CR LF pair, also one whose
+// line feed comes in the next piece.
+void DocumentWithoutReceivers::CountLastCharacters(std::string_view piece)
+{
+    if (piece.empty())
+        return;
+    const std::size_t pairs = CountCrLf(piece) + (lastEndedInCr_ && piece.front() == '\n' ? 1 : 0);
+    lastCharacters_ += piece.size() - pairs;
+    lastEndedInCr_ = piece.back() == '\r';
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,3 +40,24 @@ Result<Document> ReadDocumentBytes(std::string_view bytes, ReceiversText receive
 // The same, made in the place of the bytes given: a document of megabytes
 // is never held twice.
 Result<Document> ReadDocumentTakingBytes(std::string bytes, ReceiversText receivers = ReceiversText::Read);
+
+// Reads a document handed over piece by piece (ReadWholeFileInPieces) for
+// the commands that never use the receivers: they are checked as they pass
+// and never held. Finish gives what ReadDocumentBytes gives with
+// ReceiversText::Skip for all the pieces together.
+class DocumentWithoutReceivers {
+public:
+    void Take(std::string_view piece);
+    Result<Document> Finish();
+
+private:
+    void TryHead();
+    void CountLastCharacters(std::string_view piece);
+
+    std::string head_;  // the bytes up to the receivers' value
+    std::size_t nextTry_ = 64 * 1024;
+    std::optional<Document> document_;
+    std::size_t lastLength_ = 0;
+    std::size_t lastCharacters_ = 0;
+    bool lastEndedInCr_ = false;
+};

@@ -204,20 +204,62 @@ Result<std::string> ReadAll(int fd, std::size_t maxBytes, std::size_t expectedBy
     return bytes;
 }
 
-Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)
+namespace {
+
+// Not blocking on opening, and only regular files are read, so that a
+// named pipe or a device cannot hang the window. -1 when it cannot be read.
+int OpenRegularFile(const std::string& path, struct stat& info)
 {
-    // Not blocking on opening, and only regular files are read, so that a
-    // named pipe or a device cannot hang the window.
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return Failure::CannotOpen;
-    struct stat info;
+        return -1;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         close(fd);
-        return Failure::CannotOpen;
+        return -1;
     }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+}  // namespace
+
+Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)
+{
+    struct stat info;
+    const int fd = OpenRegularFile(path, info);
+    if (fd < 0)
+        return Failure::CannotOpen;
     Result<std::string> bytes = ReadAll(fd, maxBytes, static_cast<std::size_t>(info.st_size));
     close(fd);
     return bytes;
+}
+
+Result<> ReadAllInPieces(int fd, std::size_t maxBytes, const TakePiece& take)
+{
+    std::string piece(kReadPieceBytes, '\0');
+    std::size_t total = 0;
+    for (;;) {
+        const ssize_t n = read(fd, piece.data(), piece.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return Failure::CannotOpen;
+        if (n == 0)
+            return Done();
+        total += static_cast<std::size_t>(n);
+        if (total > maxBytes)
+            return Failure::TooLarge;
+        take(std::string_view(piece.data(), static_cast<std::size_t>(n)));
+    }
+}
+
+Result<> ReadWholeFileInPieces(const std::string& path, std::size_t maxBytes, const TakePiece& take)
+{
+    struct stat info;
+    const int fd = OpenRegularFile(path, info);
+    if (fd < 0)
+        return Failure::CannotOpen;
+    const Result<> read = ReadAllInPieces(fd, maxBytes, take);
+    close(fd);
+    return read;
 }

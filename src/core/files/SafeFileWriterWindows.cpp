@@ -150,3 +150,46 @@ Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)
     bytes.resize(filled);
     return bytes;
 }
+
+Result<> ReadAllInPieces(int fd, std::size_t maxBytes, const TakePiece& take)
+{
+    std::string piece(kReadPieceBytes, '\0');
+    std::size_t total = 0;
+    for (;;) {
+        const int n = _read(fd, piece.data(), static_cast<unsigned>(piece.size()));
+        if (n < 0)
+            return Failure::CannotOpen;
+        if (n == 0)
+            return Done();
+        total += static_cast<std::size_t>(n);
+        if (total > maxBytes)
+            return Failure::TooLarge;
+        take(std::string_view(piece.data(), static_cast<std::size_t>(n)));
+    }
+}
+
+Result<> ReadWholeFileInPieces(const std::string& path, std::size_t maxBytes, const TakePiece& take)
+{
+    FileHandle file(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsOpen() || GetFileType(file.get()) != FILE_TYPE_DISK)
+        return Failure::CannotOpen;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.get(), &size))
+        return Failure::CannotOpen;
+    if (static_cast<unsigned long long>(size.QuadPart) > maxBytes)
+        return Failure::TooLarge;
+    std::string piece(kReadPieceBytes, '\0');
+    std::size_t total = 0;
+    for (;;) {
+        DWORD n = 0;
+        if (!ReadFile(file.get(), piece.data(), static_cast<DWORD>(piece.size()), &n, nullptr))
+            return Failure::CannotOpen;
+        if (n == 0)
+            return Done();
+        total += n;
+        if (total > maxBytes)
+            return Failure::TooLarge;
+        take(std::string_view(piece.data(), n));
+    }
+}
