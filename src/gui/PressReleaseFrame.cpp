@@ -278,8 +278,9 @@ bool PressReleaseFrame::ReadDocument(const std::string& path)
 bool PressReleaseFrame::WriteDocument(const std::string& path)
 {
     FormValues form = app->ReadForm();
-    const std::string bytes = WriteDocumentBytes(form, app->receiverDelimiter);
-    if (!WriteFileAtomically(path, bytes)) {
+    const int delimiter = app->receiverDelimiter;
+    if (!WriteFileAtomically(
+            path, [&](const PutPiece& put) { return WriteDocumentPieces(form, delimiter, put); })) {
         ShowInformation(this, kCannotSaveText, kSaveFailedCaption);
         return false;
     }

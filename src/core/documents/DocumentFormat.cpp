@@ -283,40 +283,42 @@ std::optional<DocumentHead> ReadHead(std::string_view bytes)
     return std::nullopt;
 }
 
-// CR LF pairs that lie wholly in text, counted as CountByte counts.
-std::size_t CountCrLf(std::string_view text)
-{
-    std::size_t total = 0;
-    for (std::size_t from = 0; from + 1 < text.size(); from += 255) {
-        const std::size_t end = std::min(text.size() - 1, from + 255);
-        std::uint8_t run = 0;
-        for (std::size_t i = from; i < end; ++i)
-            run += (text[i] == '\r') & (text[i + 1] == '\n');
-        total += run;
-    }
-    return total;
-}
-
 }  // namespace
 
-std::string WriteDocumentBytes(const FormValues& form, int receiverDelimiter)
+bool WriteDocumentPieces(const FormValues& form, int receiverDelimiter, const PutDocumentPiece& put)
 {
-    std::string bytes;
-    // Room for the carriage return each line feed gains, so that the
-    // megabytes are never moved on the way.
-    const auto lineFeeds = [](const std::string& text) { return CountByte(text, '\n'); };
-    bytes.reserve(form.receivers.size() + lineFeeds(form.receivers) + form.featuresText.size() +
-                  lineFeeds(form.featuresText) + 4096);
+    // Megabytes go out in slices, each turned into CR LF in a piece small
+    // enough to stay in the processor's cache.
+    constexpr std::size_t kSlice = 128 * 1024;
+    std::string piece;
     std::string number;
     for (const Record& record : kRecords) {
         // Texts are taken where they are: the receivers may be megabytes.
         if (record.kind != RecordKind::Text)
             number = NumberValue(record, form, receiverDelimiter);
-        const std::string& value = record.kind == RecordKind::Text ? form.*record.text : number;
-        bytes += std::to_string(value.size());
-        bytes += ' ';
-        AppendLfAsCrLf(bytes, value);
+        const std::string_view value = record.kind == RecordKind::Text ? form.*record.text : number;
+        piece += std::to_string(value.size());
+        piece += ' ';
+        for (std::size_t from = 0; from < value.size(); from += kSlice) {
+            AppendLfAsCrLf(piece, value.substr(from, kSlice));
+            if (piece.size() >= kSlice) {
+                if (!put(piece))
+                    return false;
+                piece.clear();
+            }
+        }
     }
+    return piece.empty() || put(piece);
+}
+
+std::string WriteDocumentBytes(const FormValues& form, int receiverDelimiter)
+{
+    std::string bytes;
+    [[maybe_unused]] const bool whole =
+        WriteDocumentPieces(form, receiverDelimiter, [&bytes](std::string_view piece) {
+            bytes.append(piece);
+            return true;
+        });
     return bytes;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,11 @@ inline constexpr std::size_t kMaxDocumentBytes = 64u * 1024 * 1024;
 
 // The bytes of a document holding the form and the delimiter setting.
 std::string WriteDocumentBytes(const FormValues& form, int receiverDelimiter);
+
+// The same bytes handed to put piece by piece, so that a document of
+// megabytes is never made whole in memory; false as soon as put gives false.
+using PutDocumentPiece = std::function<bool(std::string_view piece)>;
+bool WriteDocumentPieces(const FormValues& form, int receiverDelimiter, const PutDocumentPiece& put);
 
 // What a document holds.
 struct Document {

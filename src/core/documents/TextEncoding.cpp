@@ -159,6 +159,19 @@ std::size_t CountByte(std::string_view text, char byte)
     return total;
 }
 
+std::size_t CountCrLf(std::string_view text)
+{
+    std::size_t total = 0;
+    for (std::size_t from = 0; from + 1 < text.size(); from += 255) {
+        const std::size_t end = std::min(text.size() - 1, from + 255);
+        std::uint8_t run = 0;
+        for (std::size_t i = from; i < end; ++i)
+            run += (text[i] == '\r') & (text[i + 1] == '\n');
+        total += run;
+    }
+    return total;
+}
+
 std::string LfToCrLf(std::string_view text)
 {
     std::string out;

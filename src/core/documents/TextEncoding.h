@@ -16,8 +16,10 @@ std::string CrLfToLf(std::string_view text);
 std::string LfToCrLf(std::string_view text);
 void AppendLfAsCrLf(std::string& out, std::string_view text);
 
-// How often byte occurs in text, quick enough for megabytes.
+// How often byte occurs in text, and how many CR LF pairs lie wholly in
+// it, quick enough for megabytes.
 std::size_t CountByte(std::string_view text, char byte);
+std::size_t CountCrLf(std::string_view text);
 
 // Whether one of eight bytes (read as one number) is byte: lets a loop over
 // megabytes pass eight plain bytes at a time.

@@ -22,6 +22,14 @@
 enum class Links { Follow, Replace };
 Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, Links links = Links::Follow);
 
+// The same with bytes made piece by piece while they are written, so that
+// megabytes are never held whole: produce hands each piece to put and
+// gives false once put has given false.
+using PutPiece = std::function<bool(std::string_view piece)>;
+using ProducePieces = std::function<bool(const PutPiece& put)>;
+Result<> WriteFileAtomically(const std::string& path, const ProducePieces& produce,
+                             Links links = Links::Follow);
+
 // Makes the folder's entries (a file created or renamed in it) durable;
 // false when the system refuses.
 bool SyncFolder(const std::string& folder);

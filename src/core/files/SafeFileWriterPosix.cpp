@@ -67,9 +67,10 @@ bool SetAttributes(int fd, const std::optional<struct stat>& old)
     return fchmod(fd, old->st_mode & 0777) == 0;
 }
 
-bool WriteTempFile(int fd, const std::string& bytes, const std::optional<struct stat>& old)
+bool WriteTempFile(int fd, const ProducePieces& produce, const std::optional<struct stat>& old)
 {
-    const bool written = WriteAll(fd, bytes) && SetAttributes(fd, old) && fsync(fd) == 0;
+    const bool written = produce([fd](std::string_view piece) { return WriteAll(fd, piece); }) &&
+        SetAttributes(fd, old) && fsync(fd) == 0;
     const bool closed = close(fd) == 0;
     return written && closed;
 }
@@ -108,12 +109,13 @@ void RemoveStaleTempFiles(const std::string& folder)
 // When no temporary file can be made beside the target (a folder the user
 // may not write) but the target itself may be written, it is written in
 // place, as the desktop's own file layer does: not atomic, but flushed.
-Result<> WriteInPlace(const std::string& target, const std::string& bytes)
+Result<> WriteInPlace(const std::string& target, const ProducePieces& produce)
 {
     const int fd = open(target.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return Failure::CannotWrite;
-    const bool written = WriteAll(fd, bytes) && fsync(fd) == 0;
+    const bool written =
+        produce([fd](std::string_view piece) { return WriteAll(fd, piece); }) && fsync(fd) == 0;
     const bool closed = close(fd) == 0;
     return written && closed ? Done() : Failure::CannotWrite;
 }
@@ -145,6 +147,12 @@ bool WriteAll(int fd, std::string_view bytes)
 
 Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, Links links)
 {
+    return WriteFileAtomically(
+        path, [&bytes](const PutPiece& put) { return put(bytes); }, links);
+}
+
+Result<> WriteFileAtomically(const std::string& path, const ProducePieces& produce, Links links)
+{
     const std::optional<std::string> target = links == Links::Follow ? FollowLinks(path) : path;
     if (!target || target->empty() || target->back() == '/')
         return Failure::CannotWrite;
@@ -167,10 +175,10 @@ Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, 
     const int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
         const bool folderRefused = errno == EACCES || errno == EPERM || errno == EROFS;
-        return old && folderRefused ? WriteInPlace(*target, bytes) : Failure::CannotWrite;
+        return old && folderRefused ? WriteInPlace(*target, produce) : Failure::CannotWrite;
     }
     flock(fd, LOCK_EX);  // released by the close: the file is no longer being written
-    if (!WriteTempFile(fd, bytes, old) || rename(temp.c_str(), target->c_str()) != 0) {
+    if (!WriteTempFile(fd, produce, old) || rename(temp.c_str(), target->c_str()) != 0) {
         unlink(temp.c_str());
         return Failure::CannotWrite;
     }

@@ -69,7 +69,13 @@ bool WriteAll(int fd, std::string_view bytes)
     return true;
 }
 
-Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, Links)
+Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, Links links)
+{
+    return WriteFileAtomically(
+        path, [&bytes](const PutPiece& put) { return put(bytes); }, links);
+}
+
+Result<> WriteFileAtomically(const std::string& path, const ProducePieces& produce, Links)
 {
     const std::wstring target = WideFromUtf8(path);
     if (target.empty() || target.back() == L'\\' || target.back() == L'/')
@@ -89,7 +95,9 @@ Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, 
         return Failure::CannotWrite;
     FileHandle file(
         CreateFileW(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    const bool written = file.IsOpen() && WriteAllToHandle(file.get(), bytes) && FlushFileBuffers(file.get());
+    const bool written = file.IsOpen() &&
+        produce([&file](std::string_view piece) { return WriteAllToHandle(file.get(), piece); }) &&
+        FlushFileBuffers(file.get());
     if (!file.Close() || !written ||
         !MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileW(temp);
