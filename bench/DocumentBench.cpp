@@ -32,11 +32,11 @@ void DocumentWriteAndRead(benchmark::State& state)
     const std::string path = ScratchPath();
     std::size_t bytesWritten = 0;
     for (auto _ : state) {
-        const std::string bytes = WriteDocumentBytes(form, 3);
-        benchmark::DoNotOptimize(WriteFileAtomically(path, bytes));
-        const Result<std::string> read = ReadWholeFile(path, kMaxDocumentBytes);
-        benchmark::DoNotOptimize(ReadDocumentBytes(*read));
-        bytesWritten = bytes.size();
+        benchmark::DoNotOptimize(WriteFileAtomically(
+            path, [&](const PutPiece& put) { return WriteDocumentPieces(form, 3, put); }));
+        Result<std::string> read = ReadWholeFile(path, kMaxDocumentBytes);
+        bytesWritten = read->size();
+        benchmark::DoNotOptimize(ReadDocumentTakingBytes(*std::move(read)));
     }
     std::filesystem::remove(path);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytesWritten));

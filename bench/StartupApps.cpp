@@ -3,18 +3,66 @@
 // with a status bar; and the window's own floor, that frame with the same
 // four menus and sixteen plain controls in their places, but no
 // background, names, styles or documents. Each prints its peak memory.
+// For bench/receivers.sh, Vantrel opens the document named as its
+// argument and, with VANTREL_BENCH_COMMAND=check or email, runs that
+// command at the first idle moment, every box answered with OK; the
+// window's floor puts the document's text into its receivers control and,
+// for email, reads it back, as the least that a program showing the
+// receivers must do.
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 
+#include <wx/modalhook.h>
 #include <wx/wx.h>
 
+namespace {
+
+std::string BenchCommand()
+{
+    const char* command = std::getenv("VANTREL_BENCH_COMMAND");
+    return command ? command : "";
+}
+
+}  // namespace
+
 #ifdef VANTREL_STARTUP_FULL
+#include "gui/CommandIds.h"
 #include "gui/PressReleaseApp.h"
-using BaseApp = PressReleaseApp;
+#include "gui/PressReleaseFrame.h"
+
+class AnswerEveryBox : public wxModalDialogHook {
+protected:
+    int Enter(wxDialog*) override { return wxID_OK; }
+    void Exit(wxDialog*) override {}
+};
+
+class BaseApp : public PressReleaseApp {
+public:
+    void RunBenchCommand()
+    {
+        const std::string command = BenchCommand();
+        if (command.empty())
+            return;
+        static AnswerEveryBox answer;
+        answer.Register();
+        wxCommandEvent event(wxEVT_MENU, command == "email" ? ID_GENERATE_EMAIL : ID_CHECK_EVERYTHING);
+        event.SetEventObject(mainWindow);
+        mainWindow->GetEventHandler()->ProcessEvent(event);
+    }
+};
 #elif defined(VANTREL_STARTUP_FORM)
 class BaseApp : public wxApp {
 public:
+    void RunBenchCommand()
+    {
+        if (BenchCommand() == "email")
+            std::printf("read back: %zu\n", receivers_->GetValue().utf8_string().size());
+    }
+
     bool OnInit() override
     {
         auto* frame = new wxFrame(nullptr, wxID_ANY, "Vantrel", wxPoint(20, 20), wxSize(835, 470));
@@ -27,7 +75,8 @@ public:
         for (const wxRect& place : texts)
             new wxTextCtrl(panel, wxID_ANY, "", place.GetPosition(), place.GetSize());
         new wxTextCtrl(panel, wxID_ANY, "", wxPoint(260, 38), wxSize(250, 234), wxTE_MULTILINE);
-        new wxTextCtrl(panel, wxID_ANY, "", wxPoint(550, 38), wxSize(250, 342), wxTE_MULTILINE | wxHSCROLL);
+        receivers_ = new wxTextCtrl(panel, wxID_ANY, "", wxPoint(550, 38), wxSize(250, 342),
+                                    wxTE_MULTILINE | wxHSCROLL);
         wxArrayString kinds;
         for (int i = 0; i < 28; ++i)
             kinds.Add(wxString::Format("Kind %d", i));
@@ -47,12 +96,23 @@ public:
         frame->SetMenuBar(bar);
         frame->Centre(wxBOTH);
         frame->Show(true);
+        if (argc > 1) {
+            std::ifstream file(argv[1].utf8_string(), std::ios::binary);
+            std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+            text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+            receivers_->SetValue(wxString::FromUTF8(text.data(), text.size()));
+        }
         return true;
     }
+
+private:
+    wxTextCtrl* receivers_ = nullptr;
 };
 #else
 class BaseApp : public wxApp {
 public:
+    void RunBenchCommand() {}
+
     bool OnInit() override
     {
         auto* frame = new wxFrame(nullptr, wxID_ANY, "Vantrel", wxDefaultPosition, wxSize(835, 470));
@@ -83,7 +143,13 @@ public:
     {
         if (!BaseApp::OnInit())
             return false;
-        Bind(wxEVT_IDLE, [](wxIdleEvent&) {
+        Bind(wxEVT_IDLE, [this](wxIdleEvent&) {
+            // The command's probe windows have idle moments of their own.
+            static bool running = false;
+            if (running)
+                return;
+            running = true;
+            RunBenchCommand();
             std::printf("peak memory:%s\n", PeakMemory().c_str());
             std::fflush(stdout);
             std::_Exit(0);

@@ -26,16 +26,29 @@ int Problem(int status, const std::string& message)
 // the limit.
 Result<std::string> ReadStandardInput() { return ReadAll(STDIN_FILENO, kMaxDocumentBytes); }
 
-// Reads the document, or says why not.
-int Load(const std::string& path, Document& document)
+// Reads the whole document, or says why not. Without the receivers, which
+// are most of a large document, it is read in pieces and never held whole.
+int Load(const std::string& path, ReceiversText receivers, Document& document)
 {
     const std::string name = path == "-" ? "standard input" : path;
-    const Result<std::string> bytes =
-        path == "-" ? ReadStandardInput() : ReadWholeFile(path, kMaxDocumentBytes);
-    if (!bytes)
-        return Problem(kCliBadDocument,
-                       name + ": the document " + ReadFailureReason(bytes.failure(), kMaxDocumentBytes));
-    Result<Document> read = ReadDocumentBytes(*bytes);
+    Result<Document> read = Failure::Damaged;
+    if (receivers == ReceiversText::Skip) {
+        DocumentWithoutReceivers reader;
+        const auto take = [&reader](std::string_view piece) { reader.Take(piece); };
+        const Result<> bytes = path == "-" ? ReadAllInPieces(STDIN_FILENO, kMaxDocumentBytes, take)
+                                           : ReadWholeFileInPieces(path, kMaxDocumentBytes, take);
+        if (!bytes)
+            return Problem(kCliBadDocument,
+                           name + ": the document " + ReadFailureReason(bytes.failure(), kMaxDocumentBytes));
+        read = reader.Finish();
+    } else {
+        Result<std::string> bytes =
+            path == "-" ? ReadStandardInput() : ReadWholeFile(path, kMaxDocumentBytes);
+        if (!bytes)
+            return Problem(kCliBadDocument,
+                           name + ": the document " + ReadFailureReason(bytes.failure(), kMaxDocumentBytes));
+        read = ReadDocumentTakingBytes(*std::move(bytes));
+    }
     if (!read)
         return Problem(kCliBadDocument, name + ": the document is damaged");
     document = *std::move(read);
@@ -62,8 +75,14 @@ int Run(const CliRequest& request)
         std::cout << "vantrel-cli " << VANTREL_VERSION << '\n';
         return kCliDone;
     }
+    // The check and the release never use the receivers, which are most of
+    // a large document.
+    const bool usesReceivers =
+        request.command != CliRequest::Command::Check && request.command != CliRequest::Command::Release;
     Document document;
-    if (const int status = Load(request.document, document); status != kCliDone)
+    if (const int status =
+            Load(request.document, usesReceivers ? ReceiversText::Read : ReceiversText::Skip, document);
+        status != kCliDone)
         return status;
     return RunCommand(request, document, std::cout, std::cerr);
 }

@@ -21,8 +21,16 @@ void FormPanel::OnEraseBackground(wxEraseEvent& event)
 {
     wxDC* dc = event.GetDC();
     const wxBitmap picture = scale_ > 1 ? ScaledBackground() : background_.GetBitmapFor(this);
-    if (dc && picture.IsOk())
+    if (!dc || !picture.IsOk())
+        return;
+    // Only the part that needs painting: the picture is larger than the
+    // window, and the toolkit converts every pixel it is given for the
+    // screen, also those it then clips away.
+    const wxRect damaged = GetUpdateRegion().GetBox().Intersect(wxRect(picture.GetSize()));
+    if (picture.GetScaleFactor() != 1 || damaged.IsEmpty())
         dc->DrawBitmap(picture, 0, 0, false);
+    else
+        dc->DrawBitmap(picture.GetSubBitmap(damaged), damaged.GetTopLeft(), false);
 }
 
 // The labels grow with the form, drawn from the sharper 2x picture once.

@@ -133,9 +133,12 @@ void PressReleaseApp::OnGenerateEmail(wxCommandEvent&)
         return;
     const FormValues form = ReadForm();
     const Result<std::string> bcc = CollectReceivers(form.receivers, receiverDelimiter);
+    // Escaping never makes a text shorter: a Bcc list longer than the
+    // request may be is not escaped at all (megabytes, for nothing).
+    const bool mayFit = bcc && bcc->size() <= MaxLaunchRequestBytes();
     const std::string request =
-        bcc ? MailtoRequest(form.contactEmail, *bcc, form.companyName) : std::string();
-    const bool fits = bcc && request.size() <= MaxLaunchRequestBytes();
+        mayFit ? MailtoRequest(form.contactEmail, *bcc, form.companyName) : std::string();
+    const bool fits = mayFit && request.size() <= MaxLaunchRequestBytes();
     if (fits)
         OpenWithDesktop(request);
     PutOnClipboard(ComposePressRelease(form));

@@ -242,10 +242,10 @@ bool PressReleaseFrame::SaveDocument()
 bool PressReleaseFrame::ReadDocument(const std::string& path)
 {
     Result<Document> document = [&]() -> Result<Document> {
-        const Result<std::string> bytes = ReadWholeFile(path, kMaxDocumentBytes);
+        Result<std::string> bytes = ReadWholeFile(path, kMaxDocumentBytes);
         if (!bytes)
             return bytes.failure();
-        return ReadDocumentBytes(*bytes);
+        return ReadDocumentTakingBytes(*std::move(bytes));
     }();
     if (!document) {
         const bool damaged = document.failure() == Failure::Damaged;
@@ -259,9 +259,13 @@ bool PressReleaseFrame::ReadDocument(const std::string& path)
     app->WriteForm(document->form);
     app->SetReceiverDelimiter(document->receiverDelimiter);
     // A single-line field of GTK holds less than 64 KiB and cuts the rest
-    // without a word; the user must know before saving the cut values.
-    FormValues shown = app->ReadForm();
+    // without a word; the user must know before saving the cut values. The
+    // receivers' multi-line field keeps all it is given, and reading a long
+    // list back out of GTK would cost more than setting it.
+    std::string receivers = std::move(document->form.receivers);
+    FormValues shown = app->ReadForm(PressReleaseApp::Receivers::Skip);
     const std::vector<std::string> tooLong = TextFieldsThatDiffer(document->form, shown);
+    shown.receivers = std::move(receivers);
     MarkUnchanged(path, std::move(shown));
     RememberLatestPath(path);
     RememberDocument(path);
@@ -274,8 +278,9 @@ bool PressReleaseFrame::ReadDocument(const std::string& path)
 bool PressReleaseFrame::WriteDocument(const std::string& path)
 {
     FormValues form = app->ReadForm();
-    const std::string bytes = WriteDocumentBytes(form, app->receiverDelimiter);
-    if (!WriteFileAtomically(path, bytes)) {
+    const int delimiter = app->receiverDelimiter;
+    if (!WriteFileAtomically(
+            path, [&](const PutPiece& put) { return WriteDocumentPieces(form, delimiter, put); })) {
         ShowInformation(this, kCannotSaveText, kSaveFailedCaption);
         return false;
     }

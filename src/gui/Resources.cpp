@@ -5,6 +5,7 @@
 
 #include <wx/image.h>
 #include <wx/mstream.h>
+#include <wx/rawbmp.h>
 
 extern const unsigned char theBackRuns[];
 extern const std::size_t theBackRuns_size;
@@ -26,23 +27,37 @@ wxImage ImageFromPng(const unsigned char* data, std::size_t size)
 unsigned Read16(const unsigned char* bytes) { return bytes[0] | (bytes[1] << 8); }
 
 // The runs that the build made of the background PNG: width and height,
-// then for every run its length and colour (see PackBackground.cpp).
-wxImage ImageFromRuns(const unsigned char* runs, std::size_t size)
+// then for every run its length and colour (see PackBackground.cpp). They
+// are unpacked straight into the bitmap's own pixels: a wxImage on the way
+// would cost a second picture and the conversion of every pixel.
+wxBitmap BitmapFromRuns(const unsigned char* runs, std::size_t size)
 {
     if (size < 4)
         return {};
-    wxImage image(static_cast<int>(Read16(runs)), static_cast<int>(Read16(runs + 2)), false);
-    unsigned char* out = image.GetData();
-    unsigned char* const end = out + 3 * image.GetWidth() * image.GetHeight();
-    for (std::size_t at = 4; at + 5 <= size && out < end; at += 5) {
+    const int width = static_cast<int>(Read16(runs));
+    const int height = static_cast<int>(Read16(runs + 2));
+    wxBitmap bitmap(width, height, 24);
+    wxNativePixelData pixels(bitmap);
+    if (!pixels)
+        return {};
+    unsigned char* row = wxNativePixelData::Iterator(pixels).m_ptr;
+    int x = 0;
+    int y = 0;
+    for (std::size_t at = 4; at + 5 <= size && y < height; at += 5) {
         const unsigned char red = runs[at + 2], green = runs[at + 3], blue = runs[at + 4];
-        for (unsigned n = Read16(runs + at); n > 0 && out < end; --n, out += 3) {
-            out[0] = red;
-            out[1] = green;
-            out[2] = blue;
+        for (unsigned n = Read16(runs + at); n > 0 && y < height; --n) {
+            unsigned char* pixel = row + 3 * x;
+            pixel[wxNativePixelFormat::RED] = red;
+            pixel[wxNativePixelFormat::GREEN] = green;
+            pixel[wxNativePixelFormat::BLUE] = blue;
+            if (++x == width) {
+                x = 0;
+                ++y;
+                row += pixels.GetRowStride();
+            }
         }
     }
-    return image;
+    return bitmap;
 }
 
 class BackgroundBundle : public wxBitmapBundleImpl {
@@ -61,8 +76,7 @@ public:
         const bool twice = size.x > GetDefaultSize().x;
         wxBitmap& bitmap = twice ? twice_ : once_;
         if (!bitmap.IsOk()) {
-            bitmap = twice ? wxBitmap(ImageFromRuns(theBackRuns2x, theBackRuns2x_size), 24)
-                           : LoadBackgroundDesign();
+            bitmap = twice ? BitmapFromRuns(theBackRuns2x, theBackRuns2x_size) : LoadBackgroundDesign();
             if (twice)
                 bitmap.SetScaleFactor(2);
         }
@@ -76,7 +90,7 @@ private:
 
 }  // namespace
 
-wxBitmap LoadBackgroundDesign() { return wxBitmap(ImageFromRuns(theBackRuns, theBackRuns_size), 24); }
+wxBitmap LoadBackgroundDesign() { return BitmapFromRuns(theBackRuns, theBackRuns_size); }
 
 wxBitmapBundle LoadBackground() { return wxBitmapBundle::FromImpl(new BackgroundBundle); }
 

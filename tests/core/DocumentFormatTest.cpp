@@ -1,6 +1,6 @@
 #include <climits>
-#include <vector>
 #include <gtest/gtest.h>
+#include <vector>
 
 #include "FormSamples.h"
 #include "core/documents/DocumentFormat.h"
@@ -82,8 +82,8 @@ TEST(DocumentFormat, ReadsTheCompleteDocument)
 TEST(DocumentFormat, RoundTripGivesTheSameBytes)
 {
     FormValues unusual = SampleForm();
-    unusual.productName = "12 34 ";                           // digits and blanks in a value
-    unusual.featuresText = "a\r\nb\rc\n\nd\n";                // CR LF, lone CR, empty lines
+    unusual.productName = "12 34 ";  // digits and blanks in a value
+    unusual.featuresText = "a\r\nb\rc\n\nd\n";  // CR LF, lone CR, empty lines
     unusual.receivers = std::string(100000, 'r') + "@x.org";  // far beyond 16383
     unusual.companyName = "Zürich Ärzte €";
     unusual.productType = -1;
@@ -235,6 +235,96 @@ TEST(DocumentFormat, BytesAfterTheLastRecordAreIgnored)
     const Result<Document> document = ReadDocumentBytes(kSampleDocument + "trailing");
     ASSERT_TRUE(document);
     EXPECT_EQ(Describe(document->form), Describe(SampleForm()));
+}
+
+// The last record is read in the place of the bytes, or left out for the
+// commands that never use the receivers: either way the same damage is
+// refused and the other values are the same.
+TEST(DocumentFormat, LastRecordReadInPlaceOrLeftOut)
+{
+    const std::string intact = kSampleDocument;
+    const std::string first16 = intact.substr(0, intact.rfind("16 a@x.org"));
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool damaged;
+        std::string receivers;
+        std::vector<std::string> cutAtNul;
+    };
+    const Case cases[] = {
+        {"whole document", intact, false, SampleForm().receivers, {}},
+        {"CR LF, lone CR, NUL", first16 + "7 a\r\nb\rc\0d"s, false, "a\nb\rc", {"Receivers"}},
+        {"Windows-1252", first16 + "2 \xe9\r\n", false, "\xc3\xa9\n", {}},
+        {"line ends beside every eighth byte",
+         first16 + "23 0123456\r\n89abcdef\r\n\r\nxyz\r!",
+         false,
+         "0123456\n89abcdef\n\nxyz\r!",
+         {}},
+        {"empty", first16 + "0 ", false, "", {}},
+        {"cut short", first16 + "16 a@x.org", true, "", {}},
+        {"ends early once CR LF counts as one", first16 + "4 a\r\nb", true, "", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Result<Document> read = ReadDocumentTakingBytes(c.bytes);
+        const Result<Document> skipped = ReadDocumentBytes(c.bytes, ReceiversText::Skip);
+        ASSERT_EQ(!read, c.damaged);
+        ASSERT_EQ(!skipped, c.damaged);
+        if (c.damaged)
+            continue;
+        EXPECT_EQ(read->form.receivers, c.receivers);
+        EXPECT_EQ(read->cutAtNul, c.cutAtNul);
+        EXPECT_TRUE(skipped->cutAtNul.empty());
+        FormValues withReceivers = skipped->form;
+        withReceivers.receivers = c.receivers;
+        EXPECT_EQ(Describe(withReceivers), Describe(read->form));
+        EXPECT_EQ(skipped->receiverDelimiter, read->receiverDelimiter);
+    }
+}
+
+// Read piece by piece, a document gives what it gives read whole: pieces
+// of one byte split every CR LF pair and length text, and a field longer
+// than the first try at the records before the receivers makes it try again.
+TEST(DocumentFormat, ReadInPiecesAsReadWhole)
+{
+    const std::string intact = kSampleDocument;
+    FormValues longFeatures = SampleForm();
+    longFeatures.featuresText = std::string(100000, 'f') + "\n";
+    longFeatures.receivers = "a@x.org\nb@x.org\n";
+    const std::string longHead = WriteDocumentBytes(longFeatures, 2);
+    const std::string first16 = intact.substr(0, intact.rfind("16 a@x.org"));
+    std::string manyLines;
+    for (int i = 0; i < 20000; ++i)
+        manyLines += "a@x.org\r\n";  // 8 characters each
+    const std::pair<const char*, std::string> cases[] = {
+        {"whole document", intact},
+        {"long field before the receivers", longHead},
+        {"long receivers", first16 + "160000 " + manyLines},
+        {"long receivers one short", first16 + "160001 " + manyLines},
+        {"CR LF at the end", first16 + "2 a\r\n"},
+        {"CR LF one short", first16 + "3 a\r\n"},
+        {"lone CR at the end", first16 + "2 a\r"},
+        {"long field, receivers cut short", longHead.substr(0, longHead.size() - 3)},
+        {"ends inside the features", longHead.substr(0, 50000)},
+        {"no length of the receivers", first16},
+        {"empty", ""},
+    };
+    for (const auto& [name, bytes] : cases) {
+        const Result<Document> whole = ReadDocumentBytes(bytes, ReceiversText::Skip);
+        for (const std::size_t size : {std::size_t{1}, std::size_t{7}, std::size_t{65536}}) {
+            SCOPED_TRACE(std::string(name) + ", pieces of " + std::to_string(size));
+            DocumentWithoutReceivers reader;
+            for (std::size_t at = 0; at < bytes.size(); at += size)
+                reader.Take(std::string_view(bytes).substr(at, size));
+            const Result<Document> pieces = reader.Finish();
+            ASSERT_EQ(!pieces, !whole);
+            if (whole) {
+                EXPECT_EQ(Describe(pieces->form), Describe(whole->form));
+                EXPECT_EQ(pieces->receiverDelimiter, whole->receiverDelimiter);
+                EXPECT_EQ(pieces->cutAtNul, whole->cutAtNul);
+            }
+        }
+    }
 }
 
 }  // namespace

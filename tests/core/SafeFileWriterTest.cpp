@@ -7,10 +7,10 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include "ResultTesting.h"
@@ -150,6 +150,11 @@ TEST(SafeFileWriter, FailedWritesKeepTheOldFileAndLeaveNothingBehind)
          },
          WriteInProcess},
         {"full disk", OldDocument, WriteOntoFullDisk},
+        {"pieces given up halfway", OldDocument,
+         [](const std::string& path) {
+             return ExitCodeOf(static_cast<bool>(
+                 WriteFileAtomically(path, [](const PutPiece& put) { return put("new ") && false; })));
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

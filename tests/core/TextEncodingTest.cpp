@@ -122,4 +122,28 @@ TEST(TextEncoding, TranslatesLineEnds)
     }
 }
 
+// The long texts are passed eight bytes and counted 255 bytes at a time:
+// a line feed on either side of those steps, and bytes that differ from
+// it only in the high bit, must come out as one at a time would.
+TEST(TextEncoding, LineFeedsFoundAroundEveryStep)
+{
+    for (const std::size_t size : {1, 7, 8, 9, 16, 17, 254, 255, 256, 511, 600}) {
+        for (const std::size_t at : {std::size_t{0}, size / 2, size - 1}) {
+            SCOPED_TRACE(std::to_string(size) + " bytes, line feed at " + std::to_string(at));
+            std::string text(size, 'a');
+            for (std::size_t i = 3; i < size; i += 5)
+                text[i] =
+                    static_cast<char>(i % 2 ? 0x8A : 0x0B);  // 0x0A and 0x0D with the high bit, and 0x0B
+            text[at] = '\n';
+            std::string expected;
+            for (const char c : text)
+                expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
+            EXPECT_EQ(LfToCrLf(text), expected);
+            EXPECT_EQ(CountByte(text, '\n'), 1u);
+            EXPECT_EQ(CountByte(expected, '\r'), 1u);
+            EXPECT_EQ(CountByte(std::string(size, '\r'), '\r'), size);
+        }
+    }
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 // Any bytes given to the document reader: it must stay inside them, give
 // UTF-8 texts, and what it read must survive being written and read again.
+// Read in pieces without the receivers, they give the same document.
 #include "FuzzInput.h"
 
 #include "core/documents/DocumentFormat.h"
@@ -24,6 +25,15 @@ bool TextsAreUtf8WithoutNul(const FormValues& form)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
+    const Result<Document> skipped = ReadDocumentBytes(bytes, ReceiversText::Skip);
+    DocumentWithoutReceivers reader;
+    const std::size_t piece = size == 0 ? 1 : 1 + data[0] % 7;
+    for (std::size_t at = 0; at < size; at += piece)
+        reader.Take(std::string_view(bytes).substr(at, piece));
+    const Result<Document> pieces = reader.Finish();
+    Require(!pieces == !skipped);
+    Require(!pieces || WriteDocumentBytes(pieces->form, 0) == WriteDocumentBytes(skipped->form, 0));
+
     const Result<Document> document = ReadDocumentBytes(bytes);
     if (!document) {
         Require(document.failure() == Failure::Damaged);

@@ -122,6 +122,20 @@ TEST_F(WindowTest, PanelFillsTheFrameAndCarriesTheBackground)
     EXPECT_EQ(twice.GetSize(), wxSize(2048, 1536));
     EXPECT_EQ(twice.GetLogicalSize(), wxSize(1024, 768));
 
+    // Pixel for pixel the pictures that the build packed.
+    const std::pair<wxBitmap, const char*> pictures[] = {{once, "background.png"},
+                                                         {twice, "background@2x.png"}};
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
+        wxImage::AddHandler(new wxPNGHandler);
+    for (const auto& [bitmap, file] : pictures) {
+        SCOPED_TRACE(file);
+        const wxImage png(std::string(VANTREL_SOURCE_DIR) + "/resources/" + file, wxBITMAP_TYPE_PNG);
+        const wxImage shown = bitmap.ConvertToImage();
+        ASSERT_EQ(shown.GetSize(), png.GetSize());
+        const std::size_t bytes = 3u * png.GetWidth() * png.GetHeight();
+        EXPECT_TRUE(std::equal(png.GetData(), png.GetData() + bytes, shown.GetData()));
+    }
+
     frame().SetSize(wxSize(900, 520));
     PumpEvents();
     EXPECT_EQ(panel->GetSize(), frame().GetClientSize()) << "the panel follows the frame";

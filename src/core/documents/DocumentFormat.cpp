@@ -4,6 +4,8 @@
 #include <array>
 #include <cctype>
 #include <climits>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "core/documents/TextEncoding.h"
@@ -91,32 +93,34 @@ int ParseInt(std::string_view text)
 // of the whole document.
 class DocumentText {
 public:
-    explicit DocumentText(std::string_view bytes) : bytes_(bytes) {}
+    explicit DocumentText(std::string bytes) : bytes_(std::move(bytes)) {}
 
-    // Appends characters to out until count have been appended or stop
-    // was appended; false when the document ends first.
-    bool Read(std::size_t count, std::string& out, char stop = '\0')
+    // Appends characters to out (or passes over them when out is null)
+    // until count have been read or stop was read; false when the document
+    // ends first.
+    bool Read(std::size_t count, std::string* out, char stop = '\0')
     {
+        const std::string_view bytes(bytes_);
         while (count > 0) {
-            if (pos_ == bytes_.size())
+            if (pos_ == bytes.size())
                 return false;
             // Plain bytes in one piece, up to the next carriage return.
-            const std::size_t plainEnd = std::min(bytes_.find('\r', pos_), bytes_.size());
+            const std::size_t plainEnd = std::min(bytes.find('\r', pos_), bytes.size());
             std::size_t take = std::min(count, plainEnd - pos_);
             if (stop != '\0') {
-                const std::size_t stopAt = bytes_.substr(pos_, take).find(stop);
+                const std::size_t stopAt = bytes.substr(pos_, take).find(stop);
                 if (stopAt != std::string_view::npos) {
-                    out.append(bytes_.substr(pos_, stopAt + 1));
+                    Put(out, bytes.substr(pos_, stopAt + 1));
                     pos_ += stopAt + 1;
                     return true;
                 }
             }
-            out.append(bytes_.substr(pos_, take));
+            Put(out, bytes.substr(pos_, take));
             pos_ += take;
             count -= take;
-            if (count > 0 && pos_ < bytes_.size()) {
-                const bool pair = pos_ + 1 < bytes_.size() && bytes_[pos_ + 1] == '\n';
-                out += pair ? '\n' : '\r';
+            if (count > 0 && pos_ < bytes.size()) {
+                const bool pair = pos_ + 1 < bytes.size() && bytes[pos_ + 1] == '\n';
+                Put(out, pair ? "\n" : "\r");
                 pos_ += pair ? 2 : 1;
                 --count;
             }
@@ -124,31 +128,102 @@ public:
         return true;
     }
 
+    // The next count characters as one text, made in the place of the
+    // bytes already read: the last record, often nearly the whole document,
+    // is never copied into a buffer of its own. Nothing can be read after it.
+    std::optional<std::string> TakeLast(std::size_t count)
+    {
+        char* const data = bytes_.data();
+        const std::size_t size = bytes_.size();
+        std::size_t to = 0;  // never beyond pos_: what it overwrites has been read
+        while (count > 0) {
+            // Eight bytes at a time while none of them is a carriage return.
+            if (count >= 8 && size - pos_ >= 8) {
+                std::uint64_t eight;
+                std::memcpy(&eight, data + pos_, 8);
+                if (!HasByte(eight, '\r')) {
+                    std::memcpy(data + to, &eight, 8);
+                    to += 8;
+                    pos_ += 8;
+                    count -= 8;
+                    continue;
+                }
+            }
+            if (pos_ == size)
+                return std::nullopt;
+            const bool pair = data[pos_] == '\r' && pos_ + 1 < size && data[pos_ + 1] == '\n';
+            data[to++] = pair ? '\n' : data[pos_];
+            pos_ += pair ? 2 : 1;
+            --count;
+        }
+        bytes_.resize(to);
+        pos_ = bytes_.size();
+        return std::move(bytes_);
+    }
+
+    // Passes over the last count characters; false when fewer follow.
+    // Nothing is read after them, so only their number matters: each takes
+    // one byte, or two for a CR LF pair, and a count of the carriage
+    // returns settles it for nearly every document without walking them.
+    bool SkipLast(std::size_t count)
+    {
+        const std::size_t returns = CountByte(std::string_view(bytes_).substr(pos_), '\r');
+        if (count + returns <= BytesLeft()) {
+            pos_ = bytes_.size();
+            return true;
+        }
+        return Read(count, nullptr);
+    }
+
     // No more characters than this can follow.
     std::size_t BytesLeft() const { return bytes_.size() - pos_; }
+    std::size_t Position() const { return pos_; }
 
 private:
-    std::string_view bytes_;
+    static void Put(std::string* out, std::string_view piece)
+    {
+        if (out)
+            out->append(piece);
+    }
+
+    std::string bytes_;
     std::size_t pos_ = 0;
 };
 
-// Reads one record; nullopt when the document is damaged there.
-std::optional<std::string> NextValue(DocumentText& text)
+// How a record's value is read: copied out, or (the last record only)
+// taken in the place of the bytes or passed over.
+enum class ValueUse { Copy, TakeLast, SkipLast };
+
+// Reads the length text of a record; nullopt when the document is damaged
+// there.
+std::optional<std::size_t> NextLength(DocumentText& text)
 {
     std::string lengthText;
-    if (!text.Read(kMaxLengthText + 1, lengthText, ' ') || lengthText.back() != ' ')
+    if (!text.Read(kMaxLengthText + 1, &lengthText, ' ') || lengthText.back() != ' ')
         return std::nullopt;  // ended early, no space, or an overlong length text
     lengthText.pop_back();
     // The program writes lengths as plain decimal digits; anything else
     // ("12abc", "+5", " 7") was never written by it.
     if (lengthText.empty() || lengthText.find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
-    const long long length = ParseLeadingNumber(lengthText, LLONG_MAX / 10 - 9);
-    if (static_cast<unsigned long long>(length) > text.BytesLeft())
-        return std::nullopt;  // a length beyond the end
+    return static_cast<std::size_t>(ParseLeadingNumber(lengthText, LLONG_MAX / 10 - 9));
+}
+
+// Reads one record; nullopt when the document is damaged there. A value
+// passed over comes back empty.
+std::optional<std::string> NextValue(DocumentText& text, ValueUse use)
+{
+    const std::optional<std::size_t> length = NextLength(text);
+    if (!length || *length > text.BytesLeft())
+        return std::nullopt;  // no length, or one beyond the end
+    const std::size_t count = *length;
+    if (use == ValueUse::TakeLast)
+        return text.TakeLast(count);
+    if (use == ValueUse::SkipLast)
+        return text.SkipLast(count) ? std::optional<std::string>(std::string()) : std::nullopt;
     std::string value;
-    value.reserve(static_cast<std::size_t>(length));
-    if (!text.Read(static_cast<std::size_t>(length), value))
+    value.reserve(count);
+    if (!text.Read(count, &value))
         return std::nullopt;  // beyond the end once line ends count as one
     return value;
 }
@@ -178,40 +253,145 @@ void ApplyRecord(const Record& record, std::string value, Document& document)
     }
 }
 
+// The records before the last and the length of the last, from the bytes
+// that begin a document.
+struct DocumentHead {
+    Document document;
+    std::size_t lastLength = 0;
+    std::size_t lastStart = 0;  // where the last value begins
+};
+
+// nullopt when the bytes do not hold all of it (yet), or it is damaged.
+std::optional<DocumentHead> ReadHead(std::string_view bytes)
+{
+    DocumentText text{std::string(bytes)};
+    DocumentHead head;
+    for (const Record& record : kRecords) {
+        if (&record == &kRecords.back()) {
+            const std::optional<std::size_t> length = NextLength(text);
+            if (!length)
+                return std::nullopt;
+            head.lastLength = *length;
+            head.lastStart = text.Position();
+            return head;
+        }
+        std::optional<std::string> value = NextValue(text, ValueUse::Copy);
+        if (!value)
+            return std::nullopt;
+        ApplyRecord(record, std::move(*value), head.document);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+bool WriteDocumentPieces(const FormValues& form, int receiverDelimiter, const PutDocumentPiece& put)
+{
+    // Megabytes go out in slices, each turned into CR LF in a piece small
+    // enough to stay in the processor's cache.
+    constexpr std::size_t kSlice = 128 * 1024;
+    std::string piece;
+    std::string number;
+    for (const Record& record : kRecords) {
+        // Texts are taken where they are: the receivers may be megabytes.
+        if (record.kind != RecordKind::Text)
+            number = NumberValue(record, form, receiverDelimiter);
+        const std::string_view value = record.kind == RecordKind::Text ? form.*record.text : number;
+        piece += std::to_string(value.size());
+        piece += ' ';
+        for (std::size_t from = 0; from < value.size(); from += kSlice) {
+            AppendLfAsCrLf(piece, value.substr(from, kSlice));
+            if (piece.size() >= kSlice) {
+                if (!put(piece))
+                    return false;
+                piece.clear();
+            }
+        }
+    }
+    return piece.empty() || put(piece);
+}
 
 std::string WriteDocumentBytes(const FormValues& form, int receiverDelimiter)
 {
     std::string bytes;
     // Room for the carriage return each line feed gains, so that the
     // megabytes are never moved on the way.
-    const auto lineFeeds = [](const std::string& text) {
-        return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-    };
+    const auto lineFeeds = [](const std::string& text) { return CountByte(text, '\n'); };
     bytes.reserve(form.receivers.size() + lineFeeds(form.receivers) + form.featuresText.size() +
                   lineFeeds(form.featuresText) + 4096);
-    std::string number;
-    for (const Record& record : kRecords) {
-        // Texts are taken where they are: the receivers may be megabytes.
-        if (record.kind != RecordKind::Text)
-            number = NumberValue(record, form, receiverDelimiter);
-        const std::string& value = record.kind == RecordKind::Text ? form.*record.text : number;
-        bytes += std::to_string(value.size());
-        bytes += ' ';
-        AppendLfAsCrLf(bytes, value);
-    }
+    [[maybe_unused]] const bool whole =
+        WriteDocumentPieces(form, receiverDelimiter, [&bytes](std::string_view piece) {
+            bytes.append(piece);
+            return true;
+        });
     return bytes;
 }
 
-Result<Document> ReadDocumentBytes(std::string_view bytes)
+Result<Document> ReadDocumentBytes(std::string_view bytes, ReceiversText receivers)
 {
-    DocumentText text(bytes);
+    return ReadDocumentTakingBytes(std::string(bytes), receivers);
+}
+
+Result<Document> ReadDocumentTakingBytes(std::string bytes, ReceiversText receivers)
+{
+    DocumentText text(std::move(bytes));
     Document document;
     for (const Record& record : kRecords) {
-        std::optional<std::string> value = NextValue(text);
+        // The receivers are the last record.
+        const bool last = &record == &kRecords.back();
+        const bool skip = last && receivers == ReceiversText::Skip;
+        const ValueUse use = skip ? ValueUse::SkipLast : last ? ValueUse::TakeLast : ValueUse::Copy;
+        std::optional<std::string> value = NextValue(text, use);
         if (!value)
             return Failure::Damaged;
-        ApplyRecord(record, std::move(*value), document);
+        if (use != ValueUse::SkipLast)
+            ApplyRecord(record, std::move(*value), document);
     }
     return document;
+}
+
+void DocumentWithoutReceivers::Take(std::string_view piece)
+{
+    if (document_) {
+        CountLastCharacters(piece);
+        return;
+    }
+    head_.append(piece);
+    // Tried again only once the bytes have doubled, so that a long field
+    // before the receivers is not read over and over.
+    if (head_.size() >= nextTry_)
+        TryHead();
+}
+
+Result<Document> DocumentWithoutReceivers::Finish()
+{
+    if (!document_)
+        TryHead();
+    if (!document_ || lastCharacters_ < lastLength_)
+        return Failure::Damaged;
+    return *std::move(document_);
+}
+
+void DocumentWithoutReceivers::TryHead()
+{
+    std::optional<DocumentHead> head = ReadHead(head_);
+    if (!head) {
+        nextTry_ = 2 * head_.size();
+        return;
+    }
+    document_ = std::move(head->document);
+    lastLength_ = head->lastLength;
+    CountLastCharacters(std::string_view(head_).substr(head->lastStart));
+    head_ = std::string();
+}
+
+// Each character takes one byte, or two for a CR LF pair, also one whose
+// line feed comes in the next piece.
+void DocumentWithoutReceivers::CountLastCharacters(std::string_view piece)
+{
+    if (piece.empty())
+        return;
+    const std::size_t pairs = CountCrLf(piece) + (lastEndedInCr_ && piece.front() == '\n' ? 1 : 0);
+    lastCharacters_ += piece.size() - pairs;
+    lastEndedInCr_ = piece.back() == '\r';
 }

@@ -121,19 +121,60 @@ std::string CrLfToLf(std::string_view text)
 
 void AppendLfAsCrLf(std::string& out, std::string_view text)
 {
-    for (std::size_t from = 0; from < text.size();) {
-        const std::size_t lf = std::min(text.find('\n', from), text.size());
-        out.append(text.substr(from, lf - from));
-        if (lf < text.size())
-            out += "\r\n";
-        from = lf + 1;
+    const std::size_t start = out.size();
+    out.resize(start + text.size() + CountByte(text, '\n'));
+    char* to = out.data() + start;
+    const char* from = text.data();
+    const char* const end = from + text.size();
+    while (from != end) {
+        if (end - from >= 8) {
+            std::uint64_t eight;
+            std::memcpy(&eight, from, 8);
+            if (!HasByte(eight, '\n')) {
+                std::memcpy(to, &eight, 8);
+                to += 8;
+                from += 8;
+                continue;
+            }
+        }
+        if (*from == '\n')
+            *to++ = '\r';
+        *to++ = *from++;
     }
+}
+
+// Counted in runs of 255 bytes into one byte each, which the compiler turns
+// into wide vector compares; std::count widens every byte's count to 64
+// bits and runs at a quarter of the speed.
+std::size_t CountByte(std::string_view text, char byte)
+{
+    std::size_t total = 0;
+    for (std::size_t from = 0; from < text.size(); from += 255) {
+        const std::size_t end = std::min(text.size(), from + 255);
+        std::uint8_t run = 0;
+        for (std::size_t i = from; i < end; ++i)
+            run += text[i] == byte;
+        total += run;
+    }
+    return total;
+}
+
+std::size_t CountCrLf(std::string_view text)
+{
+    std::size_t total = 0;
+    for (std::size_t from = 0; from + 1 < text.size(); from += 255) {
+        const std::size_t end = std::min(text.size() - 1, from + 255);
+        std::uint8_t run = 0;
+        for (std::size_t i = from; i < end; ++i)
+            run += (text[i] == '\r') & (text[i + 1] == '\n');
+        total += run;
+    }
+    return total;
 }
 
 std::string LfToCrLf(std::string_view text)
 {
     std::string out;
-    out.reserve(text.size() + text.size() / 8);
     AppendLfAsCrLf(out, text);
     return out;
 }

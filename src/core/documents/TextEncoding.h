@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -14,3 +15,16 @@ std::string Utf8FromUtf8OrWindows1252(std::string text);
 std::string CrLfToLf(std::string_view text);
 std::string LfToCrLf(std::string_view text);
 void AppendLfAsCrLf(std::string& out, std::string_view text);
+
+// How often byte occurs in text, and how many CR LF pairs lie wholly in
+// it, quick enough for megabytes.
+std::size_t CountByte(std::string_view text, char byte);
+std::size_t CountCrLf(std::string_view text);
+
+// Whether one of eight bytes (read as one number) is byte: lets a loop over
+// megabytes pass eight plain bytes at a time.
+inline bool HasByte(std::uint64_t eight, char byte)
+{
+    const std::uint64_t x = eight ^ (0x0101010101010101ULL * static_cast<unsigned char>(byte));
+    return ((x - 0x0101010101010101ULL) & ~x & 0x8080808080808080ULL) != 0;  // a zero byte in x
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,14 @@
 enum class Links { Follow, Replace };
 Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, Links links = Links::Follow);
 
+// The same with bytes made piece by piece while they are written, so that
+// megabytes are never held whole: produce hands each piece to put and
+// gives false once put has given false.
+using PutPiece = std::function<bool(std::string_view piece)>;
+using ProducePieces = std::function<bool(const PutPiece& put)>;
+Result<> WriteFileAtomically(const std::string& path, const ProducePieces& produce,
+                             Links links = Links::Follow);
+
 // Makes the folder's entries (a file created or renamed in it) durable;
 // false when the system refuses.
 bool SyncFolder(const std::string& folder);
@@ -32,6 +41,16 @@ Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)
 // Reads a descriptor to its end: at most maxBytes bytes (TooLarge once one
 // more arrives, without reading on), expectedBytes being a first guess.
 Result<std::string> ReadAll(int fd, std::size_t maxBytes, std::size_t expectedBytes = 65536);
+
+// Read as ReadWholeFile and ReadAll read, with the same failures, but the
+// bytes are handed to take piece by piece as they arrive instead of being
+// held together: for megabytes that are looked at once and never kept.
+// A piece is small enough to stay in the processor's cache while it is
+// looked at.
+using TakePiece = std::function<void(std::string_view piece)>;
+inline constexpr std::size_t kReadPieceBytes = 256 * 1024;
+Result<> ReadWholeFileInPieces(const std::string& path, std::size_t maxBytes, const TakePiece& take);
+Result<> ReadAllInPieces(int fd, std::size_t maxBytes, const TakePiece& take);
 
 // Writes all of bytes to the descriptor, again after an interrupted call;
 // false when the system refuses some of them.

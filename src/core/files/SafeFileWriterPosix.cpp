@@ -69,9 +69,10 @@ bool SetAttributes(int fd, const std::optional<struct stat>& old)
     return fchmod(fd, old->st_mode & 0777) == 0;
 }
 
-bool WriteTempFile(int fd, const std::string& bytes, const std::optional<struct stat>& old)
+bool WriteTempFile(int fd, const ProducePieces& produce, const std::optional<struct stat>& old)
 {
-    const bool written = WriteAll(fd, bytes) && SetAttributes(fd, old) && fsync(fd) == 0;
+    const bool written = produce([fd](std::string_view piece) { return WriteAll(fd, piece); }) &&
+        SetAttributes(fd, old) && fsync(fd) == 0;
     const bool closed = close(fd) == 0;
     return written && closed;
 }
@@ -110,12 +111,13 @@ void RemoveStaleTempFiles(const std::string& folder)
 // When no temporary file can be made beside the target (a folder the user
 // may not write) but the target itself may be written, it is written in
 // place, as the desktop's own file layer does: not atomic, but flushed.
-Result<> WriteInPlace(const std::string& target, const std::string& bytes)
+Result<> WriteInPlace(const std::string& target, const ProducePieces& produce)
 {
     const int fd = open(target.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return Failure::CannotWrite;
-    const bool written = WriteAll(fd, bytes) && fsync(fd) == 0;
+    const bool written =
+        produce([fd](std::string_view piece) { return WriteAll(fd, piece); }) && fsync(fd) == 0;
     const bool closed = close(fd) == 0;
     return written && closed ? Done() : Failure::CannotWrite;
 }
@@ -147,6 +149,12 @@ bool WriteAll(int fd, std::string_view bytes)
 
 Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, Links links)
 {
+    return WriteFileAtomically(
+        path, [&bytes](const PutPiece& put) { return put(bytes); }, links);
+}
+
+Result<> WriteFileAtomically(const std::string& path, const ProducePieces& produce, Links links)
+{
     const std::optional<std::string> target = links == Links::Follow ? FollowLinks(path) : path;
     if (!target || target->empty() || target->back() == '/')
         return Failure::CannotWrite;
@@ -169,10 +177,10 @@ Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, 
     const int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
         const bool folderRefused = errno == EACCES || errno == EPERM || errno == EROFS;
-        return old && folderRefused ? WriteInPlace(*target, bytes) : Failure::CannotWrite;
+        return old && folderRefused ? WriteInPlace(*target, produce) : Failure::CannotWrite;
     }
     flock(fd, LOCK_EX);  // released by the close: the file is no longer being written
-    if (!WriteTempFile(fd, bytes, old) || rename(temp.c_str(), target->c_str()) != 0) {
+    if (!WriteTempFile(fd, produce, old) || rename(temp.c_str(), target->c_str()) != 0) {
         unlink(temp.c_str());
         return Failure::CannotWrite;
     }
@@ -192,20 +200,62 @@ Result<std::string> ReadAll(int fd, std::size_t maxBytes, std::size_t expectedBy
     });
 }
 
-Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)
+namespace {
+
+// Not blocking on opening, and only regular files are read, so that a
+// named pipe or a device cannot hang the window. -1 when it cannot be read.
+int OpenRegularFile(const std::string& path, struct stat& info)
 {
-    // Not blocking on opening, and only regular files are read, so that a
-    // named pipe or a device cannot hang the window.
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return Failure::CannotOpen;
-    struct stat info;
+        return -1;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         close(fd);
-        return Failure::CannotOpen;
+        return -1;
     }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+}  // namespace
+
+Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)
+{
+    struct stat info;
+    const int fd = OpenRegularFile(path, info);
+    if (fd < 0)
+        return Failure::CannotOpen;
     Result<std::string> bytes = ReadAll(fd, maxBytes, static_cast<std::size_t>(info.st_size));
     close(fd);
     return bytes;
+}
+
+Result<> ReadAllInPieces(int fd, std::size_t maxBytes, const TakePiece& take)
+{
+    std::string piece(kReadPieceBytes, '\0');
+    std::size_t total = 0;
+    for (;;) {
+        const ssize_t n = read(fd, piece.data(), piece.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return Failure::CannotOpen;
+        if (n == 0)
+            return Done();
+        total += static_cast<std::size_t>(n);
+        if (total > maxBytes)
+            return Failure::TooLarge;
+        take(std::string_view(piece.data(), static_cast<std::size_t>(n)));
+    }
+}
+
+Result<> ReadWholeFileInPieces(const std::string& path, std::size_t maxBytes, const TakePiece& take)
+{
+    struct stat info;
+    const int fd = OpenRegularFile(path, info);
+    if (fd < 0)
+        return Failure::CannotOpen;
+    const Result<> read = ReadAllInPieces(fd, maxBytes, take);
+    close(fd);
+    return read;
 }

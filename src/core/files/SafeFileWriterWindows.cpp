@@ -70,7 +70,13 @@ bool WriteAll(int fd, std::string_view bytes)
     return true;
 }
 
-Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, Links)
+Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, Links links)
+{
+    return WriteFileAtomically(
+        path, [&bytes](const PutPiece& put) { return put(bytes); }, links);
+}
+
+Result<> WriteFileAtomically(const std::string& path, const ProducePieces& produce, Links)
 {
     const std::wstring target = WideFromUtf8(path);
     if (target.empty() || target.back() == L'\\' || target.back() == L'/')
@@ -90,7 +96,9 @@ Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, 
         return Failure::CannotWrite;
     FileHandle file(
         CreateFileW(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    const bool written = file.IsOpen() && WriteAllToHandle(file.get(), bytes) && FlushFileBuffers(file.get());
+    const bool written = file.IsOpen() &&
+        produce([&file](std::string_view piece) { return WriteAllToHandle(file.get(), piece); }) &&
+        FlushFileBuffers(file.get());
     if (!file.Close() || !written ||
         !MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileW(temp);
@@ -127,4 +135,47 @@ Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)
                          const DWORD most = static_cast<DWORD>(std::min(room, kLargestRead));
                          return ReadFile(file.get(), into, most, &n, nullptr) ? n : -1;
                      });
+}
+
+Result<> ReadAllInPieces(int fd, std::size_t maxBytes, const TakePiece& take)
+{
+    std::string piece(kReadPieceBytes, '\0');
+    std::size_t total = 0;
+    for (;;) {
+        const int n = _read(fd, piece.data(), static_cast<unsigned>(piece.size()));
+        if (n < 0)
+            return Failure::CannotOpen;
+        if (n == 0)
+            return Done();
+        total += static_cast<std::size_t>(n);
+        if (total > maxBytes)
+            return Failure::TooLarge;
+        take(std::string_view(piece.data(), static_cast<std::size_t>(n)));
+    }
+}
+
+Result<> ReadWholeFileInPieces(const std::string& path, std::size_t maxBytes, const TakePiece& take)
+{
+    FileHandle file(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsOpen() || GetFileType(file.get()) != FILE_TYPE_DISK)
+        return Failure::CannotOpen;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.get(), &size))
+        return Failure::CannotOpen;
+    if (static_cast<unsigned long long>(size.QuadPart) > maxBytes)
+        return Failure::TooLarge;
+    std::string piece(kReadPieceBytes, '\0');
+    std::size_t total = 0;
+    for (;;) {
+        DWORD n = 0;
+        if (!ReadFile(file.get(), piece.data(), static_cast<DWORD>(piece.size()), &n, nullptr))
+            return Failure::CannotOpen;
+        if (n == 0)
+            return Done();
+        total += n;
+        if (total > maxBytes)
+            return Failure::TooLarge;
+        take(std::string_view(piece.data(), n));
+    }
 }
