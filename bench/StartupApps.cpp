@@ -21,7 +21,7 @@
 
 namespace {
 
-std::string BenchCommand()
+[[maybe_unused]] std::string BenchCommand()
 {
     const char* command = std::getenv("VANTREL_BENCH_COMMAND");
     return command ? command : "";
