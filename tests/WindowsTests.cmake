@@ -43,8 +43,14 @@ target_compile_definitions(vantrel_core_tests PRIVATE VANTREL_CLI="$<TARGET_FILE
   VANTREL_PROGRAM="$<TARGET_FILE:vantrel>" VANTREL_TEST_SUPPORT_DIR="${CMAKE_CURRENT_SOURCE_DIR}/support")
 add_dependencies(vantrel_core_tests vantrel-cli vantrel)
 target_link_libraries(vantrel_core_tests PRIVATE vantrel_core gtest ws2_32)
-add_test(NAME Windows.CoreSuite COMMAND vantrel_core_tests
-  --gtest_filter=-ReleaseFile.InTheInstallationFolderWhereWritableElseInTheCache)
+set(core_linux_only
+  # the release file in XDG's cache folder; Windows' is WindowsFiles'
+  ReleaseFile.InTheInstallationFolderWhereWritableElseInTheCache
+  # the ledgers in XDG's state folder; on Windows they lie in %LOCALAPPDATA%
+  SendLedgerTest.OneFilePerReleaseBelowTheStateFolder
+)
+list(JOIN core_linux_only ":" core_filter)
+add_test(NAME Windows.CoreSuite COMMAND vantrel_core_tests --gtest_filter=-${core_filter})
 set_tests_properties(Windows.CoreSuite PROPERTIES LABELS core TIMEOUT 300)
 
 # The GUI suite: the real application and frame in one process. Launches are
@@ -79,6 +85,13 @@ target_compile_definitions(vantrel_gui_tests PRIVATE VANTREL_WINDOW_PROGRAM)
 set(gui_linux_only
   # the documents folder comes from XDG's user-dirs.dirs
   DocumentCommandsTest.SaveAndOpenShowTheirDialogsInTheDocumentsFolder
+  # Windows always has a Documents folder, and wxMSW gives a bare wildcard
+  # its description (".csv files (*.csv)")
+  ReceiverCommandsTest.ExportAndImportShowTheirDialogs
+  # GTK's single-line field cuts at 65,534 bytes; Windows' holds the value
+  DocumentCommandsTest.ValuesTooLongForTheirFieldsAreReportedOnOpening
+  # paths of 1,023 bytes: Windows (and Wine) end a path at 260 characters
+  DocumentCommandsTest.PathTooLongForTheSettingsIsNotRemembered
   # the desktop's recent list is GTK's recently-used.xbel
   RecentDocumentsTest.TheLastDocumentsStandInTheFileMenuTheSettingsAndTheDesktopsList
 )

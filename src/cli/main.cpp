@@ -6,10 +6,9 @@
 
 #include <wx/init.h>
 
-#include <unistd.h>
-
 #include "cli/CliCommands.h"
 #include "cli/CommandLine.h"
+#include "cli/StandardInput.h"
 #include "core/documents/DocumentFormat.h"
 #include "core/files/FileMessages.h"
 #include "core/files/SafeFileWriter.h"
@@ -22,16 +21,12 @@ int Problem(int status, const std::string& message)
     return status;
 }
 
-// Standard input may be endless (/dev/zero): reading stops one byte past
-// the limit.
-Result<std::string> ReadStandardInput() { return ReadAll(STDIN_FILENO, kMaxDocumentBytes); }
-
 // Reads the document, or says why not.
 int Load(const std::string& path, Document& document)
 {
     const std::string name = path == "-" ? "standard input" : path;
     const Result<std::string> bytes =
-        path == "-" ? ReadStandardInput() : ReadWholeFile(path, kMaxDocumentBytes);
+        path == "-" ? ReadStandardInput(kMaxDocumentBytes) : ReadWholeFile(path, kMaxDocumentBytes);
     if (!bytes)
         return Problem(kCliBadDocument,
                        name + ": the document " + ReadFailureReason(bytes.failure(), kMaxDocumentBytes));

@@ -2,12 +2,13 @@
 // program instead of the shell's (under Wine the shell starts the host's
 // programs), and the clipboard read through the system's clipboard, as
 // another program reads it.
+#include "GuiTestSupport.h"
+
 #include <filesystem>
 #include <fstream>
 
 #include <windows.h>
 
-#include "GuiTestSupport.h"
 #include "WindowsRegistrySandbox.h"
 #include "gui/DesktopLauncher.h"
 
@@ -37,7 +38,13 @@ std::string ReadClipboardFromOutside()
         }
     }
     CloseClipboard();
-    return text;
+    // wx hands Windows' clipboard the line ends Windows programs expect.
+    std::string lines;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 2, "\r\n") != 0)
+            lines += text[i];
+    }
+    return lines;
 }
 
 std::shared_ptr<void> SandboxPlatformSettings(const TempHome& home)
