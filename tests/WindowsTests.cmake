@@ -92,6 +92,17 @@ set(gui_linux_only
   DocumentCommandsTest.ValuesTooLongForTheirFieldsAreReportedOnOpening
   # paths of 1,023 bytes: Windows (and Wine) end a path at 260 characters
   DocumentCommandsTest.PathTooLongForTheSettingsIsNotRemembered
+  # wxMSW shows the probe windows as Windows' own task dialogs, in a thread
+  # of their own: no wx event of theirs reaches the test's watcher
+  CheckCommandTest.CompleteFormShowsTheCheckBoxAfterBothProbeWindows
+  CheckCommandTest.StartFormShowsTheErrorsBoxLineByLine
+  CheckCommandTest.CancelOrEscapeStopsTheDownloadAndTheCheckGoesOn
+  # the status bar's name on Windows is its text, what a screen reader
+  # hears (NativeFieldStyleMsw.cpp), not "status_line"
+  WindowTest.FrameHasTitleSizeCentredPlaceAndOneStatusField
+  # wxMSW bitmaps carry no scale: the 2x background's logical size is its
+  # pixel size
+  WindowTest.PanelFillsTheFrameAndCarriesTheBackground
   # the desktop's recent list is GTK's recently-used.xbel
   RecentDocumentsTest.TheLastDocumentsStandInTheFileMenuTheSettingsAndTheDesktopsList
 )

@@ -26,6 +26,7 @@ protected:
     void SetUp() override
     {
         home_ = std::make_unique<TempHome>();
+        platformSettings_ = SandboxPlatformSettings(*home_);
         Configure(*home_);
         BeforeStart();
         bool started = false;
