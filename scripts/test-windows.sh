@@ -27,6 +27,11 @@ started=$(date +%s)
 mkdir -p "$WINEPREFIX"
 wineserver -p 120
 "$root/scripts/wine-run.sh" wineboot -i >/dev/null 2>&1
+# Without a window manager Wine waits two seconds for each hidden window
+# to be withdrawn; the GUI suite's windows are left unmanaged, which takes
+# a test from about 2 s to a tenth of that. The window run keeps managed windows.
+"$root/scripts/wine-run.sh" reg add 'HKCU\Software\Wine\AppDefaults\vantrel_gui_tests.exe\X11 Driver' \
+    /v Managed /d N /f >/dev/null 2>&1
 
 (cd "$build" && ctest --output-on-failure --timeout 300)
 "$root/tests/e2e/windows_cli.sh" "$build/bin/vantrel-cli.exe" "$linux_build/src/cli/vantrel-cli"

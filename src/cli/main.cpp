@@ -6,10 +6,9 @@
 
 #include <wx/init.h>
 
-#include <unistd.h>
-
 #include "cli/CliCommands.h"
 #include "cli/CommandLine.h"
+#include "cli/StandardInput.h"
 #include "core/documents/DocumentFormat.h"
 #include "core/files/FileMessages.h"
 #include "core/files/SafeFileWriter.h"
@@ -24,7 +23,7 @@ int Problem(int status, const std::string& message)
 
 // Standard input may be endless (/dev/zero): reading stops one byte past
 // the limit.
-Result<std::string> ReadStandardInput() { return ReadAll(STDIN_FILENO, kMaxDocumentBytes); }
+Result<std::string> ReadStandardInput() { return ReadAll(StandardInputBytes(), kMaxDocumentBytes); }
 
 // Reads the whole document, or says why not. Without the receivers, which
 // are most of a large document, it is read in pieces and never held whole.
@@ -35,7 +34,7 @@ int Load(const std::string& path, ReceiversText receivers, Document& document)
     if (receivers == ReceiversText::Skip) {
         DocumentWithoutReceivers reader;
         const auto take = [&reader](std::string_view piece) { reader.Take(piece); };
-        const Result<> bytes = path == "-" ? ReadAllInPieces(STDIN_FILENO, kMaxDocumentBytes, take)
+        const Result<> bytes = path == "-" ? ReadAllInPieces(StandardInputBytes(), kMaxDocumentBytes, take)
                                            : ReadWholeFileInPieces(path, kMaxDocumentBytes, take);
         if (!bytes)
             return Problem(kCliBadDocument,

@@ -6,7 +6,7 @@
 
 #include <wx/string.h>
 
-bool OpenWithDesktop(const std::string& target)
+bool OpenWithSystemDesktop(const std::string& target)
 {
     const wxString wide = wxString::FromUTF8(target.data(), target.size());
     // Documented to return a value above 32 on success.

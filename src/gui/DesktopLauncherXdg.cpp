@@ -5,7 +5,7 @@
 
 #include "core/release/MailtoRequest.h"
 
-bool OpenWithDesktop(const std::string& target)
+bool OpenWithSystemDesktop(const std::string& target)
 {
     const wxString argument = wxString::FromUTF8(target.data(), target.size());
     const wchar_t* argv[] = {L"xdg-open", argument.wc_str(), nullptr};

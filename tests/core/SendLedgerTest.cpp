@@ -1,10 +1,5 @@
-// The ledger of a send: where it lies, what a crash leaves, and a disk
-// that refuses.
+// The ledger of a send: where it lies and what a crash leaves.
 #include <gtest/gtest.h>
-
-#include <csignal>
-
-#include <sys/resource.h>
 
 #include "TempHome.h"
 #include "core/mail/SendLedger.h"
@@ -61,29 +56,6 @@ TEST(SendLedgerTest, WhatWasRecordedSurvivesAndACutLineCountsForNothing)
     ASSERT_TRUE(reopened);
     EXPECT_TRUE(reopened->HasSent("c@x.org"));
     EXPECT_EQ(reopened->SentCount(), 2u);
-}
-
-TEST(SendLedgerTest, ADiskThatRefusesIsReported)
-{
-    TempHome home;
-    const std::string path = home.sandbox() + "/r.ledger";
-    Result<SendLedger> ledger = SendLedger::Open(path);
-    ASSERT_TRUE(ledger);
-    ASSERT_TRUE(ledger->Record("a@x.org", LedgerOutcome::Sent, "250"));
-    // The file may not grow: the next line cannot be written.
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit tight = old;
-    tight.rlim_cur = ReadFileBytes(path).size();
-    setrlimit(RLIMIT_FSIZE, &tight);
-    const Result<> recorded = ledger->Record("b@x.org", LedgerOutcome::Sent, "250");
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previous);
-    ASSERT_FALSE(recorded);
-    EXPECT_EQ(recorded.failure(), Failure::CannotWrite);
-    EXPECT_FALSE(ledger->HasSent("b@x.org"));
-    EXPECT_FALSE(SendLedger::Open(home.sandbox() + "/r.ledger/inside"));
 }
 
 }  // namespace

@@ -1,12 +1,4 @@
-#include "GuiTestSupport.h"
-
-#include <csignal>
-#include <filesystem>
-#include <vector>
-
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "DocumentTesting.h"
 
 #include "FormSamples.h"
 #include "core/documents/DocumentFormat.h"
@@ -17,49 +9,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-class DocumentCommandsTest : public AppTest {
-protected:
-    std::string Folder() const { return home_->sandbox() + "/documents"; }
-
-    void SetUp() override
-    {
-        AppTest::SetUp();
-        fs::create_directories(Folder());
-    }
-
-    void Save(const std::string& path, ShownFileDialog* shown = nullptr)
-    {
-        wxTEST_DIALOG(SendMenuCommand(ID_SAVE), ExpectFileDialog(path, shown));
-    }
-
-    // The tests fill the form as a user would, so Open may first ask about
-    // unsaved changes; they are given up.
-    static ExpectBox GiveUpChanges() { return ExpectBox(wxID_NO, nullptr).Optional(); }
-
-    void Open(const std::string& path, ShownFileDialog* shown = nullptr)
-    {
-        wxTEST_DIALOG(SendMenuCommand(ID_OPEN), GiveUpChanges(), ExpectFileDialog(path, shown));
-    }
-
-    // Opening or saving that ends in a box, which the test answers and records.
-    ShownBox OpenWithBox(const std::string& path)
-    {
-        ShownBox box;
-        wxTEST_DIALOG(SendMenuCommand(ID_OPEN), GiveUpChanges(), ExpectFileDialog(path),
-                      ExpectBox(wxID_OK, &box));
-        return box;
-    }
-
-    ShownBox SaveWithBox(const std::string& path)
-    {
-        ShownBox box;
-        wxTEST_DIALOG(SendMenuCommand(ID_SAVE), ExpectFileDialog(path), ExpectBox(wxID_OK, &box));
-        return box;
-    }
-
-    void ChooseDelimiter(int value) { SendMenuCommand(ID_DELIMITER_SEMICOLON + value); }
-};
 
 TEST_F(DocumentCommandsTest, SaveAndOpenShowTheirDialogsInTheDocumentsFolder)
 {
@@ -256,88 +205,11 @@ TEST_F(DocumentCommandsTest, ValuesTooLongForTheirFieldsAreReportedOnOpening)
     EXPECT_EQ(LatestPath(), path);
 }
 
-// Save faults: the old document stays byte for byte, LatestPath stays, and
-// the box says so.
-class SaveFaultTest : public DocumentCommandsTest {
-protected:
-    std::string oldPath_;
-    std::string oldBytes_;
-
-    void PrepareOldDocument(const std::string& path)
-    {
-        oldPath_ = path;
-        oldBytes_ = WriteDocumentBytes(OtherForm(), 1);
-        WriteFileBytes(path, oldBytes_);
-        ASSERT_TRUE(WriteSetting(kSettingsKeyPath, kLatestPathSetting, Folder() + "/earlier.pre"));
-        FormValues large = SampleForm();
-        large.receivers = std::string(100000, 'r') + "@x.org";
-        app().WriteForm(large);
-    }
-
-    void ExpectSaveFailedAndOldKept(const std::string& target)
-    {
-        const ShownBox box = SaveWithBox(target);
-        ExpectInformationBox(box, &frame(), kCannotSaveText, "Save failed");
-        EXPECT_EQ(ReadFileBytes(oldPath_), oldBytes_);
-        EXPECT_EQ(LatestPath(), Folder() + "/earlier.pre");
-        std::size_t entries = 0;
-        for ([[maybe_unused]] const auto& entry : fs::directory_iterator(fs::path(target).parent_path()))
-            ++entries;
-        EXPECT_EQ(entries, 1u) << "a temporary file was left behind";
-    }
-};
-
 TEST_F(SaveFaultTest, PathThatIsAFolder)
 {
     PrepareOldDocument(Folder() + "/doc.pre/inside.pre");
     ExpectSaveFailedAndOldKept(Folder() + "/doc.pre");
     EXPECT_TRUE(fs::is_directory(Folder() + "/doc.pre"));
-}
-
-TEST_F(SaveFaultTest, FullDisk)
-{
-    PrepareOldDocument(Folder() + "/doc.pre");
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    const rlimit small{8192, old.rlim_max};
-    auto* const oldHandler = signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    ExpectSaveFailedAndOldKept(oldPath_);
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, oldHandler);
-}
-
-// A document the user may write, in a folder the user may not: written in place.
-TEST_F(SaveFaultTest, ReadOnlyFolder)
-{
-    // Root writes into read-only folders, so the save runs as an ordinary
-    // user that owns the old document, the folder and the settings.
-    constexpr uid_t kNobody = 65534;
-    const bool root = geteuid() == 0;
-    PrepareOldDocument(Folder() + "/doc.pre");
-    if (root) {
-        chmod(home_->sandbox().c_str(), 0711);
-        for (const auto& entry : fs::recursive_directory_iterator(home_->sandbox()))
-            lchown(entry.path().c_str(), kNobody, kNobody);
-        if (setegid(kNobody) != 0 || seteuid(kNobody) != 0) {
-            setegid(0);
-            GTEST_SKIP() << "cannot become an ordinary user";
-        }
-    }
-    chmod(Folder().c_str(), 0555);
-    const bool bitsBind = eaccess(Folder().c_str(), W_OK) != 0 && eaccess(oldPath_.c_str(), W_OK) == 0;
-    if (bitsBind) {
-        Save(oldPath_);
-        EXPECT_EQ(ReadFileBytes(oldPath_), WriteDocumentBytes(app().ReadForm(), app().receiverDelimiter));
-        EXPECT_EQ(LatestPath(), oldPath_);
-    }
-    chmod(Folder().c_str(), 0755);
-    if (root) {
-        seteuid(0);
-        setegid(0);
-    }
-    if (!bitsBind)
-        GTEST_SKIP() << "permission bits do not stop writes here";
 }
 
 TEST_F(DocumentCommandsTest, PathTooLongForTheSettingsIsNotRemembered)

@@ -3,8 +3,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include <unistd.h>
-
 #include <wx/clipbrd.h>
 #include <wx/stopwatch.h>
 
@@ -53,6 +51,7 @@ int ExpectFileDialog::OnInvoked(wxFileDialog* dialog) const
 void AppTest::SetUp()
 {
     home_ = std::make_unique<TempHome>();
+    platformSettings_ = SandboxPlatformSettings(*home_);
     BeforeStart();
     ASSERT_TRUE(app().OnInit());
     ASSERT_NE(app().mainWindow, nullptr);
@@ -64,6 +63,7 @@ void AppTest::TearDown()
         window->Destroy();
     app().mainWindow = nullptr;
     wxTheApp->ProcessIdle();
+    platformSettings_.reset();
     home_.reset();
 }
 
@@ -98,23 +98,6 @@ void CompleteFormTest::FillCompleteForm(const std::string& pagePath)
     form.contactEmail = "ada@example.org";
     app().WriteForm(form);
 }
-
-FakeDesktop::FakeDesktop(const std::string& folder) : folder_(folder), log_(folder + "/launches.log")
-{
-    std::filesystem::create_directories(folder_);
-    const std::string script = folder_ + "/xdg-open";
-    WriteFileBytes(script,
-                   "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + log_ +
-                       ".part'\n"
-                       "mv '" +
-                       log_ + ".part' '" + log_ + "'\n");
-    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-    if (const char* path = std::getenv("PATH"))
-        oldPath_ = path;
-    setenv("PATH", (folder_ + ":" + oldPath_).c_str(), 1);
-}
-
-FakeDesktop::~FakeDesktop() { setenv("PATH", oldPath_.c_str(), 1); }
 
 std::string FakeDesktop::WaitForLaunch(int maxMilliseconds) const
 {
@@ -155,19 +138,6 @@ std::vector<int> CheckedDelimiterItems(wxMenu* menu)
         if (menu->IsChecked(id))
             checked.push_back(id);
     return checked;
-}
-
-std::string ReadClipboardFromOutside()
-{
-    const std::string file =
-        std::filesystem::temp_directory_path().string() + "/vantrel-clipboard-" + std::to_string(getpid());
-    const wxString script = "xclip -o -selection clipboard > \"$0\"";
-    const wxString fileArgument = wxString::FromUTF8(file);
-    const wchar_t* argv[] = {L"sh", L"-c", script.wc_str(), fileArgument.wc_str(), nullptr};
-    const long status = wxExecute(argv, wxEXEC_SYNC);
-    std::string text = status == 0 ? ReadFileBytes(file) : "(xclip failed)";
-    std::filesystem::remove(file);
-    return text;
 }
 
 void SetClipboardText(const std::string& text)

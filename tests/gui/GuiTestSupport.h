@@ -94,7 +94,13 @@ protected:
     bool SendMenuCommand(int id);
 
     std::unique_ptr<TempHome> home_;
+    std::shared_ptr<void> platformSettings_;
 };
+
+// Where else than below HOME a test's settings live, for as long as the
+// returned object does: on Windows a registry key and %LOCALAPPDATA% of the
+// test's own; on Linux nothing.
+std::shared_ptr<void> SandboxPlatformSettings(const TempHome& home);
 
 // A running application and a local server that serves the web page and
 // the image of a form that passes every check.
@@ -106,7 +112,8 @@ protected:
     LocalHttpServer server;
 };
 
-// Replaces xdg-open on PATH with a script that records its arguments.
+// Records what the program hands the desktop: a script first on PATH in
+// xdg-open's place on Linux, a launcher put in the shell's place on Windows.
 class FakeDesktop {
 public:
     explicit FakeDesktop(const std::string& folder);
@@ -122,6 +129,10 @@ private:
     std::string log_;
     std::string oldPath_;
 };
+
+// The longest request the desktop is handed, as the README gives it:
+// Linux's argument limit for xdg-open, the shell's command line on Windows.
+extern const std::size_t kLaunchBoundBytes;
 
 // Checks a box shown with OK and the information icon over parent.
 void ExpectInformationBox(const ShownBox& box, wxWindow* parent, const std::string& text,

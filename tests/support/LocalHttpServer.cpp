@@ -1,60 +1,20 @@
 #include "LocalHttpServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 
 namespace {
 
-int BindLoopback(int port)
-{
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return -1;
-    int yes = 1;
-    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
+// How long a wait lasts before it looks whether the server is stopping.
+constexpr int kStopCheckMilliseconds = 50;
 
-int PortOf(int fd)
-{
-    sockaddr_in address{};
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    return ntohs(address.sin_port);
-}
-
-bool SendAll(int fd, const char* data, std::size_t length)
-{
-    while (length > 0) {
-        const ssize_t n = send(fd, data, length, MSG_NOSIGNAL);
-        if (n <= 0)
-            return false;
-        data += n;
-        length -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-std::string ReadRequestHead(int fd)
+std::string ReadRequestHead(LocalSocket fd)
 {
     std::string head;
     char buffer[4096];
     while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536) {
-        const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+        const long n = ReceiveSome(fd, buffer, sizeof buffer);
         if (n <= 0)
             break;
         head.append(buffer, static_cast<std::size_t>(n));
@@ -103,11 +63,14 @@ const char* ReasonPhrase(int status)
 
 LocalHttpServer::LocalHttpServer()
 {
-    if (pipe(wakePipe_) != 0)
-        return;
     listenFd_ = BindLoopback(0);
-    if (listenFd_ < 0 || listen(listenFd_, 16) != 0)
+    if (listenFd_ == kNoSocket)
         return;
+    if (!StartListening(listenFd_)) {
+        CloseSocket(listenFd_);
+        listenFd_ = kNoSocket;
+        return;
+    }
     port_ = PortOf(listenFd_);
     acceptThread_ = std::thread([this] { AcceptLoop(); });
 }
@@ -115,18 +78,12 @@ LocalHttpServer::LocalHttpServer()
 LocalHttpServer::~LocalHttpServer()
 {
     stopping_ = true;
-    if (wakePipe_[1] >= 0) {
-        const char wake = 'x';
-        [[maybe_unused]] ssize_t ignored = write(wakePipe_[1], &wake, 1);
-    }
     if (acceptThread_.joinable())
         acceptThread_.join();
     for (std::thread& connection : connections_)
         connection.join();
-    for (int fd : {listenFd_, wakePipe_[0], wakePipe_[1]}) {
-        if (fd >= 0)
-            close(fd);
-    }
+    if (listenFd_ != kNoSocket)
+        CloseSocket(listenFd_);
 }
 
 std::string LocalHttpServer::Url(const std::string& path) const
@@ -203,18 +160,15 @@ bool LocalHttpServer::FindRoute(const std::string& path, Route& route) const
 void LocalHttpServer::AcceptLoop()
 {
     while (!stopping_) {
-        pollfd watched[2] = {{listenFd_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
-        if (poll(watched, 2, -1) < 0)
+        if (!WaitReadable(listenFd_, kStopCheckMilliseconds))
             continue;
-        if (stopping_ || (watched[1].revents & POLLIN))
-            break;
-        const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd >= 0)
+        const LocalSocket fd = AcceptConnection(listenFd_);
+        if (fd != kNoSocket)
             connections_.emplace_back([this, fd] { HandleConnection(fd); });
     }
 }
 
-void LocalHttpServer::HandleConnection(int fd)
+void LocalHttpServer::HandleConnection(LocalSocket fd)
 {
     const std::string head = ReadRequestHead(fd);
     Route route;
@@ -231,10 +185,10 @@ void LocalHttpServer::HandleConnection(int fd)
         WaitForPeerToClose(fd);
     else
         SendAnswer(fd, route);
-    close(fd);
+    CloseSocket(fd);
 }
 
-void LocalHttpServer::SendAnswer(int fd, const Route& route)
+void LocalHttpServer::SendAnswer(LocalSocket fd, const Route& route)
 {
     const std::int64_t length =
         route.body.empty() ? route.bodySize : static_cast<std::int64_t>(route.body.size());
@@ -252,7 +206,7 @@ void LocalHttpServer::SendAnswer(int fd, const Route& route)
     SendFiller(fd, length, route.trickleMilliseconds);
 }
 
-void LocalHttpServer::SendFiller(int fd, std::int64_t length, int trickleMilliseconds)
+void LocalHttpServer::SendFiller(LocalSocket fd, std::int64_t length, int trickleMilliseconds)
 {
     const std::string filler(65536, 'v');
     const std::int64_t chunkSize = trickleMilliseconds > 0 ? 1 : static_cast<std::int64_t>(filler.size());
@@ -269,30 +223,28 @@ void LocalHttpServer::SendFiller(int fd, std::int64_t length, int trickleMillise
 // False when the server is being stopped.
 bool LocalHttpServer::Pause(int milliseconds)
 {
-    pollfd wake = {wakePipe_[0], POLLIN, 0};
-    return poll(&wake, 1, milliseconds) == 0;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!stopping_ && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(std::min(milliseconds, kStopCheckMilliseconds)));
+    return !stopping_;
 }
 
-void LocalHttpServer::WaitForPeerToClose(int fd)
+void LocalHttpServer::WaitForPeerToClose(LocalSocket fd)
 {
     char buffer[256];
     while (!stopping_) {
-        pollfd watched[2] = {{fd, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
-        if (poll(watched, 2, -1) < 0)
-            continue;
-        if (watched[1].revents & POLLIN)
-            return;
-        if (recv(fd, buffer, sizeof buffer, 0) <= 0)
+        if (WaitReadable(fd, kStopCheckMilliseconds) && ReceiveSome(fd, buffer, sizeof buffer) <= 0)
             return;
     }
 }
 
 int RefusedPort()
 {
-    const int fd = BindLoopback(0);
-    if (fd < 0)
+    const LocalSocket fd = BindLoopback(0);
+    if (fd == kNoSocket)
         return 1;
     const int port = PortOf(fd);
-    close(fd);
+    CloseSocket(fd);
     return port;
 }

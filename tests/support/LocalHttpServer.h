@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "LocalSockets.h"
+
 // A small HTTP/1.1 server on 127.0.0.1 with a port of the system's choice,
 // answering from its own threads. Routes are set before or while it runs;
 // an unknown path gets 404. Every answer closes the connection.
@@ -27,7 +29,7 @@ public:
     LocalHttpServer(const LocalHttpServer&) = delete;
     LocalHttpServer& operator=(const LocalHttpServer&) = delete;
 
-    bool IsRunning() const { return listenFd_ >= 0; }
+    bool IsRunning() const { return listenFd_ != kNoSocket; }
     int port() const { return port_; }
     std::string Url(const std::string& path) const;
 
@@ -44,16 +46,15 @@ public:
 
 private:
     void AcceptLoop();
-    void HandleConnection(int fd);
-    void SendAnswer(int fd, const Route& route);
-    void WaitForPeerToClose(int fd);
-    void SendFiller(int fd, std::int64_t length, int trickleMilliseconds);
+    void HandleConnection(LocalSocket fd);
+    void SendAnswer(LocalSocket fd, const Route& route);
+    void WaitForPeerToClose(LocalSocket fd);
+    void SendFiller(LocalSocket fd, std::int64_t length, int trickleMilliseconds);
     bool Pause(int milliseconds);
     bool FindRoute(const std::string& path, Route& route) const;
 
-    int listenFd_ = -1;
+    LocalSocket listenFd_ = kNoSocket;
     int port_ = 0;
-    int wakePipe_[2] = {-1, -1};
     std::atomic<bool> stopping_{false};
     std::thread acceptThread_;
     std::vector<std::thread> connections_;

@@ -44,8 +44,12 @@ TempHome::~TempHome()
         setenv("XDG_CONFIG_DIRS", oldConfigDirs_.c_str(), 1);
     std::error_code ignored;
     fs::permissions(sandbox_, fs::perms::owner_all, fs::perm_options::add, ignored);
-    for (auto& entry : fs::recursive_directory_iterator(sandbox_, ignored))
-        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    // A destructor must not throw: a folder the walk cannot enter (a path
+    // beyond Windows' 260 characters) ends the walk instead.
+    std::error_code walk;
+    for (fs::recursive_directory_iterator entry(sandbox_, walk), end; !walk && entry != end;
+         entry.increment(walk))
+        fs::permissions(entry->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(sandbox_, ignored);
 }
 

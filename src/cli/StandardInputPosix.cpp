@@ -1,0 +1,5 @@
+#include "cli/StandardInput.h"
+
+#include <unistd.h>
+
+int StandardInputBytes() { return STDIN_FILENO; }

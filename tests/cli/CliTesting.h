@@ -1,0 +1,82 @@
+#pragma once
+
+// The built vantrel-cli run as a script would run it: no display, a real
+// document file (or standard input), standard output, standard error and
+// exit status compared. The same table runs the Windows vantrel-cli.exe
+// (tests/WindowsTests.cmake), whose line ends are CR LF.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FormSamples.h"
+#include "LocalHttpServer.h"
+#include "ProcessRunner.h"
+#include "TempHome.h"
+#include "core/documents/DocumentFormat.h"
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Starts vantrel-cli (or another program) with arguments, standard input
+// from a file, standard output into out (a file of the sandbox when empty).
+inline ChildProcess StartCli(const TempHome& home, const std::vector<std::string>& arguments,
+                             const std::string& input = "", const char* program = VANTREL_CLI,
+                             std::string out = "")
+{
+    const std::string in = home.sandbox() + "/stdin";
+    if (out.empty())
+        out = home.sandbox() + "/stdout";
+    WriteFileBytes(in, input);
+    return StartProcess(program, arguments, in, out, home.sandbox() + "/stderr");
+}
+
+// A device given as output is not read back.
+inline CliRun FinishCli(const TempHome& home, ChildProcess child, bool ownOut = true)
+{
+    const int status = WaitForProcess(child);
+    return {status, ownOut ? ReadFileBytes(home.sandbox() + "/stdout") : "",
+            ReadFileBytes(home.sandbox() + "/stderr")};
+}
+
+inline CliRun RunCli(const TempHome& home, const std::vector<std::string>& arguments,
+                     const std::string& input = "", const char* program = VANTREL_CLI,
+                     const std::string& out = "")
+{
+    return FinishCli(home, StartCli(home, arguments, input, program, out), out.empty());
+}
+
+class CliTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("no_proxy", "127.0.0.1", 1);
+        server.ServeBody("/page.html", 3000);
+        server.ServeBody("/press.png", 8000);
+        complete = SampleForm();
+        complete.productUrl = server.Url("/page.html");
+        complete.imageUrl = server.Url("/press.png");
+        complete.companyName = "Smith & Sons";
+        complete.featuresText = "Takes notes fast and keeps them in sync everywhere.";
+        WriteFileBytes(Path("complete.pre"), WriteDocumentBytes(complete, 3));
+        FormValues failing = complete;
+        failing.productName.clear();
+        WriteFileBytes(Path("failing.pre"), WriteDocumentBytes(failing, 0));
+        WriteFileBytes(Path("damaged.pre"), "7 Vantrel3 2.");
+        FormValues deadImage = complete;
+        deadImage.imageUrl = server.Url("/gone.png");
+        WriteFileBytes(Path("dead-image.pre"), WriteDocumentBytes(deadImage, 0));
+        FormValues atSigns = complete;
+        atSigns.receivers = std::string(100000, '@');
+        WriteFileBytes(Path("at-signs.pre"), WriteDocumentBytes(atSigns, 0));
+    }
+
+    std::string Path(const std::string& name) const { return home.sandbox() + "/" + name; }
+
+    TempHome home;
+    LocalHttpServer server;
+    FormValues complete;
+};
