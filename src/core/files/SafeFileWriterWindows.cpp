@@ -107,8 +107,35 @@ Result<> WriteFileAtomically(const std::string& path, const ProducePieces& produ
     return Done();
 }
 
+namespace {
+
+// Only disk files are read, so that a pipe or a device cannot hang the window.
+HANDLE OpenDiskFile(const std::string& path)
+{
+    HANDLE file = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE && GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        return INVALID_HANDLE_VALUE;
+    }
+    return file;
+}
+
+// The size of an opened file that may be read whole.
+Result<std::size_t> SizeWithin(const FileHandle& file, std::size_t maxBytes)
+{
+    LARGE_INTEGER size;
+    if (!file.IsOpen() || !GetFileSizeEx(file.get(), &size))
+        return Failure::CannotOpen;
+    if (static_cast<unsigned long long>(size.QuadPart) > maxBytes)
+        return Failure::TooLarge;
+    return static_cast<std::size_t>(size.QuadPart);
+}
+
 // The C runtime and Windows read at most an int's or a DWORD's worth at once.
 constexpr std::size_t kLargestRead = 1 << 30;
+
+}  // namespace
 
 Result<std::string> ReadAll(int fd, std::size_t maxBytes, std::size_t expectedBytes)
 {
@@ -119,22 +146,15 @@ Result<std::string> ReadAll(int fd, std::size_t maxBytes, std::size_t expectedBy
 
 Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)
 {
-    FileHandle file(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    // Only disk files are read, so that a pipe or a device cannot hang the window.
-    if (!file.IsOpen() || GetFileType(file.get()) != FILE_TYPE_DISK)
-        return Failure::CannotOpen;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.get(), &size))
-        return Failure::CannotOpen;
-    if (static_cast<unsigned long long>(size.QuadPart) > maxBytes)
-        return Failure::TooLarge;
-    return ReadToEnd(maxBytes, static_cast<std::size_t>(size.QuadPart),
-                     [&file](char* into, std::size_t room) -> long long {
-                         DWORD n = 0;
-                         const DWORD most = static_cast<DWORD>(std::min(room, kLargestRead));
-                         return ReadFile(file.get(), into, most, &n, nullptr) ? n : -1;
-                     });
+    FileHandle file(OpenDiskFile(path));
+    const Result<std::size_t> size = SizeWithin(file, maxBytes);
+    if (!size)
+        return size.failure();
+    return ReadToEnd(maxBytes, *size, [&file](char* into, std::size_t room) -> long long {
+        DWORD n = 0;
+        const DWORD most = static_cast<DWORD>(std::min(room, kLargestRead));
+        return ReadFile(file.get(), into, most, &n, nullptr) ? n : -1;
+    });
 }
 
 Result<> ReadAllInPieces(int fd, std::size_t maxBytes, const TakePiece& take)
@@ -156,15 +176,10 @@ Result<> ReadAllInPieces(int fd, std::size_t maxBytes, const TakePiece& take)
 
 Result<> ReadWholeFileInPieces(const std::string& path, std::size_t maxBytes, const TakePiece& take)
 {
-    FileHandle file(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsOpen() || GetFileType(file.get()) != FILE_TYPE_DISK)
-        return Failure::CannotOpen;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.get(), &size))
-        return Failure::CannotOpen;
-    if (static_cast<unsigned long long>(size.QuadPart) > maxBytes)
-        return Failure::TooLarge;
+    FileHandle file(OpenDiskFile(path));
+    const Result<std::size_t> size = SizeWithin(file, maxBytes);
+    if (!size)
+        return size.failure();
     std::string piece(kReadPieceBytes, '\0');
     std::size_t total = 0;
     for (;;) {
