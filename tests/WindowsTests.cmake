@@ -32,6 +32,7 @@ add_executable(vantrel_core_tests
   core/DocumentFormatTest.cpp
   core/TextEncodingTest.cpp
   core/ReceiverFileTest.cpp
+  core/StoredReceiversTest.cpp
   core/MailMessageTest.cpp
   core/MailInputTest.cpp
   core/SendLedgerTest.cpp
@@ -115,7 +116,7 @@ set_tests_properties(Windows.GuiSuite PROPERTIES LABELS gui TIMEOUT 600)
 
 set(fuzz ${CMAKE_CURRENT_SOURCE_DIR}/fuzz)
 foreach(target document:DocumentReaderFuzz import:ImportReaderFuzz settings:SettingsReaderFuzz
-               receivers:ReceiverCollectionFuzz form:FormFuzz mailto:MailtoFuzz message:MailMessageFuzz)
+               receivers:ReceiverCollectionFuzz stored:StoredReceiversFuzz form:FormFuzz mailto:MailtoFuzz message:MailMessageFuzz)
   string(REPLACE ":" ";" parts ${target})
   list(GET parts 0 name)
   list(GET parts 1 source)

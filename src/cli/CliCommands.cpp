@@ -71,18 +71,6 @@ int Check(const CliRequest& request, const FormValues& form, std::ostream& out, 
     return kCliFailed;
 }
 
-int Receivers(const CliRequest& request, const Document& document, std::ostream& out, std::ostream& err)
-{
-    const Result<std::string> joined =
-        CollectReceivers(document.form.receivers, request.delimiter.value_or(document.receiverDelimiter));
-    if (!joined) {
-        err << "vantrel-cli: the receiver list is too long: the addresses would take more than 16 MiB\n";
-        return kCliFailed;
-    }
-    out << *joined << '\n';
-    return kCliDone;
-}
-
 int Mailto(const Document& document, std::ostream& out, std::ostream& err)
 {
     const FormValues& form = document.form;
@@ -97,6 +85,16 @@ int Mailto(const Document& document, std::ostream& out, std::ostream& err)
 
 }  // namespace
 
+int PrintReceivers(const Result<std::string>& joined, std::ostream& out, std::ostream& err)
+{
+    if (!joined) {
+        err << "vantrel-cli: the receiver list is too long: the addresses would take more than 16 MiB\n";
+        return kCliFailed;
+    }
+    out << *joined << '\n';
+    return kCliDone;
+}
+
 int RunCommand(const CliRequest& request, const Document& document, std::ostream& out, std::ostream& err)
 {
     const FormValues& form = document.form;
@@ -107,7 +105,10 @@ int RunCommand(const CliRequest& request, const Document& document, std::ostream
         out << (request.heading ? ReleaseFileText(form.companyName, release) : release);
         return kCliDone;
     }
-    case CliRequest::Command::Receivers: return Receivers(request, document, out, err);
+    case CliRequest::Command::Receivers:
+        return PrintReceivers(
+            CollectReceivers(form.receivers, request.delimiter.value_or(document.receiverDelimiter)), out,
+            err);
     case CliRequest::Command::Mailto: return Mailto(document, out, err);
     case CliRequest::Command::Send: {
         // Nothing goes out while the form fails its check, as in the window.

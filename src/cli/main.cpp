@@ -10,6 +10,7 @@
 #include "cli/CommandLine.h"
 #include "cli/StandardInput.h"
 #include "core/documents/DocumentFormat.h"
+#include "core/documents/StoredReceivers.h"
 #include "core/files/FileMessages.h"
 #include "core/files/SafeFileWriter.h"
 
@@ -25,33 +26,58 @@ int Problem(int status, const std::string& message)
 // the limit.
 Result<std::string> ReadStandardInput() { return ReadAll(StandardInputBytes(), kMaxDocumentBytes); }
 
+std::string DocumentName(const std::string& path) { return path == "-" ? "standard input" : path; }
+
+// Reads the document in pieces that are never held together.
+Result<> ReadInPieces(const std::string& path, const TakePiece& take)
+{
+    return path == "-" ? ReadAllInPieces(StandardInputBytes(), kMaxDocumentBytes, take)
+                       : ReadWholeFileInPieces(path, kMaxDocumentBytes, take);
+}
+
+int CannotRead(const std::string& path, Failure failure)
+{
+    return Problem(kCliBadDocument,
+                   DocumentName(path) + ": the document " + ReadFailureReason(failure, kMaxDocumentBytes));
+}
+
 // Reads the whole document, or says why not. Without the receivers, which
 // are most of a large document, it is read in pieces and never held whole.
 int Load(const std::string& path, ReceiversText receivers, Document& document)
 {
-    const std::string name = path == "-" ? "standard input" : path;
+    const std::string name = DocumentName(path);
     Result<Document> read = Failure::Damaged;
     if (receivers == ReceiversText::Skip) {
         DocumentWithoutReceivers reader;
         const auto take = [&reader](std::string_view piece) { reader.Take(piece); };
-        const Result<> bytes = path == "-" ? ReadAllInPieces(StandardInputBytes(), kMaxDocumentBytes, take)
-                                           : ReadWholeFileInPieces(path, kMaxDocumentBytes, take);
-        if (!bytes)
-            return Problem(kCliBadDocument,
-                           name + ": the document " + ReadFailureReason(bytes.failure(), kMaxDocumentBytes));
+        if (const Result<> bytes = ReadInPieces(path, take); !bytes)
+            return CannotRead(path, bytes.failure());
         read = reader.Finish();
     } else {
         Result<std::string> bytes =
             path == "-" ? ReadStandardInput() : ReadWholeFile(path, kMaxDocumentBytes);
         if (!bytes)
-            return Problem(kCliBadDocument,
-                           name + ": the document " + ReadFailureReason(bytes.failure(), kMaxDocumentBytes));
+            return CannotRead(path, bytes.failure());
         read = ReadDocumentTakingBytes(*std::move(bytes));
     }
     if (!read)
         return Problem(kCliBadDocument, name + ": the document is damaged");
     document = *std::move(read);
     return kCliDone;
+}
+
+// The receivers are most of a large document: their addresses are
+// collected as the pieces pass, and only the joined list is held.
+int PrintReceivers(const CliRequest& request)
+{
+    ReceiversOfDocument reader(request.delimiter);
+    const auto take = [&reader](std::string_view piece) { reader.Take(piece); };
+    if (const Result<> bytes = ReadInPieces(request.document, take); !bytes)
+        return CannotRead(request.document, bytes.failure());
+    const Result<std::string> joined = reader.Finish();
+    if (!joined && joined.failure() == Failure::Damaged)
+        return Problem(kCliBadDocument, DocumentName(request.document) + ": the document is damaged");
+    return PrintReceivers(joined, std::cout, std::cerr);
 }
 
 // A script must not go on with an empty or half-written file: output that
@@ -74,6 +100,8 @@ int Run(const CliRequest& request)
         std::cout << "vantrel-cli " << VANTREL_VERSION << '\n';
         return kCliDone;
     }
+    if (request.command == CliRequest::Command::Receivers)
+        return PrintReceivers(request);
     // The check and the release never use the receivers, which are most of
     // a large document.
     const bool usesReceivers =

@@ -353,7 +353,7 @@ Result<Document> ReadDocumentTakingBytes(std::string bytes, ReceiversText receiv
 void DocumentWithoutReceivers::Take(std::string_view piece)
 {
     if (document_) {
-        CountLastCharacters(piece);
+        PassLast(piece);
         return;
     }
     head_.append(piece);
@@ -367,7 +367,7 @@ Result<Document> DocumentWithoutReceivers::Finish()
 {
     if (!document_)
         TryHead();
-    if (!document_ || lastCharacters_ < lastLength_)
+    if (!document_ || lastLeft_ > 0)
         return Failure::Damaged;
     return *std::move(document_);
 }
@@ -381,17 +381,35 @@ void DocumentWithoutReceivers::TryHead()
     }
     document_ = std::move(head->document);
     lastLength_ = head->lastLength;
-    CountLastCharacters(std::string_view(head_).substr(head->lastStart));
+    lastLeft_ = head->lastLength;
+    PassLast(std::string_view(head_).substr(head->lastStart));
     head_ = std::string();
 }
 
 // Each character takes one byte, or two for a CR LF pair, also one whose
-// line feed comes in the next piece.
-void DocumentWithoutReceivers::CountLastCharacters(std::string_view piece)
+// line feed comes in the next piece: a pair that ends the value ends it at
+// its line feed.
+void DocumentWithoutReceivers::PassLast(std::string_view piece)
 {
     if (piece.empty())
         return;
-    const std::size_t pairs = CountCrLf(piece) + (lastEndedInCr_ && piece.front() == '\n' ? 1 : 0);
-    lastCharacters_ += piece.size() - pairs;
-    lastEndedInCr_ = piece.back() == '\r';
+    std::size_t end = lastEndedInCr_ && piece.front() == '\n' ? 1 : 0;
+    lastEndedInCr_ = false;
+    const std::string_view rest = piece.substr(end);
+    if (lastLeft_ > 0 && !rest.empty()) {
+        const std::size_t characters = rest.size() - CountCrLf(rest);
+        if (characters <= lastLeft_) {
+            lastLeft_ -= characters;
+            end = piece.size();
+            lastEndedInCr_ = piece.back() == '\r';
+        } else {
+            // The value ends in this piece; more characters follow its last.
+            std::size_t i = 0;
+            for (; lastLeft_ > 0; --lastLeft_)
+                i += rest[i] == '\r' && i + 1 < rest.size() && rest[i + 1] == '\n' ? 2 : 1;
+            end += i;
+        }
+    }
+    if (pass_ && end > 0)
+        pass_(*document_, lastLength_, piece.substr(0, end));
 }

@@ -48,22 +48,33 @@ Result<Document> ReadDocumentBytes(std::string_view bytes, ReceiversText receive
 Result<Document> ReadDocumentTakingBytes(std::string bytes, ReceiversText receivers = ReceiversText::Read);
 
 // Reads a document handed over piece by piece (ReadWholeFileInPieces) for
-// the commands that never use the receivers: they are checked as they pass
-// and never held. Finish gives what ReadDocumentBytes gives with
-// ReceiversText::Skip for all the pieces together.
+// the commands that never hold the receivers: they are checked as they
+// pass, handed on to passReceivers if there is one, and never held. Finish
+// gives what ReadDocumentBytes gives with ReceiversText::Skip for all the
+// pieces together.
 class DocumentWithoutReceivers {
 public:
+    // The receivers' value as stored (line feeds as CR LF, not cut at a
+    // zero byte, in no particular encoding), in order and never beyond its
+    // end, with the records before it and the length its record gives it.
+    using PassReceivers =
+        std::function<void(const Document& head, std::size_t characters, std::string_view stored)>;
+
+    DocumentWithoutReceivers() = default;
+    explicit DocumentWithoutReceivers(PassReceivers passReceivers) : pass_(std::move(passReceivers)) {}
+
     void Take(std::string_view piece);
     Result<Document> Finish();
 
 private:
     void TryHead();
-    void CountLastCharacters(std::string_view piece);
+    void PassLast(std::string_view piece);
 
+    PassReceivers pass_;
     std::string head_;  // the bytes up to the receivers' value
     std::size_t nextTry_ = 64 * 1024;
     std::optional<Document> document_;
     std::size_t lastLength_ = 0;
-    std::size_t lastCharacters_ = 0;
-    bool lastEndedInCr_ = false;
+    std::size_t lastLeft_ = 0;  // characters of the value still to come
+    bool lastEndedInCr_ = false;  // its last byte so far may be half of a pair
 };

@@ -60,7 +60,9 @@ void AppendUtf8(std::string& out, char32_t code)
     }
 }
 
-std::string Utf8FromWindows1252(const std::string& text)
+}  // namespace
+
+std::string Utf8FromWindows1252(std::string_view text)
 {
     std::string out;
     out.reserve(text.size() + text.size() / 2);
@@ -73,8 +75,6 @@ std::string Utf8FromWindows1252(const std::string& text)
     }
     return out;
 }
-
-}  // namespace
 
 bool IsValidUtf8(const std::string& text)
 {
@@ -177,4 +177,58 @@ std::string LfToCrLf(std::string_view text)
     std::string out;
     AppendLfAsCrLf(out, text);
     return out;
+}
+
+void Utf8Scan::Take(std::string_view piece)
+{
+    bytes_ += piece.size();
+    const char* from = piece.data();
+    const char* const end = from + piece.size();
+    while (from != end) {
+        // Most text is ASCII: eight bytes at a time while no high bit is set.
+        if (needed_ == 0 && end - from >= 8) {
+            std::uint64_t eight;
+            std::memcpy(&eight, from, 8);
+            if ((eight & 0x8080808080808080ULL) == 0) {
+                from += 8;
+                continue;
+            }
+        }
+        const auto byte = static_cast<std::uint8_t>(*from++);
+        if (byte >= 0x80)
+            extra_ += byte <= 0x9F && kWindows1252High[byte - 0x80] >= 0x800 ? 2 : 1;
+        if (invalid_)
+            continue;
+        if (needed_ > 0) {
+            if (byte < low_ || byte > high_) {
+                invalid_ = true;
+                needed_ = 0;
+            } else {
+                --needed_;
+                low_ = 0x80;
+                high_ = 0xBF;
+            }
+        } else if (byte >= 0x80) {
+            StartSequence(byte);
+        }
+    }
+}
+
+// The bounds of the second byte rule out overlong forms, surrogates and
+// code points above U+10FFFF, as Utf8SequenceLength does.
+void Utf8Scan::StartSequence(std::uint8_t lead)
+{
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        needed_ = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        needed_ = 2;
+        low_ = lead == 0xE0 ? 0xA0 : 0x80;
+        high_ = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        needed_ = 3;
+        low_ = lead == 0xF0 ? 0x90 : 0x80;
+        high_ = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        invalid_ = true;
+    }
 }

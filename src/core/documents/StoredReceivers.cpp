@@ -1,0 +1,165 @@
+#include "core/documents/StoredReceivers.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "core/release/ReceiverList.h"
+
+namespace {
+
+constexpr bool IsAddressSeparator(char c)
+{
+    return c == ' ' || c == ',' || c == ';' || c == '\t' || c == '\n';
+}
+
+enum class ByteKind : unsigned char { Plain, Separator, At };
+
+constexpr std::array<ByteKind, 256> MakeByteKinds()
+{
+    std::array<ByteKind, 256> kinds{};
+    for (int c = 0; c < 256; ++c)
+        kinds[c] = c == '@'                            ? ByteKind::At
+            : IsAddressSeparator(static_cast<char>(c)) ? ByteKind::Separator
+                                                       : ByteKind::Plain;
+    return kinds;
+}
+
+constexpr std::array<ByteKind, 256> kByteKinds = MakeByteKinds();
+
+std::size_t FirstSeparator(std::string_view text, std::size_t from = 0)
+{
+    while (from < text.size() && !IsAddressSeparator(text[from]))
+        ++from;
+    return from;
+}
+
+}  // namespace
+
+// Read as Windows-1252 a value grows to at most three times its bytes, and
+// the joined list only grows when it is converted.
+StoredReceiverCollector::StoredReceiverCollector(int receiverDelimiter, std::size_t characters)
+    : separator_(ReceiverSeparator(receiverDelimiter)),
+      mostBytes_(kMaxCollectedReceiversBytes + 6 * characters)
+{
+    // A list one address a line joins to about its own size; growing the
+    // list instead would copy it and touch twice the fresh memory.
+    joined_.reserve(std::min(mostBytes_, characters + characters / 8));
+}
+
+void StoredReceiverCollector::Take(std::string_view stored)
+{
+    if (cut_ || stored.empty())
+        return;
+    // The text field ends at a zero byte; what follows is never read.
+    if (const void* nul = std::memchr(stored.data(), '\0', stored.size())) {
+        stored = stored.substr(0, static_cast<const char*>(nul) - stored.data());
+        cut_ = true;
+        if (stored.empty())
+            return;
+    }
+    scan_.Take(stored);
+    pairs_ += CountCrLf(stored) + (endedInCr_ && stored.front() == '\n' ? 1 : 0);
+    endedInCr_ = stored.back() == '\r';
+    if (tooLarge_)
+        return;
+    // The run cut off by the previous piece ends in this one, or goes on.
+    const std::size_t first = FirstSeparator(stored);
+    if (first == stored.size()) {
+        carry_.append(stored);
+        return;
+    }
+    carry_.append(stored.substr(0, first));
+    TakeRun(carry_, stored[first] == '\n');
+    carry_.clear();
+    std::size_t last = stored.size() - 1;
+    while (!IsAddressSeparator(stored[last]))
+        --last;
+    // Whole runs between the first and the last separator are read in
+    // place, byte by byte from a table; only runs with an "@" are taken.
+    const std::string_view runs = stored.substr(first + 1, last - first);
+    std::size_t begin = 0;
+    bool at = false;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const ByteKind kind = kByteKinds[static_cast<unsigned char>(runs[i])];
+        if (kind == ByteKind::Plain)
+            continue;
+        if (kind == ByteKind::At) {
+            at = true;
+            continue;
+        }
+        if (at)
+            TakeRun(runs.substr(begin, i - begin), runs[i] == '\n');
+        begin = i + 1;
+        at = false;
+    }
+    carry_.assign(stored.substr(last + 1));
+}
+
+// A carriage return before a line feed belongs to the pair stored for it.
+// Only an "@" is consumed: each one after the first starts an address of
+// the same run just after the one before it.
+void StoredReceiverCollector::TakeRun(std::string_view run, bool endsAtLineFeed)
+{
+    if (endsAtLineFeed && !run.empty() && run.back() == '\r')
+        run.remove_suffix(1);
+    // Runs are short: a plain loop, not a call to find each "@".
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i < run.size() && !tooLarge_; ++i) {
+        if (run[i] == '@') {
+            Append(run.substr(begin));
+            begin = i + 1;
+        }
+    }
+}
+
+void StoredReceiverCollector::Append(std::string_view address)
+{
+    const std::size_t added = (first_ ? 0 : separator_.size()) + address.size();
+    if (joined_.size() + added > mostBytes_) {
+        tooLarge_ = true;
+        joined_ = std::string();
+        return;
+    }
+    if (!first_)
+        joined_ += separator_;
+    joined_.append(address);
+    first_ = false;
+}
+
+Result<std::string> StoredReceiverCollector::Finish()
+{
+    if (!tooLarge_)
+        TakeRun(carry_, false);
+    carry_ = std::string();
+    if (tooLarge_)
+        return Failure::TooLarge;
+    // The limit counts the bytes of the value as read, not as stored.
+    if (scan_.Valid()) {
+        if (joined_.size() > kMaxCollectedReceiversBytes + 2 * (scan_.Bytes() - pairs_))
+            return Failure::TooLarge;
+        return std::move(joined_);
+    }
+    std::string converted = Utf8FromWindows1252(joined_);
+    if (converted.size() > kMaxCollectedReceiversBytes + 2 * (scan_.Windows1252Length() - pairs_))
+        return Failure::TooLarge;
+    return converted;
+}
+
+ReceiversOfDocument::ReceiversOfDocument(std::optional<int> delimiter)
+    : delimiter_(delimiter),
+      reader_([this](const Document& head, std::size_t characters, std::string_view stored) {
+          if (!collector_)
+              collector_.emplace(delimiter_.value_or(head.receiverDelimiter), characters);
+          collector_->Take(stored);
+      })
+{
+}
+
+Result<std::string> ReceiversOfDocument::Finish()
+{
+    if (!reader_.Finish())
+        return Failure::Damaged;
+    // An empty value is never handed on.
+    return collector_ ? collector_->Finish() : std::string();
+}
