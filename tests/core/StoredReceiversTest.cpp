@@ -69,6 +69,9 @@ TEST(ReceiversOfDocument, GiveWhatTheWholeDocumentGives)
     }
     ExpectSameInEveryCut(DocumentWithStoredReceivers(0, 4, "a@x\r"), {}, "carriage return ends the document");
     ExpectSameInEveryCut("12 damaged", {}, "damaged");
+    const std::string huge = DocumentWithStoredReceivers(0, 999999999999999999, "a@x");
+    EXPECT_TRUE(SameResult(ReceiversReadInPieces(huge, {huge.size() - 1}, {}), ReceiversReadWhole(huge, {})))
+        << "a length beyond any document";
     ExpectSameInEveryCut(DocumentWithStoredReceivers(0, 8, "a@x"), {}, "receivers cut short");
 }
 

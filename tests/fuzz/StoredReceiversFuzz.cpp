@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzInput input(data, size);
     const int mode = input.Int() & 0xFF;
     const int delimiter = input.Int();
-    const int lengthShift = input.Int() % 3;  // -2 to 2: too short, exact, too long
+    // Too short, exact or too long; far too long for a damaged length.
+    const long long lengthShift = (mode & 16) != 0 ? input.Int() * (1LL << 40) : input.Int() % 3;
     unsigned seed = static_cast<unsigned>(input.Int() & 0xFF) * 2654435761u + 1;
     const std::string rest = input.Rest();
     const std::string bytes = (mode & 1) != 0

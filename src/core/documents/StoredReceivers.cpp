@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 #include "core/release/ReceiverList.h"
@@ -40,11 +41,13 @@ std::size_t FirstSeparator(std::string_view text, std::size_t from = 0)
 // the joined list only grows when it is converted.
 StoredReceiverCollector::StoredReceiverCollector(int receiverDelimiter, std::size_t characters)
     : separator_(ReceiverSeparator(receiverDelimiter)),
-      mostBytes_(kMaxCollectedReceiversBytes + 6 * characters)
+      mostBytes_(kMaxCollectedReceiversBytes + 6 * std::min(characters, SIZE_MAX / 8))
 {
     // A list one address a line joins to about its own size; growing the
-    // list instead would copy it and touch twice the fresh memory.
-    joined_.reserve(std::min(mostBytes_, characters + characters / 8));
+    // list instead would copy it and touch twice the fresh memory. The
+    // length is not yet known to be true: a damaged one may be huge.
+    const std::size_t likely = std::min(characters, kMaxDocumentBytes);
+    joined_.reserve(likely + likely / 8);
 }
 
 void StoredReceiverCollector::Take(std::string_view stored)
