@@ -62,10 +62,10 @@ void StoredReceiverCollector::Take(std::string_view stored)
             return;
     }
     scan_.Take(stored);
-    pairs_ += CountCrLf(stored) + (endedInCr_ && stored.front() == '\n' ? 1 : 0);
+    const bool crBefore = endedInCr_;
     endedInCr_ = stored.back() == '\r';
     if (tooLarge_)
-        return;
+        return;  // the number of pairs no longer matters
     // The run cut off by the previous piece ends in this one, or goes on.
     const std::size_t first = FirstSeparator(stored);
     if (first == stored.size()) {
@@ -73,7 +73,10 @@ void StoredReceiverCollector::Take(std::string_view stored)
         return;
     }
     carry_.append(stored.substr(0, first));
-    TakeRun(carry_, stored[first] == '\n');
+    // Every pair ends at a separator: they are counted there.
+    const bool pair = stored[first] == '\n' && (first > 0 ? stored[first - 1] == '\r' : crBefore);
+    pairs_ += pair ? 1 : 0;
+    TakeRun(carry_, carry_.find('@'), pair);
     carry_.clear();
     std::size_t last = stored.size() - 1;
     while (!IsAddressSeparator(stored[last]))
@@ -82,19 +85,20 @@ void StoredReceiverCollector::Take(std::string_view stored)
     // place, byte by byte from a table; only runs with an "@" are taken.
     const std::string_view runs = stored.substr(first + 1, last - first);
     std::size_t begin = 0;
-    bool at = false;
+    std::size_t at = std::string_view::npos;  // the first "@" of the run
     for (std::size_t i = 0; i < runs.size(); ++i) {
         const ByteKind kind = kByteKinds[static_cast<unsigned char>(runs[i])];
         if (kind == ByteKind::Plain)
             continue;
         if (kind == ByteKind::At) {
-            at = true;
+            at = std::min(at, i - begin);
             continue;
         }
-        if (at)
-            TakeRun(runs.substr(begin, i - begin), runs[i] == '\n');
+        const bool pair = runs[i] == '\n' && i > begin && runs[i - 1] == '\r';
+        pairs_ += pair ? 1 : 0;
+        TakeRun(runs.substr(begin, i - begin), at, pair);
         begin = i + 1;
-        at = false;
+        at = std::string_view::npos;
     }
     carry_.assign(stored.substr(last + 1));
 }
@@ -102,16 +106,19 @@ void StoredReceiverCollector::Take(std::string_view stored)
 // A carriage return before a line feed belongs to the pair stored for it.
 // Only an "@" is consumed: each one after the first starts an address of
 // the same run just after the one before it.
-void StoredReceiverCollector::TakeRun(std::string_view run, bool endsAtLineFeed)
+void StoredReceiverCollector::TakeRun(std::string_view run, std::size_t firstAt, bool endsInPair)
 {
-    if (endsAtLineFeed && !run.empty() && run.back() == '\r')
+    if (firstAt == std::string_view::npos)
+        return;
+    if (endsInPair)
         run.remove_suffix(1);
+    Append(run);
     // Runs are short: a plain loop, not a call to find each "@".
-    std::size_t begin = 0;
-    for (std::size_t i = 0; i < run.size() && !tooLarge_; ++i) {
+    std::size_t previous = firstAt;
+    for (std::size_t i = firstAt + 1; i < run.size() && !tooLarge_; ++i) {
         if (run[i] == '@') {
-            Append(run.substr(begin));
-            begin = i + 1;
+            Append(run.substr(previous + 1));
+            previous = i;
         }
     }
 }
@@ -133,7 +140,7 @@ void StoredReceiverCollector::Append(std::string_view address)
 Result<std::string> StoredReceiverCollector::Finish()
 {
     if (!tooLarge_)
-        TakeRun(carry_, false);
+        TakeRun(carry_, carry_.find('@'), false);
     carry_ = std::string();
     if (tooLarge_)
         return Failure::TooLarge;

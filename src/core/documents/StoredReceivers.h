@@ -26,7 +26,7 @@ public:
     Result<std::string> Finish();
 
 private:
-    void TakeRun(std::string_view run, bool endsAtLineFeed);
+    void TakeRun(std::string_view run, std::size_t firstAt, bool endsInPair);
     void Append(std::string_view address);
 
     std::string separator_;
