@@ -2,10 +2,15 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
 #include "core/release/ReceiverList.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -27,6 +32,19 @@ constexpr std::array<ByteKind, 256> MakeByteKinds()
 }
 
 constexpr std::array<ByteKind, 256> kByteKinds = MakeByteKinds();
+
+#if defined(__SSE2__)
+// One bit for each of 16 bytes that is a separator or an "@".
+unsigned MarkedBytes(const char* sixteen)
+{
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sixteen));
+    const auto is = [&bytes](char c) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
+    const __m128i marked =
+        _mm_or_si128(_mm_or_si128(_mm_or_si128(is(' '), is(',')), _mm_or_si128(is(';'), is('\t'))),
+                     _mm_or_si128(is('\n'), is('@')));
+    return static_cast<unsigned>(_mm_movemask_epi8(marked));
+}
+#endif
 
 std::size_t FirstSeparator(std::string_view text, std::size_t from = 0)
 {
@@ -82,25 +100,37 @@ void StoredReceiverCollector::Take(std::string_view stored)
     while (!IsAddressSeparator(stored[last]))
         --last;
     // Whole runs between the first and the last separator are read in
-    // place, byte by byte from a table; only runs with an "@" are taken.
+    // place; only the separators and the at signs are looked at.
     const std::string_view runs = stored.substr(first + 1, last - first);
-    std::size_t begin = 0;
-    std::size_t at = std::string_view::npos;  // the first "@" of the run
-    for (std::size_t i = 0; i < runs.size(); ++i) {
-        const ByteKind kind = kByteKinds[static_cast<unsigned char>(runs[i])];
-        if (kind == ByteKind::Plain)
-            continue;
-        if (kind == ByteKind::At) {
-            at = std::min(at, i - begin);
-            continue;
-        }
-        const bool pair = runs[i] == '\n' && i > begin && runs[i - 1] == '\r';
-        pairs_ += pair ? 1 : 0;
-        TakeRun(runs.substr(begin, i - begin), at, pair);
-        begin = i + 1;
-        at = std::string_view::npos;
-    }
+    RunState state;
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= runs.size(); i += 16)
+        for (unsigned marks = MarkedBytes(runs.data() + i); marks != 0; marks &= marks - 1)
+            TakeMarked(runs, i + std::countr_zero(marks), state);
+#endif
+    for (; i < runs.size(); ++i)
+        if (kByteKinds[static_cast<unsigned char>(runs[i])] != ByteKind::Plain)
+            TakeMarked(runs, i, state);
     carry_.assign(stored.substr(last + 1));
+}
+
+// At an "@" the run it is in gains an address; at a separator that run
+// ends and its addresses are taken.
+void StoredReceiverCollector::TakeMarked(std::string_view runs, std::size_t i, RunState& state)
+{
+    if (runs[i] == '@') {
+        if (state.firstAt == std::string_view::npos)
+            state.firstAt = i - state.begin;
+        else
+            state.severalAts = true;
+        return;
+    }
+    const bool pair = runs[i] == '\n' && i > state.begin && runs[i - 1] == '\r';
+    pairs_ += pair ? 1 : 0;
+    if (state.firstAt != std::string_view::npos)
+        TakeRun(runs.substr(state.begin, i - state.begin), state.severalAts ? state.firstAt : kOneAt, pair);
+    state = RunState{i + 1};
 }
 
 // A carriage return before a line feed belongs to the pair stored for it.
@@ -113,6 +143,8 @@ void StoredReceiverCollector::TakeRun(std::string_view run, std::size_t firstAt,
     if (endsInPair)
         run.remove_suffix(1);
     Append(run);
+    if (firstAt == kOneAt)
+        return;
     // Runs are short: a plain loop, not a call to find each "@".
     std::size_t previous = firstAt;
     for (std::size_t i = firstAt + 1; i < run.size() && !tooLarge_; ++i) {

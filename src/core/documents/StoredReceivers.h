@@ -26,6 +26,16 @@ public:
     Result<std::string> Finish();
 
 private:
+    // The run being read between two separators.
+    struct RunState {
+        std::size_t begin = 0;
+        std::size_t firstAt = std::string_view::npos;  // from begin
+        bool severalAts = false;
+    };
+    // firstAt: where the run's first "@" is, kOneAt when it has only one.
+    static constexpr std::size_t kOneAt = std::string_view::npos - 1;
+
+    void TakeMarked(std::string_view runs, std::size_t i, RunState& state);
     void TakeRun(std::string_view run, std::size_t firstAt, bool endsInPair);
     void Append(std::string_view address);
 
