@@ -14,11 +14,6 @@
 
 namespace {
 
-constexpr bool IsAddressSeparator(char c)
-{
-    return c == ' ' || c == ',' || c == ';' || c == '\t' || c == '\n';
-}
-
 enum class ByteKind : unsigned char { Plain, Separator, At };
 
 constexpr std::array<ByteKind, 256> MakeByteKinds()

@@ -5,12 +5,6 @@
 
 namespace {
 
-// Blank, comma, semicolon, tab and line feed; a carriage return is not one.
-constexpr bool IsAddressSeparator(char c)
-{
-    return c == ' ' || c == ',' || c == ';' || c == '\t' || c == '\n';
-}
-
 // The first separator at or after from, or the end of the text.
 std::size_t RunEnd(std::string_view text, std::size_t from)
 {

@@ -19,6 +19,13 @@ inline bool IsMenuDelimiter(int receiverDelimiter)
     return receiverDelimiter >= kDelimiterSemicolon && receiverDelimiter <= kDelimiterNewline;
 }
 
+// What stands between two addresses in the receivers text: blank, comma,
+// semicolon, tab and line feed; a carriage return is not one.
+constexpr bool IsAddressSeparator(char c)
+{
+    return c == ' ' || c == ',' || c == ';' || c == '\t' || c == '\n';
+}
+
 // The text written between two receiver addresses for a delimiter setting:
 // "; ", ", ", " ", a line feed, anything else "; ".
 std::string ReceiverSeparator(int receiverDelimiter);
