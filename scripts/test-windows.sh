@@ -43,6 +43,11 @@ for try in 1 2 3; do
         break
     [ "$try" -lt 3 ] || exit 1
     echo "the window run failed; trying again"
+    # A failed try may leave its window or dialog open: the next one starts
+    # with no program of the prefix running.
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    wineserver -p 120
 done
 "$root/tests/e2e/windows_installer.sh" "$build/vantrel-setup.exe" "$root/tests/fuzz/corpus/document/sample.pre"
 echo "Windows tests under Wine passed in $(($(date +%s) - started)) s"

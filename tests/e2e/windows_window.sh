@@ -15,9 +15,20 @@ windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 "$run" reg add 'HKCU\Software\Tarsel\Vantrel' /v LatestPath /t REG_SZ /d "$(windows_path "$work/opened.pre")" \
     /f >/dev/null 2>&1
 
+# find_window TITLE-PATTERN SECONDS: a visible window's id, once it shows.
+# A search fails outright (BadWindow) when a window vanishes during it, as
+# Wine's short-lived windows do at start: such a search is simply repeated.
+find_window() {
+    for _ in $(seq $(($2 * 2))); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) || true
+        [ -z "$id" ] || { echo "$id"; return 0; }
+        sleep 0.5
+    done
+}
+
 start_window() {  # start_window TITLE-PATTERN: the window's id once it shows the document
     "$run" "$program" >/dev/null 2>&1 &
-    timeout 60 xdotool search --sync --onlyvisible --name "$1" | head -n 1
+    find_window "$1" 60
 }
 
 close_window() {  # close_window ID: Alt+F4 until the window is gone (the next start must not meet it)
@@ -34,7 +45,7 @@ main=$(start_window 'opened\.pre – Vantrel$')
 sleep 3
 xdotool windowfocus --sync "$main"
 xdotool key ctrl+s
-dialog=$(timeout 30 xdotool search --sync --onlyvisible --name '^Save Press Release$' | head -n 1)
+dialog=$(find_window '^Save Press Release$' 30)
 [ -n "$dialog" ] || { echo "FAILED: no save dialog"; exit 1; }
 sleep 2
 xdotool windowfocus --sync "$dialog"
