@@ -1,6 +1,7 @@
 // vantrel-cli: the checks and the composer of Vantrel for scripts, with no
 // window and no display.
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,18 +67,66 @@ int Load(const std::string& path, ReceiversText receivers, Document& document)
     return kCliDone;
 }
 
-// The receivers are most of a large document: their addresses are
-// collected as the pieces pass, and only the joined list is held.
-int PrintReceivers(const CliRequest& request)
+int PrintCollected(const std::string& path, const Result<std::string>& joined)
+{
+    if (!joined && joined.failure() == Failure::Damaged)
+        return Problem(kCliBadDocument, DocumentName(path) + ": the document is damaged");
+    return PrintReceivers(joined, std::cout, std::cerr);
+}
+
+TakePiece TakeInto(ReceiversOfDocument& reader)
+{
+    return [&reader](std::string_view piece) { reader.Take(piece); };
+}
+
+// Standard input can be read only once: its addresses are collected as the
+// pieces pass, and the joined list is held until the whole is known sound.
+int PrintReceiversOfInput(const CliRequest& request)
 {
     ReceiversOfDocument reader(request.delimiter);
-    const auto take = [&reader](std::string_view piece) { reader.Take(piece); };
-    if (const Result<> bytes = ReadInPieces(request.document, take); !bytes)
+    if (const Result<> bytes = ReadInPieces(request.document, TakeInto(reader)); !bytes)
         return CannotRead(request.document, bytes.failure());
-    const Result<std::string> joined = reader.Finish();
-    if (!joined && joined.failure() == Failure::Damaged)
-        return Problem(kCliBadDocument, DocumentName(request.document) + ": the document is damaged");
-    return PrintReceivers(joined, std::cout, std::cerr);
+    return PrintCollected(request.document, reader.Finish());
+}
+
+// The receivers are most of a large document, and holding a list of
+// megabytes in fresh memory takes as long as collecting it twice, besides
+// the memory. A file is read once to learn
+// that it is sound and its list within the bound, then again, printing the
+// list as it is collected. A list that must be converted from
+// Windows-1252 is held on the second reading, to be bounded once converted.
+int PrintReceivers(const CliRequest& request)
+{
+    if (request.document == "-")
+        return PrintReceiversOfInput(request);
+    ReceiversOfDocument counter(request.delimiter, JoinedList::Counted);
+    Result<PassedList> counted = Failure::Damaged;
+    std::optional<ReceiversOfDocument> printer;
+    const auto second = [&]() -> TakePiece {
+        counted = counter.FinishPassing();
+        if (!counted)
+            return {};
+        if (counted->windows1252)
+            printer.emplace(request.delimiter);
+        else
+            printer.emplace(request.delimiter, JoinedList::Passed,
+                            [](std::string_view joined) { std::cout << joined; });
+        return TakeInto(*printer);
+    };
+    if (const Result<> bytes =
+            ReadWholeFileInPiecesTwice(request.document, kMaxDocumentBytes, TakeInto(counter), second);
+        !bytes)
+        return CannotRead(request.document, bytes.failure());
+    if (!counted)
+        return PrintCollected(request.document, counted.failure());
+    if (counted->windows1252)
+        return PrintCollected(request.document, printer->Finish());
+    // What was printed must be what was found sound.
+    const Result<PassedList> printed = printer->FinishPassing();
+    if (!printed || printed->bytes != counted->bytes)
+        return Problem(kCliBadDocument, request.document + ": the document changed while it was read");
+    std::cout << '\n';
+    return kCliDone;
 }
 
 // A script must not go on with an empty or half-written file: output that

@@ -49,6 +49,7 @@ TEST_F(CliTest, CommandsDocumentsAndStatuses)
         {{"receivers", "--delimiter=comma", "-"},
          ReadFileBytes(Path("complete.pre")),
          {0, "a@x.org, b@y.org\n", ""}},
+        {{"receivers", Path("windows-1252.pre")}, "", {0, "j\xC3\xBCrgen@x.org; b@y.org\n", ""}},
         {{"receivers", Path("damaged.pre")},
          "",
          {3, "", "vantrel-cli: " + Path("damaged.pre") + ": the document is damaged\n"}},

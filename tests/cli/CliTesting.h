@@ -72,6 +72,9 @@ protected:
         FormValues atSigns = complete;
         atSigns.receivers = std::string(100000, '@');
         WriteFileBytes(Path("at-signs.pre"), WriteDocumentBytes(atSigns, 0));
+        FormValues windows1252 = complete;
+        windows1252.receivers = "j\xFCrgen@x.org\nb@y.org";  // as an older program stored it
+        WriteFileBytes(Path("windows-1252.pre"), WriteDocumentBytes(windows1252, 0));
     }
 
     std::string Path(const std::string& name) const { return home.sandbox() + "/" + name; }

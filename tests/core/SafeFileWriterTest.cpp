@@ -290,6 +290,30 @@ TEST(SafeFileWriter, WritesThroughSymbolicLinks)
     EXPECT_EQ(Snapshot(home.sandbox() + "/real").size(), 2u);
 }
 
+// The second reading is of the file the first one read, even when a save
+// has put another in its place meanwhile.
+TEST(SafeFileWriter, ReadsAFileTwiceThroughOneHandle)
+{
+    TempHome home;
+    const std::string path = home.sandbox() + "/list.pre";
+    WriteFileBytes(path, "first");
+    std::string first;
+    std::string second;
+    const auto into = [](std::string& read) {
+        return [&read](std::string_view piece) { read.append(piece); };
+    };
+    ASSERT_TRUE(ReadWholeFileInPiecesTwice(path, 5, into(first), [&] {
+        EXPECT_TRUE(WriteFileAtomically(path, "other"));
+        return TakePiece(into(second));
+    }));
+    EXPECT_EQ(first, "first");
+    EXPECT_EQ(second, "first");
+    ASSERT_TRUE(ReadWholeFileInPiecesTwice(path, 5, into(first), [] { return TakePiece(); }));
+    EXPECT_EQ(first, "firstother");
+    EXPECT_EQ(ReadWholeFileInPiecesTwice(path, 4, into(first), [] { return TakePiece(); }).failure(),
+              Failure::TooLarge);
+}
+
 TEST(SafeFileWriter, ReadsWholeFilesUpToTheBound)
 {
     TempHome home;

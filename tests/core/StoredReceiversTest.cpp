@@ -17,9 +17,12 @@ struct StoredCase {
 void ExpectSameInEveryCut(const std::string& bytes, std::optional<int> option, const char* name)
 {
     const Result<std::string> whole = ReceiversReadWhole(bytes, option);
-    for (std::size_t at = 0; at <= bytes.size(); ++at)
+    for (std::size_t at = 0; at <= bytes.size(); ++at) {
         EXPECT_TRUE(SameResult(ReceiversReadInPieces(bytes, {at}, option), whole))
             << name << " cut at " << at;
+        EXPECT_TRUE(SameResult(ReceiversCountedThenPassed(bytes, {at}, option), whole))
+            << name << " counted, cut at " << at;
+    }
     for (std::size_t piece = 1; piece <= 7; ++piece) {
         std::vector<std::size_t> cuts;
         for (std::size_t at = piece; at < bytes.size(); at += piece)
@@ -97,9 +100,29 @@ TEST(ReceiversOfDocument, GiveUpAtTheSameBound)
         EXPECT_EQ(static_cast<bool>(whole), c.fits) << c.name;
         for (const std::vector<std::size_t>& cuts :
              {std::vector<std::size_t>{}, std::vector<std::size_t>{bytes.size() - 1},
-              std::vector<std::size_t>{3000, bytes.size() / 2, bytes.size() / 2 + 1}})
+              std::vector<std::size_t>{3000, bytes.size() / 2, bytes.size() / 2 + 1}}) {
             EXPECT_TRUE(SameResult(ReceiversReadInPieces(bytes, cuts, {}), whole)) << c.name;
+            EXPECT_TRUE(SameResult(ReceiversCountedThenPassed(bytes, cuts, {}), whole))
+                << c.name << " counted";
+        }
     }
+}
+
+// A list passed on is never held: it leaves in pieces of 256 KiB and the
+// address that reaches that size.
+TEST(ReceiversOfDocument, PassTheListOnInPieces)
+{
+    std::string stored;
+    for (int i = 0; i < 100000; ++i)
+        stored += "a@x\r\n";
+    const std::string bytes = DocumentWithStoredReceivers(0, StoredCharacters(stored), stored);
+    std::vector<std::size_t> pieces;
+    ReceiversOfDocument reader({}, JoinedList::Passed,
+                               [&pieces](std::string_view joined) { pieces.push_back(joined.size()); });
+    reader.Take(bytes);
+    ASSERT_TRUE(reader.FinishPassing());
+    // 100,000 addresses of 3 bytes joined by "; ": 499,998 bytes.
+    EXPECT_EQ(pieces, (std::vector<std::size_t>{262148, 237850}));
 }
 
 }  // namespace

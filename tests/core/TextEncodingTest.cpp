@@ -122,4 +122,36 @@ TEST(TextEncoding, LineFeedsFoundAroundEveryStep)
     }
 }
 
+// Long texts are looked at 16 and 64 bytes at a time: a pair, a lone CR
+// or a non-ASCII byte on either side of those steps must count as one at
+// a time would, and 5,000 pairs overflow no counter.
+TEST(TextEncoding, PairsAndEncodingsFoundAroundEveryStep)
+{
+    for (std::size_t at = 0; at + 2 <= 150; ++at) {
+        SCOPED_TRACE("at " + std::to_string(at));
+        std::string text(150, 'a');
+        text.replace(at, 2, "\r\n");
+        EXPECT_EQ(CountCrLf(text), 1u);
+        text[at + 1] = 'a';
+        EXPECT_EQ(CountCrLf(text), 0u);
+        for (const auto& [inserted, valid] : {std::pair{"\xe9"s, false}, std::pair{"\xc3\xa9"s, true}}) {
+            std::string encoded(150, 'a');
+            encoded.insert(at, inserted);
+            Utf8Scan whole;
+            whole.Take(encoded);
+            EXPECT_EQ(whole.Valid(), valid);
+            EXPECT_EQ(whole.Windows1252Length(), 150 + 2 * inserted.size());
+            Utf8Scan cut;
+            cut.Take(std::string_view(encoded).substr(0, at + 1));
+            cut.Take(std::string_view(encoded).substr(at + 1));
+            EXPECT_EQ(cut.Valid(), valid);
+        }
+    }
+    std::string pairs;
+    for (int i = 0; i < 5000; ++i)
+        pairs += "\r\n";
+    EXPECT_EQ(CountCrLf(pairs), 5000u);
+    EXPECT_EQ(CountCrLf("a" + pairs), 5000u);
+}
+
 }  // namespace

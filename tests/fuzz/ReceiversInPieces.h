@@ -34,6 +34,38 @@ inline Result<std::string> ReceiversReadInPieces(std::string_view bytes, const s
     return reader.Finish();
 }
 
+// As vantrel-cli reads a file: the list counted on a first reading, then
+// passed on as it is collected on a second, unless it must be converted
+// from Windows-1252 and is held. Missing when the readings disagree.
+inline Result<std::string> ReceiversCountedThenPassed(std::string_view bytes,
+                                                      const std::vector<std::size_t>& cuts,
+                                                      std::optional<int> delimiter)
+{
+    const auto take = [&bytes, &cuts](ReceiversOfDocument& reader) {
+        std::size_t from = 0;
+        for (const std::size_t cut : cuts) {
+            reader.Take(bytes.substr(from, cut - from));
+            from = cut;
+        }
+        reader.Take(bytes.substr(from));
+    };
+    ReceiversOfDocument counter(delimiter, JoinedList::Counted);
+    take(counter);
+    const Result<PassedList> counted = counter.FinishPassing();
+    if (!counted)
+        return counted.failure();
+    if (counted->windows1252)
+        return ReceiversReadInPieces(bytes, cuts, delimiter);
+    std::string printed;
+    ReceiversOfDocument printer(delimiter, JoinedList::Passed,
+                                [&printed](std::string_view joined) { printed += joined; });
+    take(printer);
+    const Result<PassedList> passed = printer.FinishPassing();
+    if (!passed || passed->windows1252 || passed->bytes != counted->bytes || printed.size() != counted->bytes)
+        return Failure::Missing;
+    return printed;
+}
+
 inline bool SameResult(const Result<std::string>& a, const Result<std::string>& b)
 {
     return a ? b && *a == *b : !b && a.failure() == b.failure();

@@ -28,18 +28,39 @@ constexpr std::array<ByteKind, 256> MakeByteKinds()
 
 constexpr std::array<ByteKind, 256> kByteKinds = MakeByteKinds();
 
+// Small enough to stay in the processor's cache while it is passed on.
+constexpr std::size_t kPassedBytes = 256 * 1024;
+
 #if defined(__SSE2__)
-// One bit for each of 16 bytes that is a separator or an "@".
-unsigned MarkedBytes(const char* sixteen)
+// One bit for each of 16 bytes that is an "@", and for each that is a
+// separator.
+struct Marks {
+    unsigned ats;
+    unsigned separators;
+};
+
+Marks MarkedBytes(const char* sixteen)
 {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sixteen));
     const auto is = [&bytes](char c) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
-    const __m128i marked =
-        _mm_or_si128(_mm_or_si128(_mm_or_si128(is(' '), is(',')), _mm_or_si128(is(';'), is('\t'))),
-                     _mm_or_si128(is('\n'), is('@')));
-    return static_cast<unsigned>(_mm_movemask_epi8(marked));
+    const __m128i separators =
+        _mm_or_si128(_mm_or_si128(_mm_or_si128(is(' '), is(',')), _mm_or_si128(is(';'), is('\t'))), is('\n'));
+    return {static_cast<unsigned>(_mm_movemask_epi8(is('@'))),
+            static_cast<unsigned>(_mm_movemask_epi8(separators))};
 }
 #endif
+
+// ats: one bit for each "@" among some bytes of a run that has count so far.
+unsigned CountAts(unsigned count, unsigned ats)
+{
+    return std::min(2u, count + (ats != 0 ? 1u : 0u) + ((ats & (ats - 1)) != 0 ? 1u : 0u));
+}
+
+unsigned CountAts(std::string_view run)
+{
+    const std::size_t first = run.find('@');
+    return first == std::string_view::npos ? 0 : run.find('@', first + 1) == std::string_view::npos ? 1 : 2;
+}
 
 std::size_t FirstSeparator(std::string_view text, std::size_t from = 0)
 {
@@ -52,15 +73,20 @@ std::size_t FirstSeparator(std::string_view text, std::size_t from = 0)
 
 // Read as Windows-1252 a value grows to at most three times its bytes, and
 // the joined list only grows when it is converted.
-StoredReceiverCollector::StoredReceiverCollector(int receiverDelimiter, std::size_t characters)
+StoredReceiverCollector::StoredReceiverCollector(int receiverDelimiter, std::size_t characters,
+                                                 JoinedList list, TakeJoined pass)
     : separator_(ReceiverSeparator(receiverDelimiter)),
-      mostBytes_(kMaxCollectedReceiversBytes + 6 * std::min(characters, SIZE_MAX / 8))
+      mostBytes_(kMaxCollectedReceiversBytes + 6 * std::min(characters, SIZE_MAX / 8)), list_(list),
+      pass_(std::move(pass))
 {
     // A list one address a line joins to about its own size; growing the
     // list instead would copy it and touch twice the fresh memory. The
     // length is not yet known to be true: a damaged one may be huge.
     const std::size_t likely = std::min(characters, kMaxDocumentBytes);
-    joined_.reserve(likely + likely / 8);
+    if (list_ == JoinedList::Held)
+        joined_.reserve(likely + likely / 8);
+    else if (list_ == JoinedList::Passed)
+        joined_.reserve(2 * kPassedBytes);
 }
 
 void StoredReceiverCollector::Take(std::string_view stored)
@@ -89,7 +115,7 @@ void StoredReceiverCollector::Take(std::string_view stored)
     // Every pair ends at a separator: they are counted there.
     const bool pair = stored[first] == '\n' && (first > 0 ? stored[first - 1] == '\r' : crBefore);
     pairs_ += pair ? 1 : 0;
-    TakeRun(carry_, carry_.find('@'), pair);
+    TakeRun(carry_, CountAts(carry_), pair);
     carry_.clear();
     std::size_t last = stored.size() - 1;
     while (!IsAddressSeparator(stored[last]))
@@ -100,49 +126,52 @@ void StoredReceiverCollector::Take(std::string_view stored)
     RunState state;
     std::size_t i = 0;
 #if defined(__SSE2__)
-    for (; i + 16 <= runs.size(); i += 16)
-        for (unsigned marks = MarkedBytes(runs.data() + i); marks != 0; marks &= marks - 1)
-            TakeMarked(runs, i + std::countr_zero(marks), state);
+    for (; i + 16 <= runs.size(); i += 16) {
+        auto [ats, separators] = MarkedBytes(runs.data() + i);
+        for (; separators != 0; separators &= separators - 1) {
+            const int at = std::countr_zero(separators);
+            const unsigned before = (1u << at) - 1;
+            state.ats = CountAts(state.ats, ats & before);
+            ats &= ~before;
+            EndRun(runs, i + at, state);
+        }
+        state.ats = CountAts(state.ats, ats);
+    }
 #endif
-    for (; i < runs.size(); ++i)
-        if (kByteKinds[static_cast<unsigned char>(runs[i])] != ByteKind::Plain)
-            TakeMarked(runs, i, state);
+    for (; i < runs.size(); ++i) {
+        const ByteKind kind = kByteKinds[static_cast<unsigned char>(runs[i])];
+        if (kind == ByteKind::At)
+            state.ats = CountAts(state.ats, 1);
+        else if (kind == ByteKind::Separator)
+            EndRun(runs, i, state);
+    }
     carry_.assign(stored.substr(last + 1));
 }
 
-// At an "@" the run it is in gains an address; at a separator that run
-// ends and its addresses are taken.
-void StoredReceiverCollector::TakeMarked(std::string_view runs, std::size_t i, RunState& state)
+// At a separator the run before it ends and its addresses are taken.
+void StoredReceiverCollector::EndRun(std::string_view runs, std::size_t i, RunState& state)
 {
-    if (runs[i] == '@') {
-        if (state.firstAt == std::string_view::npos)
-            state.firstAt = i - state.begin;
-        else
-            state.severalAts = true;
-        return;
-    }
     const bool pair = runs[i] == '\n' && i > state.begin && runs[i - 1] == '\r';
     pairs_ += pair ? 1 : 0;
-    if (state.firstAt != std::string_view::npos)
-        TakeRun(runs.substr(state.begin, i - state.begin), state.severalAts ? state.firstAt : kOneAt, pair);
+    TakeRun(runs.substr(state.begin, i - state.begin), state.ats, pair);
     state = RunState{i + 1};
 }
 
 // A carriage return before a line feed belongs to the pair stored for it.
 // Only an "@" is consumed: each one after the first starts an address of
 // the same run just after the one before it.
-void StoredReceiverCollector::TakeRun(std::string_view run, std::size_t firstAt, bool endsInPair)
+void StoredReceiverCollector::TakeRun(std::string_view run, unsigned ats, bool endsInPair)
 {
-    if (firstAt == std::string_view::npos)
+    if (ats == 0)
         return;
     if (endsInPair)
         run.remove_suffix(1);
     Append(run);
-    if (firstAt == kOneAt)
+    if (ats == 1)
         return;
     // Runs are short: a plain loop, not a call to find each "@".
-    std::size_t previous = firstAt;
-    for (std::size_t i = firstAt + 1; i < run.size() && !tooLarge_; ++i) {
+    std::size_t previous = run.find('@');
+    for (std::size_t i = previous + 1; i < run.size() && !tooLarge_; ++i) {
         if (run[i] == '@') {
             Append(run.substr(previous + 1));
             previous = i;
@@ -153,41 +182,66 @@ void StoredReceiverCollector::TakeRun(std::string_view run, std::size_t firstAt,
 void StoredReceiverCollector::Append(std::string_view address)
 {
     const std::size_t added = (first_ ? 0 : separator_.size()) + address.size();
-    if (joined_.size() + added > mostBytes_) {
+    if (joinedBytes_ + added > mostBytes_) {
         tooLarge_ = true;
         joined_ = std::string();
         return;
     }
-    if (!first_)
-        joined_ += separator_;
-    joined_.append(address);
+    joinedBytes_ += added;
+    if (list_ != JoinedList::Counted) {
+        if (!first_)
+            joined_ += separator_;
+        joined_.append(address);
+    }
     first_ = false;
+    if (list_ == JoinedList::Passed && joined_.size() >= kPassedBytes) {
+        pass_(joined_);
+        joined_.clear();
+    }
 }
 
-Result<std::string> StoredReceiverCollector::Finish()
+// The run after the last separator, and the bound on a list that needs no
+// converting.
+Result<> StoredReceiverCollector::TakeLastRun()
 {
     if (!tooLarge_)
-        TakeRun(carry_, carry_.find('@'), false);
+        TakeRun(carry_, CountAts(carry_), false);
     carry_ = std::string();
     if (tooLarge_)
         return Failure::TooLarge;
     // The limit counts the bytes of the value as read, not as stored.
-    if (scan_.Valid()) {
-        if (joined_.size() > kMaxCollectedReceiversBytes + 2 * (scan_.Bytes() - pairs_))
-            return Failure::TooLarge;
+    if (scan_.Valid() && joinedBytes_ > kMaxCollectedReceiversBytes + 2 * (scan_.Bytes() - pairs_))
+        return Failure::TooLarge;
+    return Done();
+}
+
+Result<std::string> StoredReceiverCollector::Finish()
+{
+    if (const Result<> last = TakeLastRun(); !last)
+        return last.failure();
+    if (scan_.Valid())
         return std::move(joined_);
-    }
     std::string converted = Utf8FromWindows1252(joined_);
     if (converted.size() > kMaxCollectedReceiversBytes + 2 * (scan_.Windows1252Length() - pairs_))
         return Failure::TooLarge;
     return converted;
 }
 
-ReceiversOfDocument::ReceiversOfDocument(std::optional<int> delimiter)
-    : delimiter_(delimiter),
+Result<PassedList> StoredReceiverCollector::FinishPassing()
+{
+    if (const Result<> last = TakeLastRun(); !last)
+        return last.failure();
+    if (list_ == JoinedList::Passed && !joined_.empty())
+        pass_(joined_);
+    joined_ = std::string();
+    return PassedList{joinedBytes_, !scan_.Valid()};
+}
+
+ReceiversOfDocument::ReceiversOfDocument(std::optional<int> delimiter, JoinedList list, TakeJoined pass)
+    : delimiter_(delimiter), list_(list), pass_(std::move(pass)),
       reader_([this](const Document& head, std::size_t characters, std::string_view stored) {
           if (!collector_)
-              collector_.emplace(delimiter_.value_or(head.receiverDelimiter), characters);
+              collector_.emplace(delimiter_.value_or(head.receiverDelimiter), characters, list_, pass_);
           collector_->Take(stored);
       })
 {
@@ -197,6 +251,13 @@ Result<std::string> ReceiversOfDocument::Finish()
 {
     if (!reader_.Finish())
         return Failure::Damaged;
-    // An empty value is never handed on.
+    // An empty value never reaches a collector.
     return collector_ ? collector_->Finish() : std::string();
+}
+
+Result<PassedList> ReceiversOfDocument::FinishPassing()
+{
+    if (!reader_.Finish())
+        return Failure::Damaged;
+    return collector_ ? collector_->FinishPassing() : PassedList{};
 }

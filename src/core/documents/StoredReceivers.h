@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,32 +17,55 @@
 // reads it (cut at a zero byte, UTF-8 or else Windows-1252). Separators
 // and "@" are ASCII, so addresses are found on the stored bytes and only
 // the joined list is converted.
+//
+// Instead of holding the list, the collector can pass it on in pieces as
+// it grows, or only count it, so that not even the list is held: see
+// FinishPassing.
+enum class JoinedList { Held, Passed, Counted };
+using TakeJoined = std::function<void(std::string_view joined)>;
+
+// What a list passed on or counted came to.
+struct PassedList {
+    std::size_t bytes = 0;  // in all
+    // The value reads as Windows-1252: the bytes passed on are as stored,
+    // not converted, and the bound is only known once they are.
+    bool windows1252 = false;
+};
+
 class StoredReceiverCollector {
 public:
     // characters: the length the record gives its value, which bounds how
     // long the list can grow before it is surely too long.
-    StoredReceiverCollector(int receiverDelimiter, std::size_t characters);
+    // pass: takes the pieces of a list that is Passed.
+    StoredReceiverCollector(int receiverDelimiter, std::size_t characters, JoinedList list = JoinedList::Held,
+                            TakeJoined pass = {});
 
     void Take(std::string_view stored);
+    // When the list is held.
     Result<std::string> Finish();
+    // When it is passed on (the rest is passed) or counted. A list found
+    // too long after some of it was passed on is still TooLarge.
+    Result<PassedList> FinishPassing();
 
 private:
-    // The run being read between two separators.
+    // The run being read between two separators: where it begins and how
+    // many at signs it has, counted up to two (more change nothing).
     struct RunState {
         std::size_t begin = 0;
-        std::size_t firstAt = std::string_view::npos;  // from begin
-        bool severalAts = false;
+        unsigned ats = 0;
     };
-    // firstAt: where the run's first "@" is, kOneAt when it has only one.
-    static constexpr std::size_t kOneAt = std::string_view::npos - 1;
 
-    void TakeMarked(std::string_view runs, std::size_t i, RunState& state);
-    void TakeRun(std::string_view run, std::size_t firstAt, bool endsInPair);
+    void EndRun(std::string_view runs, std::size_t i, RunState& state);
+    void TakeRun(std::string_view run, unsigned ats, bool endsInPair);
     void Append(std::string_view address);
+    Result<> TakeLastRun();
 
     std::string separator_;
     std::size_t mostBytes_;  // beyond this the list is too long whatever the encoding
-    std::string joined_;
+    JoinedList list_;
+    TakeJoined pass_;
+    std::string joined_;  // all of it, or when passed on what is not yet
+    std::size_t joinedBytes_ = 0;
     std::string carry_;  // the run not yet ended by a separator
     Utf8Scan scan_;
     std::size_t pairs_ = 0;  // CR LF pairs, each read as one line feed
@@ -54,18 +78,23 @@ private:
 // The receivers of a document handed over piece by piece, joined as
 // CollectReceivers joins those of ReadDocumentBytes: Finish gives the list,
 // Damaged when the document is (whatever its receivers), or TooLarge.
-// delimiter: the setting to join with, or the document's own.
+// delimiter: the setting to join with, or the document's own. list and
+// pass: as for the collector.
 class ReceiversOfDocument {
 public:
-    explicit ReceiversOfDocument(std::optional<int> delimiter);
+    explicit ReceiversOfDocument(std::optional<int> delimiter, JoinedList list = JoinedList::Held,
+                                 TakeJoined pass = {});
     ReceiversOfDocument(const ReceiversOfDocument&) = delete;  // its reader holds on to it
     ReceiversOfDocument& operator=(const ReceiversOfDocument&) = delete;
 
     void Take(std::string_view piece) { reader_.Take(piece); }
     Result<std::string> Finish();
+    Result<PassedList> FinishPassing();
 
 private:
     std::optional<int> delimiter_;
+    JoinedList list_;
+    TakeJoined pass_;
     std::optional<StoredReceiverCollector> collector_;  // once the records before the receivers are read
     DocumentWithoutReceivers reader_;
 };

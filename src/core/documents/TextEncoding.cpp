@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Length of the UTF-8 sequence at text[i], or 0 when it is not a valid one
@@ -162,7 +166,30 @@ std::size_t CountByte(std::string_view text, char byte)
 std::size_t CountCrLf(std::string_view text)
 {
     std::size_t total = 0;
-    for (std::size_t from = 0; from + 1 < text.size(); from += 255) {
+    std::size_t from = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: a CR at i pairs with a line feed read at
+    // i + 1. Each byte of counts counts up to 255 pairs.
+    const auto is = [&text](std::size_t at, char c) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+        return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c));
+    };
+    const auto add = [&total](__m128i counts) {
+        const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+        total += static_cast<std::size_t>(_mm_extract_epi16(sums, 0) + _mm_extract_epi16(sums, 4));
+    };
+    __m128i counts = _mm_setzero_si128();
+    for (int steps = 0; from + 17 <= text.size(); from += 16) {
+        counts = _mm_sub_epi8(counts, _mm_and_si128(is(from, '\r'), is(from + 1, '\n')));
+        if (++steps == 255) {
+            add(counts);
+            counts = _mm_setzero_si128();
+            steps = 0;
+        }
+    }
+    add(counts);
+#endif
+    for (; from + 1 < text.size(); from += 255) {
         const std::size_t end = std::min(text.size() - 1, from + 255);
         std::uint8_t run = 0;
         for (std::size_t i = from; i < end; ++i)
@@ -185,7 +212,16 @@ void Utf8Scan::Take(std::string_view piece)
     const char* from = piece.data();
     const char* const end = from + piece.size();
     while (from != end) {
-        // Most text is ASCII: eight bytes at a time while no high bit is set.
+        // Most text is ASCII: 64 or 8 bytes at a time while no high bit is set.
+        if (needed_ == 0 && end - from >= 64) {
+            std::uint64_t words[8];
+            std::memcpy(words, from, 64);
+            if (((words[0] | words[1] | words[2] | words[3] | words[4] | words[5] | words[6] | words[7]) &
+                 0x8080808080808080ULL) == 0) {
+                from += 64;
+                continue;
+            }
+        }
         if (needed_ == 0 && end - from >= 8) {
             std::uint64_t eight;
             std::memcpy(&eight, from, 8);

@@ -52,6 +52,12 @@ inline constexpr std::size_t kReadPieceBytes = 256 * 1024;
 Result<> ReadWholeFileInPieces(const std::string& path, std::size_t maxBytes, const TakePiece& take);
 Result<> ReadAllInPieces(int fd, std::size_t maxBytes, const TakePiece& take);
 
+// Reads a regular file in pieces as ReadWholeFileInPieces does, then, when
+// second gives a take, once more from its start through the same handle:
+// a file renamed over the path meanwhile is not the one read again.
+Result<> ReadWholeFileInPiecesTwice(const std::string& path, std::size_t maxBytes, const TakePiece& first,
+                                    const std::function<TakePiece()>& second);
+
 // Writes all of bytes to the descriptor, again after an interrupted call;
 // false when the system refuses some of them.
 bool WriteAll(int fd, std::string_view bytes);

@@ -251,11 +251,21 @@ Result<> ReadAllInPieces(int fd, std::size_t maxBytes, const TakePiece& take)
 
 Result<> ReadWholeFileInPieces(const std::string& path, std::size_t maxBytes, const TakePiece& take)
 {
+    return ReadWholeFileInPiecesTwice(path, maxBytes, take, [] { return TakePiece(); });
+}
+
+Result<> ReadWholeFileInPiecesTwice(const std::string& path, std::size_t maxBytes, const TakePiece& first,
+                                    const std::function<TakePiece()>& second)
+{
     struct stat info;
     const int fd = OpenRegularFile(path, info);
     if (fd < 0)
         return Failure::CannotOpen;
-    const Result<> read = ReadAllInPieces(fd, maxBytes, take);
+    Result<> read = ReadAllInPieces(fd, maxBytes, first);
+    if (read) {
+        if (const TakePiece take = second(); take)
+            read = lseek(fd, 0, SEEK_SET) == 0 ? ReadAllInPieces(fd, maxBytes, take) : Failure::CannotOpen;
+    }
     close(fd);
     return read;
 }

@@ -132,6 +132,23 @@ Result<std::size_t> SizeWithin(const FileHandle& file, std::size_t maxBytes)
     return static_cast<std::size_t>(size.QuadPart);
 }
 
+Result<> ReadHandleInPieces(const FileHandle& file, std::size_t maxBytes, const TakePiece& take)
+{
+    std::string piece(kReadPieceBytes, '\0');
+    std::size_t total = 0;
+    for (;;) {
+        DWORD n = 0;
+        if (!ReadFile(file.get(), piece.data(), static_cast<DWORD>(piece.size()), &n, nullptr))
+            return Failure::CannotOpen;
+        if (n == 0)
+            return Done();
+        total += n;
+        if (total > maxBytes)
+            return Failure::TooLarge;
+        take(std::string_view(piece.data(), n));
+    }
+}
+
 // The C runtime and Windows read at most an int's or a DWORD's worth at once.
 constexpr std::size_t kLargestRead = 1 << 30;
 
@@ -176,21 +193,22 @@ Result<> ReadAllInPieces(int fd, std::size_t maxBytes, const TakePiece& take)
 
 Result<> ReadWholeFileInPieces(const std::string& path, std::size_t maxBytes, const TakePiece& take)
 {
+    return ReadWholeFileInPiecesTwice(path, maxBytes, take, [] { return TakePiece(); });
+}
+
+Result<> ReadWholeFileInPiecesTwice(const std::string& path, std::size_t maxBytes, const TakePiece& first,
+                                    const std::function<TakePiece()>& second)
+{
     FileHandle file(OpenDiskFile(path));
     const Result<std::size_t> size = SizeWithin(file, maxBytes);
     if (!size)
         return size.failure();
-    std::string piece(kReadPieceBytes, '\0');
-    std::size_t total = 0;
-    for (;;) {
-        DWORD n = 0;
-        if (!ReadFile(file.get(), piece.data(), static_cast<DWORD>(piece.size()), &n, nullptr))
-            return Failure::CannotOpen;
-        if (n == 0)
-            return Done();
-        total += n;
-        if (total > maxBytes)
-            return Failure::TooLarge;
-        take(std::string_view(piece.data(), n));
+    Result<> read = ReadHandleInPieces(file, maxBytes, first);
+    if (read) {
+        if (const TakePiece take = second(); take)
+            read = SetFilePointerEx(file.get(), LARGE_INTEGER{}, nullptr, FILE_BEGIN)
+                ? ReadHandleInPieces(file, maxBytes, take)
+                : Failure::CannotOpen;
     }
+    return read;
 }
