@@ -50,7 +50,7 @@ void ScanPlainList(benchmark::State& state)
 
 // The same list as a document stores it (CR LF), collected in the pieces
 // of 256 KiB that vantrel-cli reads, never held as text: the list held
-// (0), passed on (1) or counted (2).
+// (0), passed on (1) or checked (2).
 void CollectStoredListInPieces(benchmark::State& state)
 {
     const std::string stored = LfToCrLf(PlainList(static_cast<int>(state.range(0))));

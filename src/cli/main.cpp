@@ -90,23 +90,22 @@ int PrintReceiversOfInput(const CliRequest& request)
 }
 
 // The receivers are most of a large document, and holding a list of
-// megabytes in fresh memory takes as long as collecting it twice, besides
-// the memory. A file is read once to learn
-// that it is sound and its list within the bound, then again, printing the
+// megabytes in fresh memory takes longer than reading the file twice. A
+// file is read once to learn that it is sound, then again, printing the
 // list as it is collected. A list that must be converted from
-// Windows-1252 is held on the second reading, to be bounded once converted.
+// Windows-1252, or that may be too long, is held on the second reading.
 int PrintReceivers(const CliRequest& request)
 {
     if (request.document == "-")
         return PrintReceiversOfInput(request);
-    ReceiversOfDocument counter(request.delimiter, JoinedList::Counted);
-    Result<PassedList> counted = Failure::Damaged;
+    ReceiversOfDocument checker(request.delimiter, JoinedList::Checked);
+    Result<PassedList> checked = Failure::Damaged;
     std::optional<ReceiversOfDocument> printer;
     const auto second = [&]() -> TakePiece {
-        counted = counter.FinishPassing();
-        if (!counted)
+        checked = checker.FinishPassing();
+        if (!checked)
             return {};
-        if (counted->windows1252)
+        if (checked->windows1252 || checked->severalAts)
             printer.emplace(request.delimiter);
         else
             printer.emplace(request.delimiter, JoinedList::Passed,
@@ -114,16 +113,16 @@ int PrintReceivers(const CliRequest& request)
         return TakeInto(*printer);
     };
     if (const Result<> bytes =
-            ReadWholeFileInPiecesTwice(request.document, kMaxDocumentBytes, TakeInto(counter), second);
+            ReadWholeFileInPiecesTwice(request.document, kMaxDocumentBytes, TakeInto(checker), second);
         !bytes)
         return CannotRead(request.document, bytes.failure());
-    if (!counted)
-        return PrintCollected(request.document, counted.failure());
-    if (counted->windows1252)
+    if (!checked)
+        return PrintCollected(request.document, checked.failure());
+    if (checked->windows1252 || checked->severalAts)
         return PrintCollected(request.document, printer->Finish());
     // What was printed must be what was found sound.
     const Result<PassedList> printed = printer->FinishPassing();
-    if (!printed || printed->bytes != counted->bytes)
+    if (!printed || printed->windows1252 || printed->severalAts)
         return Problem(kCliBadDocument, request.document + ": the document changed while it was read");
     std::cout << '\n';
     return kCliDone;

@@ -20,8 +20,8 @@ void ExpectSameInEveryCut(const std::string& bytes, std::optional<int> option, c
     for (std::size_t at = 0; at <= bytes.size(); ++at) {
         EXPECT_TRUE(SameResult(ReceiversReadInPieces(bytes, {at}, option), whole))
             << name << " cut at " << at;
-        EXPECT_TRUE(SameResult(ReceiversCountedThenPassed(bytes, {at}, option), whole))
-            << name << " counted, cut at " << at;
+        EXPECT_TRUE(SameResult(ReceiversCheckedThenPassed(bytes, {at}, option), whole))
+            << name << " checked, cut at " << at;
     }
     for (std::size_t piece = 1; piece <= 7; ++piece) {
         std::vector<std::size_t> cuts;
@@ -76,6 +76,18 @@ TEST(ReceiversOfDocument, GiveWhatTheWholeDocumentGives)
     EXPECT_TRUE(SameResult(ReceiversReadInPieces(huge, {huge.size() - 1}, {}), ReceiversReadWhole(huge, {})))
         << "a length beyond any document";
     ExpectSameInEveryCut(DocumentWithStoredReceivers(0, 8, "a@x"), {}, "receivers cut short");
+    // Sixteen bytes are looked at together: two at signs of one run, or of
+    // two runs, on either side of such a step.
+    for (const std::size_t gap : {0, 13, 14, 15, 16, 17, 30, 31, 47}) {
+        for (const std::size_t separatorAt : {std::string::npos, gap / 2, gap}) {
+            std::string between(gap + 1, 'y');
+            if (separatorAt != std::string::npos)
+                between[separatorAt] = ' ';
+            const std::string stored = "x@" + between + "@z\r\n" + std::string(40, 'w') + "@v";
+            ExpectSameInEveryCut(DocumentWithStoredReceivers(0, StoredCharacters(stored), stored), {},
+                                 stored.c_str());
+        }
+    }
 }
 
 // 6,000 "@" in a row join to 18,014,998 bytes with "; ": within the limit
@@ -102,27 +114,42 @@ TEST(ReceiversOfDocument, GiveUpAtTheSameBound)
              {std::vector<std::size_t>{}, std::vector<std::size_t>{bytes.size() - 1},
               std::vector<std::size_t>{3000, bytes.size() / 2, bytes.size() / 2 + 1}}) {
             EXPECT_TRUE(SameResult(ReceiversReadInPieces(bytes, cuts, {}), whole)) << c.name;
-            EXPECT_TRUE(SameResult(ReceiversCountedThenPassed(bytes, cuts, {}), whole))
-                << c.name << " counted";
+            EXPECT_TRUE(SameResult(ReceiversCheckedThenPassed(bytes, cuts, {}), whole))
+                << c.name << " checked";
         }
     }
 }
 
 // A list passed on is never held: it leaves in pieces of 256 KiB and the
-// address that reaches that size.
+// address that reaches that size, and an address longer than that on its
+// own.
 TEST(ReceiversOfDocument, PassTheListOnInPieces)
 {
-    std::string stored;
+    std::string many;
     for (int i = 0; i < 100000; ++i)
-        stored += "a@x\r\n";
-    const std::string bytes = DocumentWithStoredReceivers(0, StoredCharacters(stored), stored);
-    std::vector<std::size_t> pieces;
-    ReceiversOfDocument reader({}, JoinedList::Passed,
-                               [&pieces](std::string_view joined) { pieces.push_back(joined.size()); });
-    reader.Take(bytes);
-    ASSERT_TRUE(reader.FinishPassing());
-    // 100,000 addresses of 3 bytes joined by "; ": 499,998 bytes.
-    EXPECT_EQ(pieces, (std::vector<std::size_t>{262148, 237850}));
+        many += "a@x\r\n";
+    const std::string huge = "a@x\r\nb@" + std::string(300000, 'c') + "\r\nd@y";
+    const struct {
+        std::string stored;
+        std::vector<std::size_t> pieces;
+    } cases[] = {
+        // 100,000 addresses of 3 bytes joined by "; ": 499,998 bytes.
+        {many, {262148, 237850}},
+        {huge, {3, 2, 300002, 5}},
+    };
+    for (const auto& c : cases) {
+        const std::string bytes = DocumentWithStoredReceivers(0, StoredCharacters(c.stored), c.stored);
+        std::vector<std::size_t> pieces;
+        std::string joined;
+        ReceiversOfDocument reader({}, JoinedList::Passed, [&](std::string_view piece) {
+            pieces.push_back(piece.size());
+            joined += piece;
+        });
+        reader.Take(bytes);
+        ASSERT_TRUE(reader.FinishPassing());
+        EXPECT_EQ(pieces, c.pieces);
+        EXPECT_EQ(joined, *ReceiversReadWhole(bytes, {}));
+    }
 }
 
 }  // namespace

@@ -34,10 +34,11 @@ inline Result<std::string> ReceiversReadInPieces(std::string_view bytes, const s
     return reader.Finish();
 }
 
-// As vantrel-cli reads a file: the list counted on a first reading, then
+// As vantrel-cli reads a file: the list checked on a first reading, then
 // passed on as it is collected on a second, unless it must be converted
-// from Windows-1252 and is held. Missing when the readings disagree.
-inline Result<std::string> ReceiversCountedThenPassed(std::string_view bytes,
+// from Windows-1252 or may be too long and is held. Missing when the
+// readings disagree.
+inline Result<std::string> ReceiversCheckedThenPassed(std::string_view bytes,
                                                       const std::vector<std::size_t>& cuts,
                                                       std::optional<int> delimiter)
 {
@@ -49,19 +50,22 @@ inline Result<std::string> ReceiversCountedThenPassed(std::string_view bytes,
         }
         reader.Take(bytes.substr(from));
     };
-    ReceiversOfDocument counter(delimiter, JoinedList::Counted);
-    take(counter);
-    const Result<PassedList> counted = counter.FinishPassing();
-    if (!counted)
-        return counted.failure();
-    if (counted->windows1252)
-        return ReceiversReadInPieces(bytes, cuts, delimiter);
+    ReceiversOfDocument checker(delimiter, JoinedList::Checked);
+    take(checker);
+    const Result<PassedList> checked = checker.FinishPassing();
+    if (!checked)
+        return checked.failure();
     std::string printed;
     ReceiversOfDocument printer(delimiter, JoinedList::Passed,
                                 [&printed](std::string_view joined) { printed += joined; });
     take(printer);
     const Result<PassedList> passed = printer.FinishPassing();
-    if (!passed || passed->windows1252 || passed->bytes != counted->bytes || printed.size() != counted->bytes)
+    // The check must find the runs with several at signs that the collector finds.
+    if (passed && passed->severalAts != checked->severalAts)
+        return Failure::Missing;
+    if (checked->windows1252 || checked->severalAts)
+        return ReceiversReadInPieces(bytes, cuts, delimiter);
+    if (!passed || passed->windows1252 || printed.size() != passed->bytes)
         return Failure::Missing;
     return printed;
 }

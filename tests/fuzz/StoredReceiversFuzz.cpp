@@ -1,7 +1,7 @@
 // Any document, or any receivers value in an otherwise sound document, cut
 // into pieces anywhere: the receivers collected as the pieces pass must be
 // those collected from the document read whole, with the same failure,
-// also when they are counted first and then passed on.
+// also when they are checked first and then passed on.
 #include <algorithm>
 
 #include "FuzzInput.h"
@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             cuts.push_back(at);
     }
     Require(SameResult(ReceiversReadInPieces(bytes, cuts, option), whole));
-    Require(SameResult(ReceiversCountedThenPassed(bytes, cuts, option), whole));
+    Require(SameResult(ReceiversCheckedThenPassed(bytes, cuts, option), whole));
     if (bytes.size() <= 512 && (mode & 16) == 0)
         for (std::size_t at = 1; at < bytes.size(); ++at)
             Require(SameResult(ReceiversReadInPieces(bytes, {at}, option), whole));

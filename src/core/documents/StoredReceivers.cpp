@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 #include "core/release/ReceiverList.h"
 
@@ -62,6 +63,38 @@ unsigned CountAts(std::string_view run)
     return first == std::string_view::npos ? 0 : run.find('@', first + 1) == std::string_view::npos ? 1 : 2;
 }
 
+// Whether a run of stored holds two at signs. atInRun: whether the run
+// going on where stored begins has one, and then where it ends.
+bool RunWithSeveralAts(std::string_view stored, bool& atInRun)
+{
+    bool several = false;
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= stored.size(); i += 16) {
+        const auto [ats, separators] = MarkedBytes(stored.data() + i);
+        if ((ats & (ats - 1)) == 0) {
+            // None or one: it joins an earlier one when no separator is
+            // before it.
+            const unsigned below = ats - 1;
+            several |= ats != 0 && atInRun && (separators & below) == 0;
+            atInRun = ats != 0 ? (separators & ~below) == 0 : atInRun && separators == 0;
+            continue;
+        }
+        for (unsigned marks = ats | separators; marks != 0; marks &= marks - 1) {
+            const bool at = ((ats >> std::countr_zero(marks)) & 1) != 0;
+            several |= at && atInRun;
+            atInRun = at;
+        }
+    }
+#endif
+    for (; i < stored.size(); ++i) {
+        const ByteKind kind = kByteKinds[static_cast<unsigned char>(stored[i])];
+        several |= kind == ByteKind::At && atInRun;
+        atInRun = kind == ByteKind::At || (atInRun && kind == ByteKind::Plain);
+    }
+    return several;
+}
+
 std::size_t FirstSeparator(std::string_view text, std::size_t from = 0)
 {
     while (from < text.size() && !IsAddressSeparator(text[from]))
@@ -86,7 +119,7 @@ StoredReceiverCollector::StoredReceiverCollector(int receiverDelimiter, std::siz
     if (list_ == JoinedList::Held)
         joined_.reserve(likely + likely / 8);
     else if (list_ == JoinedList::Passed)
-        joined_.reserve(2 * kPassedBytes);
+        passing_ = std::make_unique_for_overwrite<char[]>(2 * kPassedBytes);
 }
 
 void StoredReceiverCollector::Take(std::string_view stored)
@@ -101,6 +134,10 @@ void StoredReceiverCollector::Take(std::string_view stored)
             return;
     }
     scan_.Take(stored);
+    if (list_ == JoinedList::Checked) {
+        severalAts_ |= RunWithSeveralAts(stored, atInRun_);
+        return;
+    }
     const bool crBefore = endedInCr_;
     endedInCr_ = stored.back() == '\r';
     if (tooLarge_)
@@ -167,9 +204,14 @@ void StoredReceiverCollector::TakeRun(std::string_view run, unsigned ats, bool e
     if (endsInPair)
         run.remove_suffix(1);
     Append(run);
-    if (ats == 1)
-        return;
-    // Runs are short: a plain loop, not a call to find each "@".
+    if (ats > 1)
+        TakeSeveralAts(run);
+}
+
+// Runs are short: a plain loop, not a call to find each "@".
+void StoredReceiverCollector::TakeSeveralAts(std::string_view run)
+{
+    severalAts_ = true;
     std::size_t previous = run.find('@');
     for (std::size_t i = previous + 1; i < run.size() && !tooLarge_; ++i) {
         if (run[i] == '@') {
@@ -181,23 +223,39 @@ void StoredReceiverCollector::TakeRun(std::string_view run, unsigned ats, bool e
 
 void StoredReceiverCollector::Append(std::string_view address)
 {
-    const std::size_t added = (first_ ? 0 : separator_.size()) + address.size();
+    const std::string_view separator = first_ ? std::string_view() : std::string_view(separator_);
+    const std::size_t added = separator.size() + address.size();
     if (joinedBytes_ + added > mostBytes_) {
         tooLarge_ = true;
         joined_ = std::string();
         return;
     }
     joinedBytes_ += added;
-    if (list_ != JoinedList::Counted) {
-        if (!first_)
-            joined_ += separator_;
-        joined_.append(address);
-    }
     first_ = false;
-    if (list_ == JoinedList::Passed && joined_.size() >= kPassedBytes) {
-        pass_(joined_);
-        joined_.clear();
+    if (list_ == JoinedList::Held) {
+        joined_.append(separator).append(address);
+        return;
     }
+    // Less than a piece is waiting, so there is room for a piece more.
+    if (added > kPassedBytes) {
+        PassOn();
+        pass_(separator);
+        pass_(address);
+        return;
+    }
+    char* const end = passing_.get() + passingBytes_;
+    std::copy(separator.begin(), separator.end(), end);
+    std::memcpy(end + separator.size(), address.data(), address.size());
+    passingBytes_ += added;
+    if (passingBytes_ >= kPassedBytes)
+        PassOn();
+}
+
+void StoredReceiverCollector::PassOn()
+{
+    if (passingBytes_ > 0)
+        pass_(std::string_view(passing_.get(), passingBytes_));
+    passingBytes_ = 0;
 }
 
 // The run after the last separator, and the bound on a list that needs no
@@ -229,12 +287,13 @@ Result<std::string> StoredReceiverCollector::Finish()
 
 Result<PassedList> StoredReceiverCollector::FinishPassing()
 {
+    if (list_ == JoinedList::Checked)
+        return PassedList{0, !scan_.Valid(), severalAts_};
     if (const Result<> last = TakeLastRun(); !last)
         return last.failure();
-    if (list_ == JoinedList::Passed && !joined_.empty())
-        pass_(joined_);
-    joined_ = std::string();
-    return PassedList{joinedBytes_, !scan_.Valid()};
+    if (list_ == JoinedList::Passed)
+        PassOn();
+    return PassedList{joinedBytes_, !scan_.Valid(), severalAts_};
 }
 
 ReceiversOfDocument::ReceiversOfDocument(std::optional<int> delimiter, JoinedList list, TakeJoined pass)

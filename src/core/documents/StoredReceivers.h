@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,17 +20,20 @@
 // the joined list is converted.
 //
 // Instead of holding the list, the collector can pass it on in pieces as
-// it grows, or only count it, so that not even the list is held: see
-// FinishPassing.
-enum class JoinedList { Held, Passed, Counted };
+// it grows, so that not even the list is held, or only check beforehand
+// whether it may be: see FinishPassing.
+enum class JoinedList { Held, Passed, Checked };
 using TakeJoined = std::function<void(std::string_view joined)>;
 
-// What a list passed on or counted came to.
+// What a list passed on or checked came to.
 struct PassedList {
-    std::size_t bytes = 0;  // in all
+    std::size_t bytes = 0;  // passed on, in all
     // The value reads as Windows-1252: the bytes passed on are as stored,
     // not converted, and the bound is only known once they are.
     bool windows1252 = false;
+    // A run holds several at signs. Only such runs can make a list too
+    // long: without them it joins to at most twice the value's length.
+    bool severalAts = false;
 };
 
 class StoredReceiverCollector {
@@ -43,8 +47,9 @@ public:
     void Take(std::string_view stored);
     // When the list is held.
     Result<std::string> Finish();
-    // When it is passed on (the rest is passed) or counted. A list found
-    // too long after some of it was passed on is still TooLarge.
+    // When it is passed on (the rest is passed) or checked. A list found
+    // too long after some of it was passed on is still TooLarge; a checked
+    // one never is.
     Result<PassedList> FinishPassing();
 
 private:
@@ -57,14 +62,18 @@ private:
 
     void EndRun(std::string_view runs, std::size_t i, RunState& state);
     void TakeRun(std::string_view run, unsigned ats, bool endsInPair);
+    void TakeSeveralAts(std::string_view run);
     void Append(std::string_view address);
+    void PassOn();
     Result<> TakeLastRun();
 
     std::string separator_;
     std::size_t mostBytes_;  // beyond this the list is too long whatever the encoding
     JoinedList list_;
     TakeJoined pass_;
-    std::string joined_;  // all of it, or when passed on what is not yet
+    std::string joined_;  // when held
+    std::unique_ptr<char[]> passing_;  // when passed on: what is not yet
+    std::size_t passingBytes_ = 0;
     std::size_t joinedBytes_ = 0;
     std::string carry_;  // the run not yet ended by a separator
     Utf8Scan scan_;
@@ -73,6 +82,8 @@ private:
     bool cut_ = false;  // a zero byte ended the value
     bool tooLarge_ = false;
     bool first_ = true;
+    bool severalAts_ = false;
+    bool atInRun_ = false;  // when checked: an "@" since the last separator
 };
 
 // The receivers of a document handed over piece by piece, joined as
