@@ -136,15 +136,13 @@ bool SyncFolder(const std::string& folder)
 
 bool WriteAll(int fd, std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        const ssize_t n = write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
+    return WriteToEnd(bytes, [fd](const char* from, std::size_t most) -> long long {
+        for (;;) {
+            const ssize_t n = write(fd, from, most);
+            if (n >= 0 || errno != EINTR)
+                return n;
+        }
+    });
 }
 
 Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, Links links)
@@ -189,15 +187,29 @@ Result<> WriteFileAtomically(const std::string& path, const ProducePieces& produ
     return Done();
 }
 
+namespace {
+
+long long ReadSome(int fd, char* into, std::size_t room)
+{
+    for (;;) {
+        const ssize_t n = read(fd, into, room);
+        if (n >= 0 || errno != EINTR)
+            return n;
+    }
+}
+
+}  // namespace
+
 Result<std::string> ReadAll(int fd, std::size_t maxBytes, std::size_t expectedBytes)
 {
-    return ReadToEnd(maxBytes, expectedBytes, [fd](char* into, std::size_t room) -> long long {
-        for (;;) {
-            const ssize_t n = read(fd, into, room);
-            if (n >= 0 || errno != EINTR)
-                return n;
-        }
-    });
+    return ReadToEnd(maxBytes, expectedBytes,
+                     [fd](char* into, std::size_t room) { return ReadSome(fd, into, room); });
+}
+
+Result<> ReadAllInPieces(int fd, std::size_t maxBytes, const TakePiece& take)
+{
+    return ReadToEndInPieces(maxBytes, take,
+                             [fd](char* into, std::size_t room) { return ReadSome(fd, into, room); });
 }
 
 namespace {
@@ -228,25 +240,6 @@ Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)
     Result<std::string> bytes = ReadAll(fd, maxBytes, static_cast<std::size_t>(info.st_size));
     close(fd);
     return bytes;
-}
-
-Result<> ReadAllInPieces(int fd, std::size_t maxBytes, const TakePiece& take)
-{
-    std::string piece(kReadPieceBytes, '\0');
-    std::size_t total = 0;
-    for (;;) {
-        const ssize_t n = read(fd, piece.data(), piece.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return Failure::CannotOpen;
-        if (n == 0)
-            return Done();
-        total += static_cast<std::size_t>(n);
-        if (total > maxBytes)
-            return Failure::TooLarge;
-        take(std::string_view(piece.data(), static_cast<std::size_t>(n)));
-    }
 }
 
 Result<> ReadWholeFileInPieces(const std::string& path, std::size_t maxBytes, const TakePiece& take)

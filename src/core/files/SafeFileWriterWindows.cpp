@@ -30,14 +30,10 @@ private:
 
 bool WriteAllToHandle(HANDLE handle, std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1 << 30));
+    return WriteToEnd(bytes, [handle](const char* from, std::size_t most) -> long long {
         DWORD written = 0;
-        if (!WriteFile(handle, bytes.data(), chunk, &written, nullptr) || written == 0)
-            return false;
-        bytes.remove_prefix(written);
-    }
-    return true;
+        return WriteFile(handle, from, static_cast<DWORD>(most), &written, nullptr) ? written : -1;
+    });
 }
 
 std::wstring FolderOf(const std::wstring& path)
@@ -58,16 +54,13 @@ bool SyncFolder(const std::string&)
 
 bool WriteAll(int fd, std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(bytes.size(), 1 << 30));
-        const int n = _write(fd, bytes.data(), chunk);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
+    return WriteToEnd(bytes, [fd](const char* from, std::size_t most) -> long long {
+        for (;;) {
+            const int n = _write(fd, from, static_cast<unsigned>(most));
+            if (n >= 0 || errno != EINTR)
+                return n;
+        }
+    });
 }
 
 Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, Links links)
@@ -134,19 +127,10 @@ Result<std::size_t> SizeWithin(const FileHandle& file, std::size_t maxBytes)
 
 Result<> ReadHandleInPieces(const FileHandle& file, std::size_t maxBytes, const TakePiece& take)
 {
-    std::string piece(kReadPieceBytes, '\0');
-    std::size_t total = 0;
-    for (;;) {
+    return ReadToEndInPieces(maxBytes, take, [&file](char* into, std::size_t room) -> long long {
         DWORD n = 0;
-        if (!ReadFile(file.get(), piece.data(), static_cast<DWORD>(piece.size()), &n, nullptr))
-            return Failure::CannotOpen;
-        if (n == 0)
-            return Done();
-        total += n;
-        if (total > maxBytes)
-            return Failure::TooLarge;
-        take(std::string_view(piece.data(), n));
-    }
+        return ReadFile(file.get(), into, static_cast<DWORD>(room), &n, nullptr) ? n : -1;
+    });
 }
 
 // The C runtime and Windows read at most an int's or a DWORD's worth at once.
@@ -176,19 +160,9 @@ Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxBytes)
 
 Result<> ReadAllInPieces(int fd, std::size_t maxBytes, const TakePiece& take)
 {
-    std::string piece(kReadPieceBytes, '\0');
-    std::size_t total = 0;
-    for (;;) {
-        const int n = _read(fd, piece.data(), static_cast<unsigned>(piece.size()));
-        if (n < 0)
-            return Failure::CannotOpen;
-        if (n == 0)
-            return Done();
-        total += static_cast<std::size_t>(n);
-        if (total > maxBytes)
-            return Failure::TooLarge;
-        take(std::string_view(piece.data(), static_cast<std::size_t>(n)));
-    }
+    return ReadToEndInPieces(maxBytes, take, [fd](char* into, std::size_t room) -> long long {
+        return _read(fd, into, static_cast<unsigned>(room));
+    });
 }
 
 Result<> ReadWholeFileInPieces(const std::string& path, std::size_t maxBytes, const TakePiece& take)
