@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/documents/DocumentText.h"
 #include "core/documents/TextEncoding.h"
 #include "core/form/FormFields.h"
 
@@ -87,108 +88,6 @@ int ParseInt(std::string_view text)
         return INT_MIN;
     return static_cast<int>(number);
 }
-
-// The bytes of a document as its reader sees them: every CR LF pair is one
-// line feed, and it is taken apart as it is read, without a converted copy
-// of the whole document.
-class DocumentText {
-public:
-    explicit DocumentText(std::string bytes) : bytes_(std::move(bytes)) {}
-
-    // Appends characters to out (or passes over them when out is null)
-    // until count have been read or stop was read; false when the document
-    // ends first.
-    bool Read(std::size_t count, std::string* out, char stop = '\0')
-    {
-        const std::string_view bytes(bytes_);
-        while (count > 0) {
-            if (pos_ == bytes.size())
-                return false;
-            // Plain bytes in one piece, up to the next carriage return.
-            const std::size_t plainEnd = std::min(bytes.find('\r', pos_), bytes.size());
-            std::size_t take = std::min(count, plainEnd - pos_);
-            if (stop != '\0') {
-                const std::size_t stopAt = bytes.substr(pos_, take).find(stop);
-                if (stopAt != std::string_view::npos) {
-                    Put(out, bytes.substr(pos_, stopAt + 1));
-                    pos_ += stopAt + 1;
-                    return true;
-                }
-            }
-            Put(out, bytes.substr(pos_, take));
-            pos_ += take;
-            count -= take;
-            if (count > 0 && pos_ < bytes.size()) {
-                const bool pair = pos_ + 1 < bytes.size() && bytes[pos_ + 1] == '\n';
-                Put(out, pair ? "\n" : "\r");
-                pos_ += pair ? 2 : 1;
-                --count;
-            }
-        }
-        return true;
-    }
-
-    // The next count characters as one text, made in the place of the
-    // bytes already read: the last record, often nearly the whole document,
-    // is never copied into a buffer of its own. Nothing can be read after it.
-    std::optional<std::string> TakeLast(std::size_t count)
-    {
-        char* const data = bytes_.data();
-        const std::size_t size = bytes_.size();
-        std::size_t to = 0;  // never beyond pos_: what it overwrites has been read
-        while (count > 0) {
-            // Eight bytes at a time while none of them is a carriage return.
-            if (count >= 8 && size - pos_ >= 8) {
-                std::uint64_t eight;
-                std::memcpy(&eight, data + pos_, 8);
-                if (!HasByte(eight, '\r')) {
-                    std::memcpy(data + to, &eight, 8);
-                    to += 8;
-                    pos_ += 8;
-                    count -= 8;
-                    continue;
-                }
-            }
-            if (pos_ == size)
-                return std::nullopt;
-            const bool pair = data[pos_] == '\r' && pos_ + 1 < size && data[pos_ + 1] == '\n';
-            data[to++] = pair ? '\n' : data[pos_];
-            pos_ += pair ? 2 : 1;
-            --count;
-        }
-        bytes_.resize(to);
-        pos_ = bytes_.size();
-        return std::move(bytes_);
-    }
-
-    // Passes over the last count characters; false when fewer follow.
-    // Nothing is read after them, so only their number matters: each takes
-    // one byte, or two for a CR LF pair, and a count of the carriage
-    // returns settles it for nearly every document without walking them.
-    bool SkipLast(std::size_t count)
-    {
-        const std::size_t returns = CountByte(std::string_view(bytes_).substr(pos_), '\r');
-        if (count + returns <= BytesLeft()) {
-            pos_ = bytes_.size();
-            return true;
-        }
-        return Read(count, nullptr);
-    }
-
-    // No more characters than this can follow.
-    std::size_t BytesLeft() const { return bytes_.size() - pos_; }
-    std::size_t Position() const { return pos_; }
-
-private:
-    static void Put(std::string* out, std::string_view piece)
-    {
-        if (out)
-            out->append(piece);
-    }
-
-    std::string bytes_;
-    std::size_t pos_ = 0;
-};
 
 // How a record's value is read: copied out, or (the last record only)
 // taken in the place of the bytes or passed over.
