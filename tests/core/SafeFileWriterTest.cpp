@@ -290,6 +290,12 @@ TEST(SafeFileWriter, WritesThroughSymbolicLinks)
     EXPECT_EQ(Snapshot(home.sandbox() + "/real").size(), 2u);
 }
 
+std::size_t OpenDescriptors()
+{
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
+}
+
 // The second reading is of the file the first one read, even when a save
 // has put another in its place meanwhile.
 TEST(SafeFileWriter, ReadsAFileTwiceThroughOneHandle)
@@ -297,6 +303,7 @@ TEST(SafeFileWriter, ReadsAFileTwiceThroughOneHandle)
     TempHome home;
     const std::string path = home.sandbox() + "/list.pre";
     WriteFileBytes(path, "first");
+    const std::size_t descriptors = OpenDescriptors();
     std::string first;
     std::string second;
     const auto into = [](std::string& read) {
@@ -312,6 +319,7 @@ TEST(SafeFileWriter, ReadsAFileTwiceThroughOneHandle)
     EXPECT_EQ(first, "firstother");
     EXPECT_EQ(ReadWholeFileInPiecesTwice(path, 4, into(first), [] { return TakePiece(); }).failure(),
               Failure::TooLarge);
+    EXPECT_EQ(OpenDescriptors(), descriptors);
 }
 
 TEST(SafeFileWriter, ReadsWholeFilesUpToTheBound)

@@ -14,6 +14,9 @@ TEST(TextEncoding, ValidatesUtf8)
         {"", true},
         {"plain ASCII\n", true},
         {"\xc3\xa9", true},  // é
+        {"\xc2\x80", true},  // U+0080, the first two-byte character
+        {"\xdf\xbf", true},  // U+07FF, the last
+        {"\xef\xbf\xbf", true},  // U+FFFF, the last three-byte character
         {"\xe2\x82\xac", true},  // €
         {"\xf0\x9f\x98\x80", true},  // emoji
         {"\xf4\x8f\xbf\xbf", true},  // U+10FFFF
@@ -39,6 +42,9 @@ TEST(TextEncoding, ValidatesUtf8)
     for (const auto& [text, valid] : cases) {
         SCOPED_TRACE(testing::PrintToString(text));
         EXPECT_EQ(IsValidUtf8(text), valid);
+        Utf8Scan scan;
+        scan.Take(text);
+        EXPECT_EQ(scan.Valid(), valid);
     }
 }
 

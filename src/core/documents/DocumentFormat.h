@@ -72,7 +72,7 @@ private:
 
     PassReceivers pass_;
     std::string head_;  // the bytes up to the receivers' value
-    std::size_t nextTry_ = 64 * 1024;
+    std::size_t nextTry_ = 0;  // the first piece may hold the whole head
     std::optional<Document> document_;
     std::size_t lastLength_ = 0;
     std::size_t lastLeft_ = 0;  // characters of the value still to come
