@@ -1,4 +1,5 @@
-# The suites of the Windows build, run under Wine by CMAKE_CROSSCOMPILING_EMULATOR
+# The suites of the Windows build (the files both platforms share are in
+# TestSuites.cmake), run under Wine by CMAKE_CROSSCOMPILING_EMULATOR
 # (scripts/wine-run.sh). Each suite is one program started once: a start of
 # Wine costs about 1.7 s, too much to pay per case.
 #
@@ -23,22 +24,8 @@ add_executable(vantrel_core_tests
   support/LocalHttpServer.cpp
   support/LocalSocketsWindows.cpp
   support/ProcessRunnerWindows.cpp
-  core/PressReleaseComposerTest.cpp
-  core/ReceiverListTest.cpp
-  core/MailtoRequestTest.cpp
-  core/FieldChecksTest.cpp
-  core/CheckReportTest.cpp
-  core/UrlDownloadTest.cpp
-  core/DocumentFormatTest.cpp
-  core/TextEncodingTest.cpp
-  core/ReceiverFileTest.cpp
-  core/StoredReceiversTest.cpp
-  core/MailMessageTest.cpp
-  core/MailInputTest.cpp
-  core/SendLedgerTest.cpp
+  ${core_tests}
   core/WindowsPlatformTest.cpp
-  # the command line, vantrel-cli.exe and vantrel.exe run as programs
-  cli/CliTest.cpp
 )
 target_include_directories(vantrel_core_tests PRIVATE core support)
 target_compile_definitions(vantrel_core_tests PRIVATE VANTREL_CLI="$<TARGET_FILE:vantrel-cli>"
@@ -59,23 +46,11 @@ set_tests_properties(Windows.CoreSuite PROPERTIES LABELS core TIMEOUT 300)
 # recorded (FakeDesktop), the clipboard is read through the system's, and
 # each test has a registry key and %LOCALAPPDATA% of its own.
 add_executable(vantrel_gui_tests
-  gui/GuiTestMain.cpp
-  gui/GuiTestSupport.cpp
+  ${gui_tests}
   gui/GuiTestSupportWindows.cpp
   support/TempHome.cpp
   support/LocalHttpServer.cpp
   support/LocalSocketsWindows.cpp
-  gui/WindowTest.cpp
-  gui/CommandRoutingTest.cpp
-  gui/DelimiterTest.cpp
-  gui/NewDocumentTest.cpp
-  gui/HelpTest.cpp
-  gui/CheckCommandTest.cpp
-  gui/DocumentCommandsTest.cpp
-  gui/StartUpTest.cpp
-  gui/ReceiverCommandsTest.cpp
-  gui/GenerateCommandsTest.cpp
-  gui/RecentDocumentsTest.cpp
 )
 target_include_directories(vantrel_gui_tests PRIVATE gui core support)
 target_compile_definitions(vantrel_gui_tests PRIVATE VANTREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
@@ -114,15 +89,4 @@ add_test(NAME Windows.GuiSuite COMMAND vantrel_gui_tests --gtest_filter=-${gui_f
 # takes about four and a half minutes.
 set_tests_properties(Windows.GuiSuite PROPERTIES LABELS gui TIMEOUT 600)
 
-set(fuzz ${CMAKE_CURRENT_SOURCE_DIR}/fuzz)
-foreach(target document:DocumentReaderFuzz import:ImportReaderFuzz settings:SettingsReaderFuzz
-               receivers:ReceiverCollectionFuzz stored:StoredReceiversFuzz form:FormFuzz mailto:MailtoFuzz message:MailMessageFuzz)
-  string(REPLACE ":" ";" parts ${target})
-  list(GET parts 0 name)
-  list(GET parts 1 source)
-  add_executable(replay_${name} fuzz/FuzzReplayMain.cpp fuzz/${source}.cpp)
-  target_link_libraries(replay_${name} PRIVATE vantrel_core)
-  add_test(NAME Windows.FuzzReplay.${name}
-           COMMAND replay_${name} ${fuzz}/corpus/${name} ${fuzz}/regressions/${name})
-  set_tests_properties(Windows.FuzzReplay.${name} PROPERTIES LABELS core)
-endforeach()
+add_fuzz_replays("Windows.")
