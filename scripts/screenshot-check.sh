@@ -28,21 +28,10 @@ mkdir -p "$sandbox/home/.config/Tarsel" "$sandbox/site" "$output"
 export HOME="$sandbox/home" GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 no_proxy=127.0.0.1
 unset XDG_CONFIG_HOME
 
-head -c 3000 /dev/zero | tr '\0' 'p' > "$sandbox/site/notely.html"
-head -c 80000 /dev/zero | tr '\0' 'i' > "$sandbox/site/notely.png"
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-python3 -m http.server "$port" --bind 127.0.0.1 --directory "$sandbox/site" >/dev/null 2>&1 &
-server_pid=$!
-site="http://127.0.0.1:$port"
-
-# A complete form as a document, reopened at start-up: 17 length-prefixed records.
-record() { printf '%d %s' "$(printf '%s' "$1" | wc -c)" "$1"; }
-{
-    record "Notely"; record "2.1"; record "\$19.95"; record "Linux"; record "$site/notely.png"
-    record "Takes notes fast and keeps them in sync on every computer you own."
-    record 25; record ""; record "$site/notely.html"; record 1; record 0; record 30
-    record "Tarsel Soft"; record "Ada Moor"; record "ada@example.org"; record 0; record ""
-} > "$sandbox/complete.pre"
+. "$root/scripts/sample-form.sh"
+serve_sample_site "$sandbox/site" notely.html
+# A complete form as a document, reopened at start-up.
+write_sample_document "$sandbox/complete.pre" 2.1 "\$19.95" Linux notely.html "Ada Moor" ada@example.org
 
 snap() {  # snap WINDOW-NAME FILE: waits for the window, makes it paint, saves the screen
     win=$(timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1)

@@ -27,20 +27,10 @@ mkdir -p "$sandbox/site" "$output"
 run="$root/scripts/wine-run.sh"
 "$run" wineboot -i >/dev/null 2>&1
 
-head -c 3000 /dev/zero | tr '\0' 'p' > "$sandbox/site/notely-release-notes.html"
-head -c 80000 /dev/zero | tr '\0' 'i' > "$sandbox/site/notely.png"
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-python3 -m http.server "$port" --bind 127.0.0.1 --directory "$sandbox/site" >/dev/null 2>&1 &
-server_pid=$!
-site="http://127.0.0.1:$port"
-
-record() { printf '%d %s' "$(printf '%s' "$1" | wc -c)" "$1"; }
-{
-    record "Notely"; record "10.2.1"; record "29.95 USD"; record "Windows"; record "$site/notely.png"
-    record "Takes notes fast and keeps them in sync on every computer you own."
-    record 25; record ""; record "$site/notely-release-notes.html"; record 1; record 0; record 30
-    record "Tarsel Soft"; record "Zoë Moor"; record "zoe@example.org"; record 0; record ""
-} > "$sandbox/complete.pre"
+. "$root/scripts/sample-form.sh"
+serve_sample_site "$sandbox/site" notely-release-notes.html
+write_sample_document "$sandbox/complete.pre" 10.2.1 "29.95 USD" Windows notely-release-notes.html "Zoë Moor" \
+    zoe@example.org
 "$run" reg add 'HKCU\Software\Tarsel\Vantrel' /v LatestPath /t REG_SZ \
     /d "Z:$(printf %s "$sandbox/complete.pre" | tr / '\\')" /f >/dev/null 2>&1
 
