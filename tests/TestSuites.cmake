@@ -12,6 +12,7 @@ set(core_tests
   core/TextEncodingTest.cpp
   core/ReceiverFileTest.cpp
   core/StoredReceiversTest.cpp
+  core/FileNamesTest.cpp
   core/MailMessageTest.cpp
   core/MailInputTest.cpp
   core/SendLedgerTest.cpp

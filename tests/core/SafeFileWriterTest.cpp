@@ -353,12 +353,14 @@ TEST(SafeFileWriter, ReadsWholeFilesUpToTheBound)
         {"device", Failure::CannotOpen, ""},
         {"link", std::nullopt, "0123456789"},
     };
+    const std::size_t descriptors = OpenDescriptors();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const Result<std::string> bytes = ReadWholeFile(folder + "/" + c.name, 10);
         EXPECT_EQ(FailureOf(bytes), c.failure);
         EXPECT_EQ(bytes ? *bytes : "", c.bytes);
     }
+    EXPECT_EQ(OpenDescriptors(), descriptors) << "a file refused or read is closed";
     close(writer);
 }
 
