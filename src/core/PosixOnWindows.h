@@ -55,3 +55,8 @@ inline int MakeScratchFile(char* pattern)
         : -1;
 }
 #define mkstemp MakeScratchFile
+
+inline std::tm* localtime_r(const std::time_t* time, std::tm* result)
+{
+    return localtime_s(result, time) == 0 ? result : nullptr;
+}

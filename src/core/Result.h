@@ -12,6 +12,7 @@ enum class Failure {
     CannotWrite,  // not written; the old file, if any, is untouched
     Damaged,  // read, but not in the format it should have
     Missing,  // a value that is not there
+    Busy,  // held by another run of the program
 };
 
 // The one shape of every core operation that can fail: either its value or

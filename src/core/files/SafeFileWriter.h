@@ -61,3 +61,11 @@ Result<> ReadWholeFileInPiecesTwice(const std::string& path, std::size_t maxByte
 // Writes all of bytes to the descriptor, again after an interrupted call;
 // false when the system refuses some of them.
 bool WriteAll(int fd, std::string_view bytes);
+
+// Takes an advisory lock on the whole file for as long as the descriptor
+// stays open; false at once when another descriptor holds it.
+bool LockExclusively(int fd);
+
+// A write past the file size limit fails with an error instead of killing
+// the process, so that it can be reported like a full disk.
+void ReportFileSizeLimitAsError();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <optional>
@@ -133,6 +134,10 @@ bool SyncFolder(const std::string& folder)
     close(fd);
     return synced;
 }
+
+bool LockExclusively(int fd) { return flock(fd, LOCK_EX | LOCK_NB) == 0; }
+
+void ReportFileSizeLimitAsError() { std::signal(SIGXFSZ, SIG_IGN); }
 
 bool WriteAll(int fd, std::string_view bytes)
 {

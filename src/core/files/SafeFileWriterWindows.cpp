@@ -52,6 +52,19 @@ bool SyncFolder(const std::string&)
     return true;
 }
 
+bool LockExclusively(int fd)
+{
+    // A byte far past any ledger's end: the lock keeps other senders out
+    // without barring reads of the file's contents.
+    OVERLAPPED far{};
+    far.OffsetHigh = 0x40000000;
+    return LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd)),
+                      LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &far) != 0;
+}
+
+// Windows has no file size signal.
+void ReportFileSizeLimitAsError() {}
+
 bool WriteAll(int fd, std::string_view bytes)
 {
     return WriteToEnd(bytes, [fd](const char* from, std::size_t most) -> long long {

@@ -1,8 +1,11 @@
 #include "core/mail/MailAddresses.h"
 
+#include <algorithm>
 #include <cctype>
+#include <optional>
 #include <string_view>
 #include <unordered_set>
+#include <variant>
 
 #include "core/release/ReceiverList.h"
 
@@ -84,27 +87,153 @@ std::string AddressKey(const std::string& address)
     return key;
 }
 
-Result<ReceiverSelection> SelectReceivers(const std::string& receivers)
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+std::string_view TrimmedBlanks(std::string_view text)
 {
-    // A line feed is a separator, so it never stands inside an address.
-    const Result<std::string> joined = CollectReceivers(receivers, kDelimiterNewline);
-    if (!joined)
-        return joined.failure();
-    ReceiverSelection selection;
-    std::unordered_set<std::string> seen;
-    std::string_view rest = *joined;
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        const std::string text(rest.substr(0, end));
-        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-        if (const std::string problem = AddressProblem(text); !problem.empty()) {
-            selection.skipped.push_back({text, problem});
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+char EntrySeparator(int delimiter)
+{
+    switch (delimiter) {
+    case kDelimiterComma: return ',';
+    case kDelimiterSpace: return ' ';
+    case kDelimiterNewline: return '\n';
+    default: return ';';
+    }
+}
+
+// Calls take for each entry between separators; a separator inside a
+// quoted name does not count, but a line break always ends an entry.
+template <typename Take> void ForEachEntry(std::string_view text, int delimiter, Take take)
+{
+    const char separator = EntrySeparator(delimiter);
+    const bool blanksSeparate = separator == ' ';
+    bool quoted = false;
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted && c == '\\' && i + 1 < text.size() && text[i + 1] != '\n') {
+            ++i;
             continue;
         }
-        if (seen.insert(AddressKey(text)).second)
-            selection.addresses.push_back(text);
+        if (c == '"')
+            quoted = !quoted;
+        const bool ends = c == '\n' || (!quoted && (c == separator || (blanksSeparate && c == '\t')));
+        if (!ends)
+            continue;
+        take(text.substr(begin, i - begin));
+        begin = i + 1;
+        quoted = false;
     }
+    take(text.substr(begin));
+}
+
+// The name of "Name <address>" with its quotes taken off, or nullopt when
+// it is not a name that can stand beside an address.
+std::optional<std::string> EntryName(std::string_view name)
+{
+    if (name.empty() || name.front() != '"')
+        return name.find_first_of("\"<>@") == std::string_view::npos ? std::optional(std::string(name))
+                                                                     : std::nullopt;
+    std::string unquoted;
+    for (std::size_t i = 1; i < name.size(); ++i) {
+        if (name[i] == '\\' && i + 1 < name.size())
+            unquoted += name[++i];
+        else if (name[i] == '"')
+            return i + 1 == name.size() ? std::optional(unquoted) : std::nullopt;
+        else
+            unquoted += name[i];
+    }
+    return std::nullopt;
+}
+
+std::string BareAddressProblem(std::string_view address)
+{
+    if (std::count(address.begin(), address.end(), '@') > 1)
+        return "two @";
+    if (address.find_first_of(" \t") != std::string_view::npos)
+        return "a blank inside the address";
+    return AddressProblem(std::string(address));
+}
+
+std::size_t FirstOutsideQuotes(std::string_view text, char wanted)
+{
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (quoted && text[i] == '\\')
+            ++i;
+        else if (text[i] == '"')
+            quoted = !quoted;
+        else if (!quoted && text[i] == wanted)
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+// One entry as a mailbox, or the reason it is skipped.
+std::variant<Mailbox, std::string> ParseEntry(std::string_view entry, int delimiter)
+{
+    if (entry.find('@') == std::string_view::npos)
+        return delimiter == kDelimiterSpace && entry.find('<') == std::string_view::npos
+            ? "is not an address; with the delimiter Space no name can stand beside an address"
+            : "is not an address";
+    const std::size_t open = FirstOutsideQuotes(entry, '<');
+    if (open == std::string_view::npos)
+        return BareAddressProblem(entry);
+    const std::size_t close = entry.find('>', open);
+    if (close == std::string_view::npos || close + 1 != entry.size())
+        return "text beside the address";
+    const std::optional<std::string> name = EntryName(TrimmedBlanks(entry.substr(0, open)));
+    if (!name)
+        return "text beside the address";
+    const std::string_view address = entry.substr(open + 1, close - open - 1);
+    if (const std::string problem = BareAddressProblem(address); !problem.empty())
+        return problem;
+    return Mailbox{*name, std::string(address)};
+}
+
+}  // namespace
+
+ReceiverSelection SelectReceivers(std::string_view receivers, int delimiter)
+{
+    ReceiverSelection selection;
+    std::unordered_set<std::string> seen;
+    ForEachEntry(receivers, delimiter, [&](std::string_view text) {
+        const std::string_view entry = TrimmedBlanks(text);
+        if (entry.empty())
+            return;
+        std::variant<Mailbox, std::string> parsed = ParseEntry(entry, delimiter);
+        if (auto* reason = std::get_if<std::string>(&parsed)) {
+            selection.skipped.push_back({std::string(entry), std::move(*reason)});
+            return;
+        }
+        Mailbox& mailbox = std::get<Mailbox>(parsed);
+        if (seen.insert(AddressKey(mailbox.address)).second)
+            selection.receivers.push_back(std::move(mailbox));
+        else
+            ++selection.twice;
+    });
     return selection;
+}
+
+std::string ReceiverCountText(const ReceiverSelection& selection)
+{
+    const std::size_t count = selection.receivers.size();
+    std::string text = std::to_string(count) + (count == 1 ? " receiver" : " receivers");
+    if (const std::size_t skipped = selection.skipped.size(); skipped > 0)
+        text += "; " + std::to_string(skipped) +
+            (skipped == 1 ? " entry is not an address" : " entries are not addresses");
+    if (selection.twice > 0)
+        text += "; " + std::to_string(selection.twice) + " twice";
+    return text;
 }
 
 Mailbox SplitMailbox(const std::string& text)
@@ -116,4 +245,30 @@ Mailbox SplitMailbox(const std::string& text)
     if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
         name = name.substr(1, name.size() - 2);
     return {std::string(name), text.substr(open + 1, text.size() - open - 2)};
+}
+
+std::string RemoveReceivers(std::string_view receivers, int delimiter,
+                            const std::vector<std::string>& addresses)
+{
+    std::unordered_set<std::string> removed;
+    for (const std::string& address : addresses)
+        removed.insert(AddressKey(address));
+    // Every other entry keeps its text and the separator after it.
+    std::string kept;
+    bool lastRemoved = false;
+    ForEachEntry(receivers, delimiter, [&](std::string_view piece) {
+        const std::size_t begin = static_cast<std::size_t>(piece.data() - receivers.data());
+        const std::size_t end = std::min(begin + piece.size() + 1, receivers.size());
+        const std::string_view entry = TrimmedBlanks(piece);
+        const std::variant<Mailbox, std::string> parsed =
+            entry.empty() ? std::variant<Mailbox, std::string>(std::string()) : ParseEntry(entry, delimiter);
+        const auto* mailbox = std::get_if<Mailbox>(&parsed);
+        lastRemoved = mailbox && removed.count(AddressKey(mailbox->address)) != 0;
+        if (!lastRemoved)
+            kept += receivers.substr(begin, end - begin);
+    });
+    // The separator of an entry that now ends the list goes with the one removed after it.
+    if (lastRemoved && !kept.empty() && (kept.back() == '\n' || kept.back() == EntrySeparator(delimiter)))
+        kept.pop_back();
+    return kept;
 }

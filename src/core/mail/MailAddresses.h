@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/Result.h"
@@ -11,10 +12,17 @@ struct SkippedReceiver {
     std::string reason;
 };
 
+// "Ann Lee <ann@x.org>" or "ann@x.org" split into name and address.
+struct Mailbox {
+    std::string name;
+    std::string address;
+};
+
 // The receivers one send goes to: each address once, in the order found.
 struct ReceiverSelection {
-    std::vector<std::string> addresses;
+    std::vector<Mailbox> receivers;
     std::vector<SkippedReceiver> skipped;
+    std::size_t twice = 0;  // entries naming an address again
 };
 
 // Why text cannot be handed to a mail server as an address, or empty when
@@ -23,18 +31,24 @@ struct ReceiverSelection {
 // most 254 bytes.
 std::string AddressProblem(const std::string& text);
 
-// The addresses CollectReceivers finds, whatever the delimiter; a second
-// spelling of an address that differs only in case is dropped, and texts
-// that cannot be addresses are set aside with their reason. TooLarge as
-// CollectReceivers.
-Result<ReceiverSelection> SelectReceivers(const std::string& receivers);
+// The receivers field split at the document's delimiter (and at line
+// breaks, which no entry holds) into entries, each a bare address or
+// "Name <address>", whose name may be quoted and then hold the delimiter.
+// An entry is taken whole or skipped with its reason, never cut down to
+// an address inside it; a second spelling of an address that differs only
+// in case is dropped.
+ReceiverSelection SelectReceivers(std::string_view receivers, int delimiter);
 
-// "Ann Lee <ann@x.org>" or "ann@x.org" split into name and address.
-struct Mailbox {
-    std::string name;
-    std::string address;
-};
+// "298 receivers; 2 entries are not addresses; 1 twice", for the status line.
+std::string ReceiverCountText(const ReceiverSelection& selection);
+
 Mailbox SplitMailbox(const std::string& text);
 
 // The address in lower case, as the ledger and the duplicate test compare it.
 std::string AddressKey(const std::string& address);
+
+// The receivers field without the entries whose address is one of
+// addresses (compared as AddressKey does); the other entries keep their
+// text and order, joined by the delimiter's separator.
+std::string RemoveReceivers(std::string_view receivers, int delimiter,
+                            const std::vector<std::string>& addresses);

@@ -206,7 +206,7 @@ std::string WriteMailMessage(const MailMessage& message)
 {
     std::string out;
     out += "From: " + MailboxText(message.from, 6) + "\r\n";
-    out += "To: " + message.to + "\r\n";
+    out += "To: " + MailboxText(message.to, 4) + "\r\n";
     const std::string subject = OneLine(message.subject);
     out += "Subject: " +
         (IsPlainHeaderText(subject) && subject.size() + 9 <= kMaxLine ? subject

@@ -9,7 +9,7 @@
 // One message of a send, before it is written out.
 struct MailMessage {
     Mailbox from;
-    std::string to;  // one receiver's address; there is never a Bcc
+    Mailbox to;  // one receiver, with the name the list gives; there is never a Bcc
     std::string subject;
     std::string body;  // lines end with a line feed, as the composer writes them
     std::time_t date = 0;

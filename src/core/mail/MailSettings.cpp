@@ -39,6 +39,9 @@ MailSettings ReadMailSettings()
     int perMinute = settings.perMinute;
     if (ParsePerMinute(ReadOr(kMailPaceSetting, ""), perMinute))
         settings.perMinute = perMinute;
+    int timeLimit = 0;
+    if (ParsePerMinute(ReadOr(kMailTimeLimitSetting, ""), timeLimit) && timeLimit > 0)
+        settings.timeLimit = timeLimit;
     return settings;
 }
 
@@ -48,7 +51,8 @@ Result<> WriteMailSettings(const MailSettings& settings)
          {std::pair<const char*, std::string>{kMailServerSetting, settings.server},
           {kMailUserSetting, settings.user},
           {kMailSenderSetting, settings.sender},
-          {kMailPaceSetting, std::to_string(settings.perMinute)}})
+          {kMailPaceSetting, std::to_string(settings.perMinute)},
+          {kMailTimeLimitSetting, std::to_string(settings.timeLimit)}})
         if (Result<> written = WriteSetting(kSettingsKeyPath, name, value); !written)
             return written;
     return Done();

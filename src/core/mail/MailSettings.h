@@ -9,19 +9,24 @@ inline constexpr const char* kMailServerSetting = "MailServer";
 inline constexpr const char* kMailUserSetting = "MailUser";
 inline constexpr const char* kMailSenderSetting = "MailSender";
 inline constexpr const char* kMailPaceSetting = "MailPerMinute";
+inline constexpr const char* kMailTimeLimitSetting = "MailTimeLimit";
 
 // A pace that common providers accept from a desktop program.
 inline constexpr int kDefaultMessagesPerMinute = 20;
+// Seconds one message may take, however busily the server talks.
+inline constexpr int kDefaultMessageTimeLimit = 300;
 
 struct MailSettings {
     std::string server;
     std::string user;
     std::string sender;  // empty: the form's contact
     int perMinute = kDefaultMessagesPerMinute;
+    int timeLimit = kDefaultMessageTimeLimit;  // seconds, 1 to 6000
 };
 
 // What the settings file holds; missing values keep their defaults, and a
-// pace that is no number from 0 to 6000 reads as the default.
+// pace that is no number from 0 to 6000 (a time limit from 1 to 6000)
+// reads as the default.
 MailSettings ReadMailSettings();
 Result<> WriteMailSettings(const MailSettings& settings);
 

@@ -1,11 +1,13 @@
 #include "core/mail/SendLedger.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string_view>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "core/files/SafeFileWriter.h"
@@ -27,7 +29,22 @@ std::uint64_t Fnv1a(std::string_view bytes, std::uint64_t hash)
     return hash;
 }
 
-// A reply or a date on one line of the ledger: no tab, no line break.
+std::string Hash(std::initializer_list<std::string_view> parts)
+{
+    std::string all;
+    for (const std::string_view part : parts) {
+        if (&part != parts.begin())
+            all += '\0';
+        all += part;
+    }
+    char id[33];
+    std::snprintf(id, sizeof id, "%016llx%016llx",
+                  static_cast<unsigned long long>(Fnv1a(all, 14695981039346656037ull)),
+                  static_cast<unsigned long long>(Fnv1a(all, 0x84222325cbf29ce4ull ^ all.size())));
+    return id;
+}
+
+// A reply or an address on one line of the ledger: no tab, no line break.
 std::string OneField(const std::string& text)
 {
     std::string field = text;
@@ -37,65 +54,188 @@ std::string OneField(const std::string& text)
     return field;
 }
 
-}  // namespace
-
-std::string ReleaseLedgerId(const std::string& sender, const std::string& subject, const std::string& body)
+// A note keeps its line breaks, written as \n.
+std::string Escaped(const std::string& text)
 {
-    std::string all = sender;
-    all += '\0';
-    all += subject;
-    all += '\0';
-    all += body;
-    char id[33];
-    std::snprintf(id, sizeof id, "%016llx%016llx",
-                  static_cast<unsigned long long>(Fnv1a(all, 14695981039346656037ull)),
-                  static_cast<unsigned long long>(Fnv1a(all, 0x84222325cbf29ce4ull ^ all.size())));
-    return id;
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\t': out += "\\t"; break;
+        case '\r': out += "\\r"; break;
+        default: out += c;
+        }
+    }
+    return out;
 }
 
-std::string LedgerPath(const std::string& releaseId)
+std::string Unescaped(std::string_view text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char next = text[++i];
+        out += next == 'n' ? '\n' : next == 't' ? '\t' : next == 'r' ? '\r' : next;
+    }
+    return out;
+}
+
+std::vector<std::string_view> Fields(std::string_view line)
+{
+    std::vector<std::string_view> fields;
+    for (std::size_t tab = line.find('\t');; tab = line.find('\t')) {
+        fields.push_back(line.substr(0, tab));
+        if (tab == std::string_view::npos)
+            return fields;
+        line.remove_prefix(tab + 1);
+    }
+}
+
+std::time_t TimeField(const std::vector<std::string_view>& fields, std::size_t index)
+{
+    if (fields.size() <= index)
+        return 0;
+    std::time_t time = 0;
+    for (const char c : fields[index]) {
+        if (c < '0' || c > '9')
+            return 0;
+        time = time * 10 + (c - '0');
+    }
+    return time;
+}
+
+const char* OutcomeWord(LedgerOutcome outcome)
+{
+    switch (outcome) {
+    case LedgerOutcome::Sent: return "sent";
+    case LedgerOutcome::Refused: return "refused";
+    case LedgerOutcome::InDoubt: return "doubt";
+    case LedgerOutcome::Left: return "left";
+    }
+    return "doubt";
+}
+
+}  // namespace
+
+std::string ReleaseLedgerId(const std::string& senderAddress, const std::string& product,
+                            const std::string& version)
+{
+    return Hash({"release", AddressKey(senderAddress), product, version});
+}
+
+std::string ReleaseTextId(const std::string& subject, const std::string& note, const std::string& body)
+{
+    return Hash({"text", subject, note, body});
+}
+
+std::string TextLedgerId(const std::string& sender, const std::string& subject, const std::string& body)
+{
+    return Hash({sender, subject, body});
+}
+
+std::string LedgerPath(const std::string& id)
 {
     const std::string folder = StateFolder();
-    return folder.empty() ? std::string() : folder + "/vantrel/" + releaseId + ".ledger";
+    return folder.empty() ? std::string() : folder + "/vantrel/" + id + ".ledger";
+}
+
+std::string LedgerTimeText(std::time_t time)
+{
+    std::tm parts{};
+    localtime_r(&time, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &parts);
+    return text;
 }
 
 Result<SendLedger> SendLedger::Open(const std::string& path)
 {
     if (path.empty())
         return Failure::CannotOpen;
+    ReportFileSizeLimitAsError();
     const std::filesystem::path folder = Utf8Path(path).parent_path();
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     const bool existed = std::filesystem::exists(Utf8Path(path), error);
-    const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    // A link planted in the ledger's place is never followed.
+    const int fd = open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return Failure::CannotOpen;
     SendLedger ledger(path, fd);
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        return Failure::CannotOpen;
+    if (!LockExclusively(fd))
+        return Failure::Busy;
     if (!existed && (fsync(fd) != 0 || !SyncFolder(folder.string())))
         return Failure::CannotWrite;
-    const Result<std::string> bytes = ReadWholeFile(path, kMaxLedgerBytes);
+    if (lseek(fd, 0, SEEK_SET) != 0)
+        return Failure::CannotOpen;
+    const Result<std::string> bytes = ReadAll(fd, kMaxLedgerBytes, static_cast<std::size_t>(info.st_size));
     if (!bytes)
         return bytes.failure();
-    std::string_view rest = *bytes;
-    for (std::size_t end = rest.find('\n'); end != std::string_view::npos; end = rest.find('\n')) {
-        const std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(end + 1);
-        constexpr std::string_view kSent = "sent\t";
-        if (line.substr(0, kSent.size()) != kSent)
-            continue;
-        const std::string_view address =
-            line.substr(kSent.size(), line.find('\t', kSent.size()) - kSent.size());
-        ledger.sent_.insert(AddressKey(std::string(address)));
-    }
+    ledger.TakeLines(*bytes, "");
     // A line a crash cut short goes: the next one must not be glued to it.
-    if (!rest.empty() &&
-        (ftruncate(fd, static_cast<off_t>(bytes->size() - rest.size())) != 0 || fsync(fd) != 0))
+    const std::size_t whole = bytes->rfind('\n') + 1;
+    if (whole != bytes->size() && (ftruncate(fd, static_cast<off_t>(whole)) != 0 || fsync(fd) != 0))
         return Failure::CannotWrite;
     return ledger;
 }
 
+Result<> SendLedger::TakeEarlier(const std::string& path, const std::string& textId)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return Done();
+    const Result<std::string> bytes = ReadAll(fd, kMaxLedgerBytes);
+    close(fd);
+    if (!bytes)
+        return bytes.failure();
+    TakeLines(*bytes, textId);
+    return Done();
+}
+
+void SendLedger::TakeLines(std::string_view bytes, const std::string& textIdOfOldLines)
+{
+    for (std::size_t end = bytes.find('\n'); end != std::string_view::npos; end = bytes.find('\n')) {
+        const std::vector<std::string_view> fields = Fields(bytes.substr(0, end));
+        bytes.remove_prefix(end + 1);
+        const std::string_view kind = fields[0];
+        if (kind == "text" && fields.size() >= 5) {
+            latestText_ = LedgerText{Unescaped(fields[3]), Unescaped(fields[4])};
+            continue;
+        }
+        if (fields.size() < 2 || (kind != "sending" && kind != "sent" && kind != "refused" && kind != "doubt" &&
+                                 kind != "left"))
+            continue;
+        Receiver& receiver = receivers_[AddressKey(std::string(fields[1]))];
+        receiver.going = kind == "sending";
+        if (kind == "sending")
+            continue;
+        if (kind == "left")
+            continue;
+        receiver.inDoubt = kind == "doubt";
+        if (kind != "sent")
+            continue;
+        // Lines of earlier versions name no text: theirs is the text of the file.
+        receiver.texts.emplace_back(fields.size() >= 4 ? std::string(fields[3]) : textIdOfOldLines);
+        lastSent_ = std::max(lastSent_, TimeField(fields, 4));
+    }
+    for (auto& [address, receiver] : receivers_)
+        if (receiver.going) {
+            receiver.inDoubt = true;
+            receiver.going = false;
+        }
+}
+
 SendLedger::SendLedger(SendLedger&& other) noexcept
-    : path_(std::move(other.path_)), fd_(other.fd_), sent_(std::move(other.sent_))
+    : path_(std::move(other.path_)), fd_(other.fd_), broken_(other.broken_),
+      receivers_(std::move(other.receivers_)), lastSent_(other.lastSent_),
+      latestText_(std::move(other.latestText_))
 {
     other.fd_ = -1;
 }
@@ -106,15 +246,74 @@ SendLedger::~SendLedger()
         close(fd_);
 }
 
-bool SendLedger::HasSent(const std::string& address) const { return sent_.count(AddressKey(address)) != 0; }
-
-Result<> SendLedger::Record(const std::string& address, LedgerOutcome outcome, const std::string& detail)
+bool SendLedger::HasSent(const std::string& address, const std::string& textId) const
 {
-    const std::string line = std::string(outcome == LedgerOutcome::Sent ? "sent\t" : "refused\t") +
-        OneField(address) + "\t" + OneField(detail) + "\n";
-    if (fd_ < 0 || !WriteAll(fd_, line) || fdatasync(fd_) != 0)
+    const auto found = receivers_.find(AddressKey(address));
+    return found != receivers_.end() &&
+        std::find(found->second.texts.begin(), found->second.texts.end(), textId) != found->second.texts.end();
+}
+
+bool SendLedger::HasSentAnyText(const std::string& address) const
+{
+    const auto found = receivers_.find(AddressKey(address));
+    return found != receivers_.end() && !found->second.texts.empty();
+}
+
+bool SendLedger::InDoubt(const std::string& address) const
+{
+    const auto found = receivers_.find(AddressKey(address));
+    return found != receivers_.end() && found->second.inDoubt;
+}
+
+std::size_t SendLedger::SentCount() const
+{
+    return static_cast<std::size_t>(std::count_if(receivers_.begin(), receivers_.end(),
+                                                  [](const auto& entry) { return !entry.second.texts.empty(); }));
+}
+
+Result<> SendLedger::Append(const std::string& line)
+{
+    if (fd_ < 0 || broken_)
         return Failure::CannotWrite;
-    if (outcome == LedgerOutcome::Sent)
-        sent_.insert(AddressKey(address));
+    const off_t before = lseek(fd_, 0, SEEK_END);
+    if (!WriteAll(fd_, line) || fdatasync(fd_) != 0) {
+        // No half line stays for the next one to be glued to.
+        if (before >= 0 && ftruncate(fd_, before) == 0)
+            fdatasync(fd_);
+        broken_ = true;
+        return Failure::CannotWrite;
+    }
+    return Done();
+}
+
+Result<> SendLedger::RecordText(const std::string& textId, const LedgerText& text, std::time_t time)
+{
+    const Result<> written = Append("text\t" + textId + "\t" + std::to_string(time) + "\t" +
+                                    Escaped(text.subject) + "\t" + Escaped(text.note) + "\n");
+    if (written)
+        latestText_ = text;
+    return written;
+}
+
+Result<> SendLedger::RecordSending(const std::string& address, const std::string& textId)
+{
+    return Append("sending\t" + OneField(address) + "\t" + textId + "\n");
+}
+
+Result<> SendLedger::Record(const std::string& address, LedgerOutcome outcome, const std::string& detail,
+                            const std::string& textId, std::time_t time)
+{
+    const Result<> written = Append(std::string(OutcomeWord(outcome)) + "\t" + OneField(address) + "\t" +
+                                    OneField(detail) + "\t" + textId + "\t" + std::to_string(time) + "\n");
+    if (!written)
+        return written;
+    if (outcome == LedgerOutcome::Left)
+        return Done();
+    Receiver& receiver = receivers_[AddressKey(address)];
+    receiver.inDoubt = outcome == LedgerOutcome::InDoubt;
+    if (outcome == LedgerOutcome::Sent) {
+        receiver.texts.push_back(textId);
+        lastSent_ = std::max(lastSent_, time);
+    }
     return Done();
 }

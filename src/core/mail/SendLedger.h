@@ -1,28 +1,52 @@
 #pragma once
 
+#include <ctime>
+#include <optional>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
+#include <vector>
 
 #include "core/Result.h"
 
-// Which release a ledger belongs to: a hash of the sender, the subject and
-// the body, so that a changed release starts a ledger of its own.
-std::string ReleaseLedgerId(const std::string& sender, const std::string& subject, const std::string& body);
+// Which release a ledger belongs to: the sender's address, the product and
+// its version. Every text of that release is recorded in the one ledger.
+std::string ReleaseLedgerId(const std::string& senderAddress, const std::string& product,
+                            const std::string& version);
+
+// Which text a receiver got: a hash of the subject, the note and the body.
+std::string ReleaseTextId(const std::string& subject, const std::string& note, const std::string& body);
+
+// The id under which earlier versions kept one ledger per text: a hash of
+// the sender ("Name <address>"), the subject and the body.
+std::string TextLedgerId(const std::string& sender, const std::string& subject, const std::string& body);
 
 // $XDG_STATE_HOME/vantrel/<id>.ledger (else under ~/.local/state); empty
 // when no home is known.
-std::string LedgerPath(const std::string& releaseId);
+std::string LedgerPath(const std::string& id);
 
-enum class LedgerOutcome { Sent, Refused };
+// "2026-12-07 14:02" in local time, as the send window names a date.
+std::string LedgerTimeText(std::time_t time);
 
-// Who has been sent a release: one line per receiver and outcome, each on
-// disk before the next message goes out, so a crash leaves at most the
-// message in flight in doubt.
+// Left: the message announced did not go (a "later", a stop, Cancel).
+enum class LedgerOutcome { Sent, Refused, InDoubt, Left };
+
+// A subject and note the release was sent with, so that a resumed run
+// sends the same text.
+struct LedgerText {
+    std::string subject;
+    std::string note;
+};
+
+// Who has been sent a release, with which text: one line per receiver and
+// outcome, each on disk before the next message goes out. A line saying
+// that a message is going is written before it goes, so a run that dies
+// while a message is in flight leaves that receiver in doubt, not unsent.
 class SendLedger {
 public:
-    // Reads what the file holds and keeps it open for appending; creates
-    // it and its folders when needed. A line cut short by a crash counts
-    // for nothing.
+    // Opens the file without following a link, takes its lock for as long
+    // as the ledger lives (Busy while another run holds it), reads what it
+    // holds and keeps it open for appending; creates it and its folders
+    // when needed. A line cut short by a crash counts for nothing.
     static Result<SendLedger> Open(const std::string& path);
 
     SendLedger(SendLedger&& other) noexcept;
@@ -30,18 +54,41 @@ public:
     SendLedger(const SendLedger&) = delete;
     ~SendLedger();
 
-    bool HasSent(const std::string& address) const;
-    std::size_t SentCount() const { return sent_.size(); }
+    // The receivers a ledger of an earlier version names as sent count as
+    // sent with textId. A missing file is no failure.
+    Result<> TakeEarlier(const std::string& path, const std::string& textId);
+
+    bool HasSent(const std::string& address, const std::string& textId) const;
+    bool HasSentAnyText(const std::string& address) const;
+    bool InDoubt(const std::string& address) const;
+    std::size_t SentCount() const;
+    std::time_t LastSent() const { return lastSent_; }
+    std::optional<LedgerText> LatestText() const { return latestText_; }
     const std::string& path() const { return path_; }
 
-    // Appends the line and flushes it to disk; CannotWrite when the disk
-    // refuses, after which nothing more may be sent.
-    Result<> Record(const std::string& address, LedgerOutcome outcome, const std::string& detail);
+    // Each line is flushed to disk; CannotWrite when the disk refuses (a
+    // full disk, the file size limit), after which nothing more may be
+    // written.
+    Result<> RecordText(const std::string& textId, const LedgerText& text, std::time_t time);
+    Result<> RecordSending(const std::string& address, const std::string& textId);
+    Result<> Record(const std::string& address, LedgerOutcome outcome, const std::string& detail,
+                    const std::string& textId, std::time_t time);
 
 private:
+    struct Receiver {
+        std::vector<std::string> texts;  // sent with these
+        bool inDoubt = false;
+        bool going = false;  // a message announced without its outcome
+    };
+
     SendLedger(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
+    void TakeLines(std::string_view bytes, const std::string& textIdOfOldLines);
+    Result<> Append(const std::string& line);
 
     std::string path_;
     int fd_ = -1;
-    std::unordered_set<std::string> sent_;  // lower-case addresses
+    bool broken_ = false;
+    std::unordered_map<std::string, Receiver> receivers_;  // by lower-case address
+    std::time_t lastSent_ = 0;
+    std::optional<LedgerText> latestText_;
 };

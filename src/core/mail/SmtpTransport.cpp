@@ -30,15 +30,35 @@ std::size_t OnRead(char* buffer, std::size_t size, std::size_t count, void* user
     return length;
 }
 
-// Only what the server says is kept: what we send holds the password.
+// What one exchange with the server showed: its lines (only what the
+// server says is kept, since what we send holds the password), and how
+// much of the message went out.
+struct Exchange {
+    std::vector<std::string> serverLines;
+    std::size_t messageBytes = 0;
+    std::size_t bytesOut = 0;
+    std::size_t linesWhenMessageWentOut = std::string::npos;
+
+    bool MessageWentOut() const { return linesWhenMessageWentOut != std::string::npos; }
+    // The end of data went out and no answer came after it.
+    bool AnswerMissing() const { return MessageWentOut() && serverLines.size() == linesWhenMessageWentOut; }
+};
+
 int OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* userData)
 {
+    auto& exchange = *static_cast<Exchange*>(userData);
+    if (type == CURLINFO_DATA_OUT) {
+        exchange.bytesOut += size;
+        if (exchange.messageBytes > 0 && exchange.bytesOut >= exchange.messageBytes && !exchange.MessageWentOut())
+            exchange.linesWhenMessageWentOut = exchange.serverLines.size();
+        return 0;
+    }
     if (type != CURLINFO_HEADER_IN)
         return 0;
     std::string line(data, size);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
         line.pop_back();
-    static_cast<std::vector<std::string>*>(userData)->push_back(std::move(line));
+    exchange.serverLines.push_back(std::move(line));
     return 0;
 }
 
@@ -55,9 +75,8 @@ std::string ReplyWithCode(const std::vector<std::string>& lines, long code)
 
 int OnProgress(void* userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
-    if (auto& idle = *static_cast<std::function<void()>*>(userData))
-        idle();
-    return 0;
+    const auto& idle = *static_cast<const TransferIdle*>(userData);
+    return idle && !idle() ? 1 : 0;
 }
 
 bool IsTlsFailure(CURLcode code)
@@ -86,17 +105,70 @@ SendReply Classify(CURLcode code, long reply, const std::string& serverReply, co
     const std::string said = serverReply.empty() ? std::string(error) : serverReply;
     if (code == CURLE_OK)
         return {SendOutcome::Sent, reply, serverReply};
+    if (code == CURLE_ABORTED_BY_CALLBACK)
+        return {SendOutcome::Cancelled, reply, "cancelled"};
     if (IsAuthenticationFailure(code, reply))
         return {SendOutcome::Stop, reply, "authentication failed: " + said};
     if (IsTlsFailure(code))
         return {SendOutcome::Stop, reply, std::string("TLS failed: ") + error};
     if (IsServerUnreachable(code))
         return {SendOutcome::Stop, reply, std::string("the server cannot be reached: ") + error};
+    if (code == CURLE_OPERATION_TIMEDOUT)
+        return {SendOutcome::Stop, reply, std::string("the server did not finish in time: ") + error};
     if (reply >= 500 && reply <= 599)
         return {SendOutcome::Refused, reply, said};
     if (reply >= 400 && reply <= 499)
         return {SendOutcome::TryAgain, reply, said};
     return {SendOutcome::TryAgain, reply, std::string("the connection failed: ") + error};
+}
+
+// Once the message's end went out, the server may have taken it whatever
+// went wrong afterwards: only its answer could tell.
+SendReply ClassifyExchange(CURLcode code, long reply, const Exchange& exchange, const char* error)
+{
+    if (code != CURLE_OK && exchange.AnswerMissing())
+        return {SendOutcome::InDoubt, reply,
+                std::string("the message went out, but the server's answer never came: ") +
+                    (code == CURLE_ABORTED_BY_CALLBACK ? "cancelled" : error)};
+    return Classify(code, reply, ReplyWithCode(exchange.serverLines, reply), error);
+}
+
+// What every connection to the server is set up with: the URL, TLS as the
+// URL demands it, the login and the time limits.
+void SetConnection(const CurlLibrary& api, CURL* curl, const SmtpServer& server, const ServerSecurity& security,
+                   curl_slist* resolve)
+{
+    api.easySetopt(curl, CURLOPT_URL, server.url.c_str());
+    api.easySetopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
+    api.easySetopt(curl, CURLOPT_USE_SSL,
+                   security.implicitTls || security.requireStartTls ? CURLUSESSL_ALL : CURLUSESSL_NONE);
+    api.easySetopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    api.easySetopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!server.caFile.empty())
+        api.easySetopt(curl, CURLOPT_CAINFO, server.caFile.c_str());
+    if (!server.user.empty()) {
+        api.easySetopt(curl, CURLOPT_USERNAME, server.user.c_str());
+        api.easySetopt(curl, CURLOPT_PASSWORD, server.password.c_str());
+    }
+    if (resolve)
+        api.easySetopt(curl, CURLOPT_RESOLVE, resolve);
+    api.easySetopt(curl, CURLOPT_NOSIGNAL, 1L);
+    api.easySetopt(curl, CURLOPT_CONNECTTIMEOUT, 30L);
+    // A server that stops answering for a minute has dropped the message,
+    // and one that keeps talking is stopped by the time limit.
+    api.easySetopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    api.easySetopt(curl, CURLOPT_LOW_SPEED_TIME, 60L);
+    api.easySetopt(curl, CURLOPT_TIMEOUT, static_cast<long>(std::max<long long>(1, server.timeLimit.count())));
+}
+
+void WatchExchange(const CurlLibrary& api, CURL* curl, Exchange& exchange, const TransferIdle& idle)
+{
+    api.easySetopt(curl, CURLOPT_VERBOSE, 1L);
+    api.easySetopt(curl, CURLOPT_DEBUGFUNCTION, OnDebug);
+    api.easySetopt(curl, CURLOPT_DEBUGDATA, &exchange);
+    api.easySetopt(curl, CURLOPT_NOPROGRESS, 0L);
+    api.easySetopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    api.easySetopt(curl, CURLOPT_XFERINFODATA, &idle);
 }
 
 }  // namespace
@@ -161,7 +233,7 @@ struct SmtpTransport::Connection {
     curl_slist* resolve = nullptr;
 };
 
-SmtpTransport::SmtpTransport(SmtpServer server, std::function<void()> idle)
+SmtpTransport::SmtpTransport(SmtpServer server, TransferIdle idle)
     : server_(std::move(server)), idle_(std::move(idle)), connection_(std::make_unique<Connection>())
 {
 }
@@ -191,26 +263,7 @@ SendReply SmtpTransport::Send(const std::string& from, const std::string& to, co
     CURL* curl = connection_->handle;
     if (!curl)
         return {SendOutcome::Stop, 0, "libcurl cannot be started"};
-
-    api->easySetopt(curl, CURLOPT_URL, server_.url.c_str());
-    api->easySetopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
-    api->easySetopt(curl, CURLOPT_USE_SSL,
-                    security.implicitTls || security.requireStartTls ? CURLUSESSL_ALL : CURLUSESSL_NONE);
-    api->easySetopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    api->easySetopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (!server_.caFile.empty())
-        api->easySetopt(curl, CURLOPT_CAINFO, server_.caFile.c_str());
-    if (!server_.user.empty()) {
-        api->easySetopt(curl, CURLOPT_USERNAME, server_.user.c_str());
-        api->easySetopt(curl, CURLOPT_PASSWORD, server_.password.c_str());
-    }
-    if (connection_->resolve)
-        api->easySetopt(curl, CURLOPT_RESOLVE, connection_->resolve);
-    api->easySetopt(curl, CURLOPT_NOSIGNAL, 1L);
-    api->easySetopt(curl, CURLOPT_CONNECTTIMEOUT, 30L);
-    // A server that stops answering for a minute has dropped the message.
-    api->easySetopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    api->easySetopt(curl, CURLOPT_LOW_SPEED_TIME, 60L);
+    SetConnection(*api, curl, server_, security, connection_->resolve);
 
     const std::string mailFrom = "<" + from + ">";
     curl_slist* receivers = api->slistAppend(nullptr, ("<" + to + ">").c_str());
@@ -221,13 +274,9 @@ SendReply SmtpTransport::Send(const std::string& from, const std::string& to, co
     api->easySetopt(curl, CURLOPT_READFUNCTION, OnRead);
     api->easySetopt(curl, CURLOPT_READDATA, &upload);
     api->easySetopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(message.size()));
-    std::vector<std::string> serverLines;
-    api->easySetopt(curl, CURLOPT_VERBOSE, 1L);
-    api->easySetopt(curl, CURLOPT_DEBUGFUNCTION, OnDebug);
-    api->easySetopt(curl, CURLOPT_DEBUGDATA, &serverLines);
-    api->easySetopt(curl, CURLOPT_NOPROGRESS, 0L);
-    api->easySetopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
-    api->easySetopt(curl, CURLOPT_XFERINFODATA, &idle_);
+    Exchange exchange;
+    exchange.messageBytes = message.size();
+    WatchExchange(*api, curl, exchange, idle_);
     char error[CURL_ERROR_SIZE] = "";
     api->easySetopt(curl, CURLOPT_ERRORBUFFER, error);
 
@@ -237,6 +286,41 @@ SendReply SmtpTransport::Send(const std::string& from, const std::string& to, co
     api->easySetopt(curl, CURLOPT_MAIL_RCPT, static_cast<curl_slist*>(nullptr));
     api->easySetopt(curl, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
     api->slistFreeAll(receivers);
-    return Classify(code, reply, ReplyWithCode(serverLines, reply),
-                    error[0] ? error : api->easyStrerror(code));
+    return ClassifyExchange(code, reply, exchange, error[0] ? error : api->easyStrerror(code));
+}
+
+SendReply CheckMailServer(const SmtpServer& server, TransferIdle idle)
+{
+    const ServerSecurity security = ServerUrlSecurity(server.url);
+    if (!security.problem.empty())
+        return {SendOutcome::Stop, 0, security.problem};
+    const CurlLibrary* api = Curl();
+    if (!api)
+        return {SendOutcome::Stop, 0, "libcurl cannot be loaded"};
+    CURL* curl = api->easyInit();
+    if (!curl)
+        return {SendOutcome::Stop, 0, "libcurl cannot be started"};
+    curl_slist* resolve = nullptr;
+    for (const std::string& entry : server.resolve)
+        resolve = api->slistAppend(resolve, entry.c_str());
+    SetConnection(*api, curl, server, security, resolve);
+    // Connecting is all that is done: the greeting, EHLO, STARTTLS and
+    // the login, then the connection is closed with QUIT.
+    api->easySetopt(curl, CURLOPT_CONNECT_ONLY, 1L);
+    Exchange exchange;
+    WatchExchange(*api, curl, exchange, idle);
+    char error[CURL_ERROR_SIZE] = "";
+    api->easySetopt(curl, CURLOPT_ERRORBUFFER, error);
+    const CURLcode code = api->easyPerform(curl);
+    long reply = 0;
+    api->easyGetinfo(curl, CURLINFO_RESPONSE_CODE, &reply);
+    api->easyCleanup(curl);
+    api->slistFreeAll(resolve);
+    SendReply result = Classify(code, reply, ReplyWithCode(exchange.serverLines, reply),
+                                error[0] ? error : api->easyStrerror(code));
+    if (result.outcome != SendOutcome::Sent)
+        result.outcome = SendOutcome::Stop;
+    else if (!exchange.serverLines.empty())
+        result.reply = exchange.serverLines.back();
+    return result;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,6 +14,9 @@ struct SmtpServer {
     std::string password;
     std::string caFile;  // certificates to trust besides the system's
     std::vector<std::string> resolve;  // "host:port:address", as curl's --resolve
+    // A message that takes longer than this, however busily the server
+    // talks, has failed.
+    std::chrono::seconds timeLimit{300};
 };
 
 // What the URL says about the connection: TLS from the start (smtps),
@@ -32,9 +36,11 @@ bool IsLoopbackHost(const std::string& host);
 // How one message fared.
 enum class SendOutcome {
     Sent,  // 2xx
-    TryAgain,  // 4xx, or the connection dropped
+    TryAgain,  // 4xx, or the connection dropped before the message's end went out
     Refused,  // 5xx for this receiver
     Stop,  // TLS, authentication or the server itself failed: nothing more can go
+    InDoubt,  // the message's end went out, but the server's answer never came
+    Cancelled,  // the user stopped the message before its end went out
 };
 struct SendReply {
     SendOutcome outcome = SendOutcome::Stop;
@@ -49,12 +55,15 @@ public:
     virtual SendReply Send(const std::string& from, const std::string& to, const std::string& message) = 0;
 };
 
+// Called while a message travels, so that a window can keep painting;
+// false aborts the message at once.
+using TransferIdle = std::function<bool()>;
+
 // SMTP through libcurl, one connection kept open across messages and
-// opened again when the server drops it. idle is called while a message
-// travels, so that a window can keep painting.
+// opened again when the server drops it.
 class SmtpTransport : public MailTransport {
 public:
-    explicit SmtpTransport(SmtpServer server, std::function<void()> idle = {});
+    explicit SmtpTransport(SmtpServer server, TransferIdle idle = {});
     ~SmtpTransport() override;
     SmtpTransport(const SmtpTransport&) = delete;
     SmtpTransport& operator=(const SmtpTransport&) = delete;
@@ -64,6 +73,11 @@ public:
 private:
     struct Connection;
     SmtpServer server_;
-    std::function<void()> idle_;
+    TransferIdle idle_;
     std::unique_ptr<Connection> connection_;
 };
+
+// Connects, says hello, starts TLS and logs in as a send would, then
+// leaves without sending anything. Sent when all of that worked; Stop with
+// what went wrong otherwise. reply holds the server's last words.
+SendReply CheckMailServer(const SmtpServer& server, TransferIdle idle = {});
