@@ -26,6 +26,11 @@ enum CommandId : int {
     ID_SEND_TO_RECEIVERS = 22,
     ID_SEND_TEST = 23,  // the preview's "Send a Test to Me"
     ID_ABOUT = 24,
+    ID_SEND_EVERYONE = 25,  // the send window's "Send the New Text to Everyone"
+    ID_TEST_CONNECTION = 26,  // the Mail Server dialog's "Test Connection"
+    ID_COPY_REPORT = 27,  // the summary's "Copy"
+    ID_SAVE_REPORT = 28,  // the summary's "Save as CSV..."
+    ID_REMOVE_REFUSED = 29,  // the summary's "Remove Refused from Receivers"
 };
 
 static_assert(ID_DELIMITER_COMMA - ID_DELIMITER_SEMICOLON == kDelimiterComma &&

@@ -25,6 +25,7 @@ wxBEGIN_EVENT_TABLE(PressReleaseApp, wxApp)
     EVT_MENU(ID_CHECK_EVERYTHING, PressReleaseApp::OnCheckEverything)
     EVT_MENU(ID_SEND_TO_RECEIVERS, PressReleaseApp::OnSendToReceivers)
     EVT_MENU_RANGE(ID_DELIMITER_SEMICOLON, ID_DELIMITER_NEWLINE, PressReleaseApp::OnDelimiter)
+    EVT_TIMER(wxID_ANY, PressReleaseApp::OnReceiverCount)
 wxEND_EVENT_TABLE()
 
 namespace {
@@ -81,6 +82,8 @@ bool PressReleaseApp::OnInit()
     auto* panel = new FormPanel(mainWindow, scale);
     CreateFormControls(panel, controls, scale);
     panel->SetTabOrder(FormTabOrder(controls));
+    receiverCount_.SetOwner(this);
+    controls.receivers->Bind(wxEVT_TEXT, &PressReleaseApp::OnReceiversEdited, this);
 
     mainWindow->SetMenuBar(CreateMenuBar());
     mainWindow->ShowRecentDocumentsIn(mainWindow->GetMenuBar()->GetMenu(0));
@@ -98,6 +101,12 @@ bool PressReleaseApp::OnInit()
     ShowSplashScreen();
     wxYield();
     return true;
+}
+
+void PressReleaseApp::OnReceiversEdited(wxCommandEvent& event)
+{
+    CountReceiversSoon();
+    event.Skip();  // the window marks the form changed
 }
 
 // A document named on the command line (as the file manager does), else

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <string>
+
+#include <wx/timer.h>
 #include <wx/wx.h>
 
 #include "core/checks/FieldChecks.h"
 #include "core/form/FormValues.h"
+#include "core/mail/ReleaseDelivery.h"
 #include "core/release/ReceiverList.h"
 #include "gui/FormControls.h"
 
@@ -31,6 +35,11 @@ public:
     CheckErrors CheckSettings(CheckValues& values, bool showProgress);
     void ShowCheckErrors(CheckErrors errors, const CheckValues& values);
 
+    // The status line shows how many receivers the field holds a moment
+    // after it (or the delimiter) last changed.
+    void CountReceiversSoon();
+    static constexpr int kCountAfterMilliseconds = 300;
+
     // Not owned: the window hierarchy owns the frame, the controls and menus.
     PressReleaseFrame* mainWindow = nullptr;
     FormControls controls;
@@ -43,6 +52,16 @@ private:
     wxMenuBar* CreateMenuBar();
     void ShowSplashScreen();
     bool FormPassesCheck();
+    // "298 receivers; 2 entries are not addresses; 1 twice".
+    std::string ReceiverCount(const std::string& receivers) const;
+    void OnReceiverCount(wxTimerEvent& event);
+    void OnReceiversEdited(wxCommandEvent& event);
+    // After a send: the summary, and the refused taken off the list.
+    void ShowSendSummary(const DeliverySummary& summary, const std::vector<SkippedReceiver>& skipped);
+    void RemoveRefused(const DeliverySummary& summary);
+    void SendTest(const DeliveryPlan& plan, const SmtpServer& server);
+
+    wxTimer receiverCount_;
 
     // Settings menu (PressReleaseAppSettings.cpp)
     void OnDelimiter(wxCommandEvent& event);

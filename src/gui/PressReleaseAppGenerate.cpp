@@ -1,7 +1,6 @@
 // The Generate menu of the application: the check, the release file, the
 // e-mail draft and sending through the mail server.
 #include <wx/clipbrd.h>
-#include <wx/textdlg.h>
 
 #include "core/checks/CheckReport.h"
 #include "core/checks/FieldProblems.h"
@@ -16,12 +15,14 @@
 #include "core/settings/SettingsStore.h"
 #include "gui/CommandIds.h"
 #include "gui/DesktopLauncher.h"
+#include "gui/MailServerDialog.h"
 #include "gui/Messages.h"
 #include "gui/PressReleaseApp.h"
 #include "gui/PressReleaseFrame.h"
 #include "gui/ProbeWindow.h"
 #include "gui/SendPreviewDialog.h"
 #include "gui/SendProgress.h"
+#include "gui/SendSummaryDialog.h"
 
 namespace {
 
@@ -36,26 +37,30 @@ void PutOnClipboard(const std::string& text)
     wxTheClipboard->Close();
 }
 
-SendPreview PreviewOf(const DeliveryPlan& plan, const ReceiverSelection& selection, const SendLedger& ledger,
-                      const std::string& server)
+std::string MailboxText(const Mailbox& mailbox)
 {
-    SendPreview preview;
-    preview.receivers = plan.receivers.size();
-    for (const std::string& receiver : plan.receivers)
-        preview.alreadySent += ledger.HasSent(receiver) ? 1 : 0;
-    preview.skipped = selection.skipped.size();
+    return mailbox.name.empty() ? mailbox.address : mailbox.name + " <" + mailbox.address + ">";
+}
+
+SendFacts FactsOf(const DeliveryPlan& plan, const ReceiverSelection& selection, const std::string& server)
+{
+    SendFacts facts;
+    facts.receivers = plan.receivers.size();
+    facts.skipped = selection.skipped.size();
     for (const SkippedReceiver& skipped : selection.skipped)
-        preview.skippedList += "\"" + skipped.text + "\": " + skipped.reason + "\n";
-    preview.server = server;
-    preview.sender =
-        plan.sender.name.empty() ? plan.sender.address : plan.sender.name + " <" + plan.sender.address + ">";
-    preview.subject = plan.subject;
-    // As a mail program shows it: the headers that matter and the release,
-    // not the encoded text on the wire.
-    const std::string first = plan.receivers.empty() ? plan.sender.address : plan.receivers.front();
-    preview.message =
-        "From: " + preview.sender + "\nTo: " + first + "\nSubject: " + plan.subject + "\n\n" + plan.body;
-    return preview;
+        facts.skippedList += "\"" + skipped.text + "\": " + skipped.reason + "\n";
+    facts.server = server;
+    facts.sender = MailboxText(plan.sender);
+    return facts;
+}
+
+// As a mail program shows it: the headers that matter, the note and the
+// release, not the encoded text on the wire.
+std::string PreviewMessage(const DeliveryPlan& plan)
+{
+    const std::string to = plan.receivers.empty() ? plan.sender.address : MailboxText(plan.receivers.front());
+    return "From: " + MailboxText(plan.sender) + "\nTo: " + to + "\nSubject: " + plan.subject + "\n\n" +
+        MessageBody(plan);
 }
 
 // Why nothing can be sent yet, or empty.
@@ -68,6 +73,24 @@ std::string SendingProblem(const MailSettings& settings, const Mailbox& sender)
     if (const std::string problem = AddressProblem(sender.address); !problem.empty())
         return "The sender \"" + sender.address + "\" " + problem + ".";
     return {};
+}
+
+std::string LedgerProblem(Failure failure, const std::string& path)
+{
+    if (failure == Failure::Busy)
+        return "A send of this release is already running; nothing was sent.";
+    return "The record of who has the release cannot be kept in " + path + ", so nothing is sent.";
+}
+
+DeliveryPlan PlanOf(const FormValues& form, const MailSettings& settings)
+{
+    DeliveryPlan plan;
+    plan.sender = ReleaseSender(form, settings.sender);
+    plan.product = form.productName;
+    plan.version = form.productVersion;
+    plan.release = ComposePressRelease(form);
+    plan.perMinute = settings.perMinute;
+    return plan;
 }
 
 }  // namespace
@@ -109,6 +132,7 @@ void PressReleaseApp::OnCheckEverything(wxCommandEvent&)
         ShowInformation(mainWindow, kCheckOkText, kCheckOkCaption);
     else
         ShowCheckErrors(errors, values);
+    mainWindow->ShowStatus(ReceiverCount(controls.receivers->GetValue().utf8_string()));
 }
 
 void PressReleaseApp::OnGenerateTextFile(wxCommandEvent&)
@@ -124,7 +148,8 @@ void PressReleaseApp::OnGenerateTextFile(wxCommandEvent&)
         return;
     }
     OpenWithDesktop(path);
-    mainWindow->ShowStatus("Press release written to " + path);
+    mainWindow->ShowStatus("Press release written to " + path + ". " +
+                           ReceiverCount(controls.receivers->GetValue().utf8_string()));
 }
 
 void PressReleaseApp::OnGenerateEmail(wxCommandEvent&)
@@ -142,70 +167,90 @@ void PressReleaseApp::OnGenerateEmail(wxCommandEvent&)
     if (fits)
         OpenWithDesktop(request);
     PutOnClipboard(ComposePressRelease(form));
-    mainWindow->ShowStatus(fits ? EmailDraftNote(receiverDelimiter) : kNoDraftNote);
+    mainWindow->ShowStatus((fits ? EmailDraftNote(receiverDelimiter) : std::string(kNoDraftNote)) + " " +
+                           ReceiverCount(form.receivers));
     if (!fits)
         ShowInformation(mainWindow, kRequestTooLongText, kEmailCaption);
 }
 
+// The ledger stays open (and locked) from the send window to the summary,
+// so a second send of the release, here or in a script, waits its turn.
 void PressReleaseApp::OnSendToReceivers(wxCommandEvent&)
 {
     if (!FormPassesCheck())
         return;
     const FormValues form = ReadForm();
     const MailSettings settings = ReadMailSettings();
-    DeliveryPlan plan;
-    plan.sender = ReleaseSender(form, settings.sender);
-    plan.subject = ReleaseSubject(form);
-    plan.body = ComposePressRelease(form);
-    plan.perMinute = settings.perMinute;
+    DeliveryPlan plan = PlanOf(form, settings);
     if (const std::string problem = SendingProblem(settings, plan.sender); !problem.empty()) {
         ShowInformation(mainWindow, problem, kSendCaption);
         return;
     }
-    const Result<ReceiverSelection> selection = SelectReceivers(form.receivers);
-    if (!selection) {
-        ShowInformation(mainWindow, kReceiverListTooLongText, kSendCaption);
-        return;
-    }
-    plan.receivers = selection->addresses;
-    Result<SendLedger> ledger = SendLedger::Open(LedgerPathFor(plan));
+    ReceiverSelection selection = SelectReceivers(form.receivers, receiverDelimiter);
+    plan.receivers = std::move(selection.receivers);
+    Result<SendLedger> ledger = OpenReleaseLedger(plan, ReleaseSubject(form));
     if (!ledger) {
-        ShowInformation(mainWindow,
-                        "The record of who has the release cannot be kept in " + LedgerPathFor(plan) +
-                            ", so nothing is sent.",
-                        kSendCaption);
+        ShowInformation(mainWindow, LedgerProblem(ledger.failure(), LedgerPathFor(plan)), kSendCaption);
         return;
     }
-
-    SmtpServer server;
-    server.url = settings.server;
-    server.user = settings.user;
-    SendPreviewDialog preview(mainWindow, PreviewOf(plan, *selection, *ledger, settings.server));
+    // A resumed run sends the text the last one sent.
+    const std::optional<LedgerText> latest = ledger->LatestText();
+    SendPreviewDialog preview(mainWindow, FactsOf(plan, selection, settings.server),
+                              latest ? latest->subject : ReleaseSubject(form), latest ? latest->note : "",
+                              [&](const std::string& subject, const std::string& note) {
+                                  plan.subject = subject;
+                                  plan.note = note;
+                                  return SendStanding{StandingOf(plan, *ledger), PreviewMessage(plan)};
+                              });
+    SmtpServer server = MailServerOf(settings);
     for (;;) {
         const int choice = preview.ShowModal();
-        if (choice != wxID_OK && choice != ID_SEND_TEST)
+        plan.subject = preview.Subject();
+        plan.note = preview.Note();
+        plan.againInDoubt = preview.AgainInDoubt();
+        if (choice != wxID_OK && choice != ID_SEND_EVERYONE && choice != ID_SEND_TEST)
             return;
-        if (!server.user.empty() && server.password.empty()) {
-            wxPasswordEntryDialog ask(mainWindow,
-                                      "Password of " + wxString::FromUTF8(server.user) + " at " +
-                                          wxString::FromUTF8(server.url) + ":",
-                                      "Mail Server Password");
-            if (ask.ShowModal() != wxID_OK)
-                return;
-            server.password = ask.GetValue().utf8_string();
-        }
-        if (choice == wxID_OK)
+        if (!AskMailPassword(mainWindow, server))
+            return;
+        if (choice != ID_SEND_TEST) {
+            plan.changed = choice == ID_SEND_EVERYONE ? ChangedText::All : ChangedText::Rest;
             break;
-        // A test goes to the sender alone and is recorded nowhere.
-        DeliveryPlan test = plan;
-        test.receivers = {plan.sender.address};
-        const DeliverySummary tested = SendWithProgress(mainWindow, test, server, nullptr);
-        ShowInformation(mainWindow,
-                        tested.sent == 1
-                            ? "A test message went to " + plan.sender.address + "."
-                            : "The test message could not be sent.\n\n" + DeliverySummaryText(tested),
-                        kSendCaption);
+        }
+        SendTest(plan, server);
     }
-    const DeliverySummary summary = SendWithProgress(mainWindow, plan, server, &*ledger);
-    ShowInformation(mainWindow, DeliverySummaryText(summary), kSendCaption);
+    ShowSendSummary(SendWithProgress(mainWindow, plan, server, &*ledger), selection.skipped);
+}
+
+// A test goes to the sender alone and is recorded nowhere.
+void PressReleaseApp::SendTest(const DeliveryPlan& plan, const SmtpServer& server)
+{
+    DeliveryPlan test = plan;
+    test.receivers = {plan.sender};
+    const DeliverySummary tested = SendWithProgress(mainWindow, test, server, nullptr);
+    ShowInformation(mainWindow,
+                    tested.sent == 1
+                        ? "A test message went to " + plan.sender.address + "."
+                        : "The test message could not be sent.\n\n" + DeliveryTotalsText(tested, 0) +
+                            (tested.receivers.empty() ? "" : "\n" + tested.receivers.front().reply),
+                    kSendCaption);
+}
+
+void PressReleaseApp::ShowSendSummary(const DeliverySummary& summary,
+                                      const std::vector<SkippedReceiver>& skipped)
+{
+    SendSummaryDialog dialog(mainWindow, summary, NotReached(summary, skipped));
+    if (dialog.ShowModal() == ID_REMOVE_REFUSED)
+        RemoveRefused(summary);
+}
+
+// An edit like any other: the form then has unsaved changes.
+void PressReleaseApp::RemoveRefused(const DeliverySummary& summary)
+{
+    std::vector<std::string> refused;
+    for (const ReceiverOutcome& outcome : summary.receivers)
+        if (outcome.state == ReceiverState::Refused)
+            refused.push_back(outcome.address);
+    const std::string kept =
+        RemoveReceivers(controls.receivers->GetValue().utf8_string(), receiverDelimiter, refused);
+    controls.receivers->SetValue(wxString::FromUTF8(kept.data(), kept.size()));
 }

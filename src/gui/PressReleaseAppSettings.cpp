@@ -3,6 +3,7 @@
 #include "core/documents/ReceiverFile.h"
 #include "core/files/FileMessages.h"
 #include "core/files/SafeFileWriter.h"
+#include "core/mail/MailAddresses.h"
 #include "core/release/ReceiverList.h"
 #include "gui/CommandIds.h"
 #include "gui/FileDialogs.h"
@@ -26,6 +27,7 @@ void PressReleaseApp::OnDelimiter(wxCommandEvent& event)
 {
     SetReceiverDelimiter(event.GetId() - ID_DELIMITER_SEMICOLON);
     mainWindow->MarkChanged();  // the delimiter is saved with the document
+    CountReceiversSoon();
 }
 
 void PressReleaseApp::OnExportReceivers(wxCommandEvent&)
@@ -59,18 +61,29 @@ void PressReleaseApp::OnImportReceivers(wxCommandEvent&)
     mainWindow->ShowStatus("Receivers imported from " + path);
 }
 
-// A wrong value is said in a box and the dialog comes back with what was
-// typed, so nothing has to be typed twice.
+// The dialog checks what is typed before OK ends it; a wrong value that
+// still comes back (a test's answer) is shown the same way, in the dialog.
 void PressReleaseApp::OnMailServer(wxCommandEvent&)
 {
     MailServerDialog dialog(mainWindow, ReadMailSettings());
     while (dialog.ShowModal() == wxID_OK) {
-        if (const std::string problem = dialog.Problem(); !problem.empty()) {
-            ShowInformation(mainWindow, problem, kMailServerCaption);
+        if (!dialog.ShowProblem())
             continue;
-        }
         if (!WriteMailSettings(dialog.Settings()))
             ShowInformation(mainWindow, "The mail server settings cannot be saved.", kMailServerCaption);
         return;
     }
+}
+
+// Counting a long list takes a moment, so it waits until the typing stops.
+void PressReleaseApp::CountReceiversSoon() { receiverCount_.StartOnce(kCountAfterMilliseconds); }
+
+std::string PressReleaseApp::ReceiverCount(const std::string& receivers) const
+{
+    return ReceiverCountText(SelectReceivers(receivers, receiverDelimiter));
+}
+
+void PressReleaseApp::OnReceiverCount(wxTimerEvent&)
+{
+    mainWindow->ShowStatus(ReceiverCount(controls.receivers->GetValue().utf8_string()));
 }

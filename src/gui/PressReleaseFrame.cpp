@@ -270,6 +270,7 @@ bool PressReleaseFrame::ReadDocument(const std::string& path)
     RememberLatestPath(path);
     RememberDocument(path);
     ShowStatus("Opened " + path);
+    app->CountReceiversSoon();  // the same text with another delimiter counts anew
     if (!tooLong.empty() || !document->cutAtNul.empty())
         ShowInformation(this, ValuesCutText(path, tooLong, document->cutAtNul), kOpenedCutCaption);
     return true;

@@ -4,53 +4,152 @@
 
 namespace {
 
+// The window waits this long after the last key before it takes the
+// ledger through the edited text again: a long list takes a moment.
+constexpr int kEditsSettleMilliseconds = 300;
+
 wxString FromUtf8(const std::string& text) { return wxString::FromUTF8(text.data(), text.size()); }
 
-std::string Facts(const SendPreview& preview)
+std::string FactsText(const SendFacts& facts)
 {
-    std::string facts = "Receivers: " + std::to_string(preview.receivers);
-    if (preview.alreadySent > 0)
-        facts += " (" + std::to_string(preview.alreadySent) + " of them have it already and are left out)";
-    facts += "\n";
-    if (preview.skipped > 0)
-        facts += "Skipped, no address: " + std::to_string(preview.skipped) + "\n";
-    facts += "Server: " + preview.server + "\nSender: " + preview.sender + "\nSubject: " + preview.subject;
-    return facts;
+    std::string text = "Receivers: " + std::to_string(facts.receivers) + "\n";
+    if (facts.skipped > 0)
+        text += "Skipped, not addresses: " + std::to_string(facts.skipped) + "\n";
+    return text + "Server: " + facts.server + "\nSender: " + facts.sender;
+}
+
+std::string InDoubtText(std::size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " receiver is" : " receivers are") +
+        " in doubt: an earlier run sent them the release but never heard whether the server took it";
+}
+
+// Who has no text of the release yet and is not in doubt.
+std::size_t Others(std::size_t receivers, const ReleaseStanding& standing)
+{
+    const std::size_t settled = standing.alreadySent + standing.earlierText + standing.inDoubt;
+    return receivers > settled ? receivers - settled : 0;
 }
 
 }  // namespace
 
 wxBEGIN_EVENT_TABLE(SendPreviewDialog, wxDialog)
     EVT_BUTTON(ID_SEND_TEST, SendPreviewDialog::OnSendTest)
+    EVT_BUTTON(ID_SEND_EVERYONE, SendPreviewDialog::OnSendEveryone)
+    EVT_CHECKBOX(wxID_ANY, SendPreviewDialog::OnAgainInDoubt)
+    EVT_TIMER(wxID_ANY, SendPreviewDialog::OnEditsSettled)
 wxEND_EVENT_TABLE()
 
 void SendPreviewDialog::OnSendTest(wxCommandEvent&) { EndModal(ID_SEND_TEST); }
+void SendPreviewDialog::OnSendEveryone(wxCommandEvent&) { EndModal(ID_SEND_EVERYONE); }
+void SendPreviewDialog::OnAgainInDoubt(wxCommandEvent&) { UpdateSendButton(); }
+void SendPreviewDialog::OnEditsSettled(wxTimerEvent&) { ShowStanding(); }
 
-SendPreviewDialog::SendPreviewDialog(wxWindow* parent, const SendPreview& preview)
+void SendPreviewDialog::OnEdited(wxCommandEvent& event)
+{
+    edits_.StartOnce(kEditsSettleMilliseconds);
+    event.Skip();
+}
+
+SendPreviewDialog::SendPreviewDialog(wxWindow* parent, const SendFacts& facts, const std::string& subjectText,
+                                     const std::string& noteText, DescribeSend describe)
     : wxDialog(parent, wxID_ANY, "Send to Receivers", wxDefaultPosition, wxDefaultSize,
-               wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER)
+               wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
+      facts_(facts), describe_(std::move(describe)), edits_(this)
 {
     auto* column = new wxBoxSizer(wxVERTICAL);
-    column->Add(new wxStaticText(this, wxID_ANY, FromUtf8(Facts(preview))), 0, wxALL, 12);
-    if (!preview.skippedList.empty()) {
-        auto* skipped = new wxTextCtrl(this, wxID_ANY, FromUtf8(preview.skippedList), wxDefaultPosition,
+    AddEditors(column, subjectText, noteText);
+    column->Add(new wxStaticText(this, wxID_ANY, FromUtf8(FactsText(facts_))), 0, wxLEFT | wxRIGHT | wxTOP,
+                12);
+    if (!facts_.skippedList.empty()) {
+        auto* skipped = new wxTextCtrl(this, wxID_ANY, FromUtf8(facts_.skippedList), wxDefaultPosition,
                                        wxSize(-1, 60), wxTE_MULTILINE | wxTE_READONLY);
-        column->Add(skipped, 0, wxEXPAND | wxLEFT | wxRIGHT, 12);
+        column->Add(skipped, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 12);
     }
-    auto* message = new wxTextCtrl(this, wxID_ANY, FromUtf8(preview.message), wxDefaultPosition,
-                                   wxSize(620, 320), wxTE_MULTILINE | wxTE_READONLY | wxHSCROLL);
+    AddStanding(column);
+    message = new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, wxSize(620, 260),
+                             wxTE_MULTILINE | wxTE_READONLY | wxHSCROLL);
     message->SetFont(wxFont(wxFontInfo(9).Family(wxFONTFAMILY_TELETYPE)));
-    message->ShowPosition(0);
     column->Add(message, 1, wxEXPAND | wxALL, 12);
+    AddButtons(column);
+    ShowStanding();
+    SetSizerAndFit(column);
+    CentreOnParent();
+    subject->SetFocus();
+}
 
+void SendPreviewDialog::AddEditors(wxSizer* column, const std::string& subjectText,
+                                   const std::string& noteText)
+{
+    auto* grid = new wxFlexGridSizer(2, 8, 8);
+    grid->AddGrowableCol(1);
+    grid->Add(new wxStaticText(this, wxID_ANY, "Subject:"), 0, wxALIGN_CENTER_VERTICAL);
+    subject = new wxTextCtrl(this, wxID_ANY, FromUtf8(subjectText));
+    grid->Add(subject, 1, wxEXPAND);
+    grid->Add(new wxStaticText(this, wxID_ANY, "Note:"), 0, wxALIGN_TOP | wxTOP, 4);
+    note =
+        new wxTextCtrl(this, wxID_ANY, FromUtf8(noteText), wxDefaultPosition, wxSize(-1, 70), wxTE_MULTILINE);
+    note->SetHint("A note above the release: a greeting, an embargo line");
+    note->SetToolTip("A note above the release: a greeting, an embargo line");
+    grid->Add(note, 1, wxEXPAND);
+    column->Add(grid, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 12);
+    subject->Bind(wxEVT_TEXT, &SendPreviewDialog::OnEdited, this);
+    note->Bind(wxEVT_TEXT, &SendPreviewDialog::OnEdited, this);
+}
+
+void SendPreviewDialog::AddStanding(wxSizer* column)
+{
+    earlierText = new wxStaticText(this, wxID_ANY, "");
+    column->Add(earlierText, 0, wxLEFT | wxRIGHT | wxTOP, 12);
+    inDoubt = new wxStaticText(this, wxID_ANY, "");
+    column->Add(inDoubt, 0, wxLEFT | wxRIGHT | wxTOP, 12);
+    againInDoubt = new wxCheckBox(this, wxID_ANY, "Send to them again");
+    column->Add(againInDoubt, 0, wxLEFT | wxRIGHT | wxTOP, 12);
+}
+
+void SendPreviewDialog::AddButtons(wxSizer* column)
+{
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
     buttons->Add(new wxButton(this, ID_SEND_TEST, "Send a Test to Me"), 0, wxRIGHT, 8);
     buttons->AddStretchSpacer();
-    auto* send = new wxButton(this, wxID_OK, "Send");
-    send->Enable(preview.receivers > preview.alreadySent);
+    send = new wxButton(this, wxID_OK, "Send");
+    send->SetDefault();
     buttons->Add(send, 0, wxRIGHT, 8);
+    sendEveryone = new wxButton(this, ID_SEND_EVERYONE, "Send the New Text to Everyone");
+    buttons->Add(sendEveryone, 0, wxRIGHT, 8);
     buttons->Add(new wxButton(this, wxID_CANCEL, "Cancel"));
     column->Add(buttons, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 12);
-    SetSizerAndFit(column);
-    CentreOnParent();
 }
+
+// The earlier text's choice and the in-doubt line come and go with the
+// text: a changed subject makes what the list got before an earlier text.
+void SendPreviewDialog::ShowStanding()
+{
+    const SendStanding shown = describe_(Subject(), Note());
+    standing_ = shown.standing;
+    message->ChangeValue(FromUtf8(shown.message));
+    message->ShowPosition(0);
+    const bool earlier = standing_.earlierText > 0;
+    earlierText->SetLabel(earlier ? FromUtf8(EarlierTextNote(standing_)) : wxString());
+    earlierText->Show(earlier);
+    sendEveryone->Show(earlier);
+    inDoubt->SetLabel(standing_.inDoubt > 0 ? FromUtf8(InDoubtText(standing_.inDoubt)) : wxString());
+    inDoubt->Show(standing_.inDoubt > 0);
+    againInDoubt->Show(standing_.inDoubt > 0);
+    UpdateSendButton();
+    if (GetSizer())
+        Layout();
+}
+
+void SendPreviewDialog::UpdateSendButton()
+{
+    const std::size_t others = Others(facts_.receivers, standing_);
+    send->SetLabel(standing_.earlierText > 0
+                       ? FromUtf8("Send to the " + std::to_string(others) + " Others Only")
+                       : wxString("Send"));
+    send->Enable(others > 0 || (AgainInDoubt() && standing_.inDoubt > 0));
+}
+
+std::string SendPreviewDialog::Subject() const { return subject->GetValue().utf8_string(); }
+std::string SendPreviewDialog::Note() const { return note->GetValue().utf8_string(); }
+bool SendPreviewDialog::AgainInDoubt() const { return againInDoubt->IsShown() && againInDoubt->GetValue(); }

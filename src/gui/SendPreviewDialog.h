@@ -1,29 +1,67 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include <wx/timer.h>
 #include <wx/wx.h>
 
-// What the preview of Generate, "Send to Receivers..." shows.
-struct SendPreview {
+#include "core/mail/ReleaseDelivery.h"
+
+// What the send window shows that no edit changes.
+struct SendFacts {
     std::size_t receivers = 0;  // each address once
-    std::size_t alreadySent = 0;  // of them, the ledger's
-    std::size_t skipped = 0;  // texts that are no address
+    std::size_t skipped = 0;  // entries that are no address
     std::string skippedList;  // one per line, with the reason
     std::string server;
     std::string sender;
-    std::string subject;
-    std::string message;  // the first receiver's, as a mail program shows it
 };
 
-// Ends with wxID_OK for "Send", ID_SEND_TEST for "Send a Test to Me" and
-// wxID_CANCEL.
+// What follows the subject and the note as they are typed: how the
+// receivers stand with that text, and the first receiver's message.
+struct SendStanding {
+    ReleaseStanding standing;
+    std::string message;
+};
+using DescribeSend = std::function<SendStanding(const std::string& subject, const std::string& note)>;
+
+// Ends with wxID_OK for "Send" (or "Send to the N Others Only"),
+// ID_SEND_EVERYONE for "Send the New Text to Everyone", ID_SEND_TEST for
+// "Send a Test to Me" and wxID_CANCEL.
 class SendPreviewDialog : public wxDialog {
 public:
-    SendPreviewDialog(wxWindow* parent, const SendPreview& preview);
+    SendPreviewDialog(wxWindow* parent, const SendFacts& facts, const std::string& subject,
+                      const std::string& note, DescribeSend describe);
+
+    std::string Subject() const;
+    std::string Note() const;
+    bool AgainInDoubt() const;
+
+    wxTextCtrl* subject;
+    wxTextCtrl* note;
+    wxCheckBox* againInDoubt;
+    wxButton* send;
+    wxButton* sendEveryone;
+    wxStaticText* earlierText;
+    wxStaticText* inDoubt;
+    wxTextCtrl* message;
 
 private:
+    void AddEditors(wxSizer* column, const std::string& subjectText, const std::string& noteText);
+    void AddStanding(wxSizer* column);
+    void AddButtons(wxSizer* column);
+    void ShowStanding();
+    void UpdateSendButton();
+    void OnEdited(wxCommandEvent& event);
+    void OnEditsSettled(wxTimerEvent& event);
+    void OnAgainInDoubt(wxCommandEvent& event);
     void OnSendTest(wxCommandEvent& event);
+    void OnSendEveryone(wxCommandEvent& event);
+
+    SendFacts facts_;
+    DescribeSend describe_;
+    ReleaseStanding standing_;
+    wxTimer edits_;
 
     wxDECLARE_EVENT_TABLE();
 };
