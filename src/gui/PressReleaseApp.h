@@ -54,6 +54,8 @@ private:
     bool FormPassesCheck();
     // "298 receivers; 2 entries are not addresses; 1 twice".
     std::string ReceiverCount(const std::string& receivers) const;
+    // text, then the count of receivers.
+    void ShowStatusWithCount(const std::string& text, const std::string& receivers);
     void OnReceiverCount(wxTimerEvent& event);
     void OnReceiversEdited(wxCommandEvent& event);
     // After a send: the summary, and the refused taken off the list.

@@ -132,7 +132,7 @@ void PressReleaseApp::OnCheckEverything(wxCommandEvent&)
         ShowInformation(mainWindow, kCheckOkText, kCheckOkCaption);
     else
         ShowCheckErrors(errors, values);
-    mainWindow->ShowStatus(ReceiverCount(controls.receivers->GetValue().utf8_string()));
+    ShowStatusWithCount("", controls.receivers->GetValue().utf8_string());
 }
 
 void PressReleaseApp::OnGenerateTextFile(wxCommandEvent&)
@@ -148,8 +148,8 @@ void PressReleaseApp::OnGenerateTextFile(wxCommandEvent&)
         return;
     }
     OpenWithDesktop(path);
-    mainWindow->ShowStatus("Press release written to " + path + ". " +
-                           ReceiverCount(controls.receivers->GetValue().utf8_string()));
+    ShowStatusWithCount("Press release written to " + path + ".",
+                        controls.receivers->GetValue().utf8_string());
 }
 
 void PressReleaseApp::OnGenerateEmail(wxCommandEvent&)
@@ -167,8 +167,7 @@ void PressReleaseApp::OnGenerateEmail(wxCommandEvent&)
     if (fits)
         OpenWithDesktop(request);
     PutOnClipboard(ComposePressRelease(form));
-    mainWindow->ShowStatus((fits ? EmailDraftNote(receiverDelimiter) : std::string(kNoDraftNote)) + " " +
-                           ReceiverCount(form.receivers));
+    ShowStatusWithCount(fits ? EmailDraftNote(receiverDelimiter) : kNoDraftNote, form.receivers);
     if (!fits)
         ShowInformation(mainWindow, kRequestTooLongText, kEmailCaption);
 }

@@ -83,6 +83,13 @@ std::string PressReleaseApp::ReceiverCount(const std::string& receivers) const
     return ReceiverCountText(SelectReceivers(receivers, receiverDelimiter));
 }
 
+// The count of the field as it stands makes a pending one needless.
+void PressReleaseApp::ShowStatusWithCount(const std::string& text, const std::string& receivers)
+{
+    receiverCount_.Stop();
+    mainWindow->ShowStatus(text + (text.empty() ? "" : " ") + ReceiverCount(receivers));
+}
+
 void PressReleaseApp::OnReceiverCount(wxTimerEvent&)
 {
     mainWindow->ShowStatus(ReceiverCount(controls.receivers->GetValue().utf8_string()));

@@ -43,7 +43,7 @@ TEST_F(GenerateCommandsTest, EmailOpensOneRequestAndLeavesTheReleaseOnTheClipboa
               "&subject=Press%20release%20from%20Smith%20%26%20Sons"
               "&body=Click%20here.%20Then%20press%20control-a%20followed%20by%20control-v.\n");
     EXPECT_EQ(ReadClipboardFromOutside(), Release());
-    EXPECT_EQ(StatusText(), EmailDraftNote(kDelimiterSemicolon));
+    EXPECT_EQ(StatusText(), EmailDraftNote(kDelimiterSemicolon) + " 2 receivers");
 
     // The clipboard is let go after each release, so a second one replaces it.
     SetText(app().controls.companyName, "Jones Ltd");
@@ -59,7 +59,7 @@ TEST_F(GenerateCommandsTest, TextFileWritesTheReleaseAndOpensIt)
     EXPECT_TRUE(SendMenuCommand(ID_GENERATE_TEXT_FILE));
     EXPECT_EQ(desktop->WaitForLaunch(), path + "\n");
     EXPECT_EQ(ReadFileBytes(path), "Press release from Tarsel Soft\n\n" + Release() + "\n");
-    EXPECT_EQ(StatusText(), "Press release written to " + path);
+    EXPECT_EQ(StatusText(), "Press release written to " + path + ". 0 receivers");
 }
 
 TEST_F(GenerateCommandsTest, AFailingFormShowsErrorsAndTouchesNothing)
@@ -104,7 +104,7 @@ TEST_F(GenerateCommandsTest, AnOverLongRequestIsNotLaunchedButTheReleaseIsOnTheC
     ExpectInformationBox(box, &frame(), kRequestTooLongText, kEmailCaption);
     EXPECT_EQ(desktop->WaitForLaunch(500), "");
     EXPECT_EQ(ReadClipboardFromOutside(), Release());
-    EXPECT_EQ(StatusText(), "No e-mail was opened. The press release is on the clipboard.");
+    EXPECT_EQ(StatusText(), "No e-mail was opened. The press release is on the clipboard. 6000 receivers");
 }
 
 // A request is launched up to the desktop's bound (131,071 bytes on Linux,

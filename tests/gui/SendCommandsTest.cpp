@@ -2,35 +2,50 @@
 // per path, against a mail server on 127.0.0.1.
 #include "GuiTestSupport.h"
 
+#include <functional>
+
+#include <wx/display.h>
 #include <wx/textdlg.h>
 
 #include "LocalSmtpServer.h"
+#include "core/mail/MailMessage.h"
 #include "core/mail/MailSettings.h"
+#include "core/release/PressReleaseComposer.h"
 #include "gui/CommandIds.h"
 #include "gui/MailServerDialog.h"
 #include "gui/SendPreviewDialog.h"
+#include "gui/SendSummaryDialog.h"
 
 namespace {
 
 // Types into the Mail Server dialog and answers it.
 class ExpectMailServer : public wxExpectModalBase<MailServerDialog, ExpectMailServer> {
 public:
-    ExpectMailServer(std::vector<std::string> typed, int answer) : typed_(std::move(typed)), answer_(answer)
+    ExpectMailServer(std::vector<std::string> typed, int answer, std::string* problemAfterOk = nullptr)
+        : typed_(std::move(typed)), answer_(answer), problemAfterOk_(problemAfterOk)
     {
     }
 
 protected:
+    // With problemAfterOk, clicks OK as the user does and records the red
+    // text; a wrong value must leave the dialog open (no EndModal).
     int OnInvoked(MailServerDialog* dialog) const override
     {
         wxTextCtrl* fields[] = {dialog->server, dialog->user, dialog->sender, dialog->perMinute};
         for (std::size_t i = 0; i < typed_.size(); ++i)
             fields[i]->SetValue(wxString::FromUTF8(typed_[i]));
+        if (problemAfterOk_) {
+            wxCommandEvent click(wxEVT_BUTTON, wxID_OK);
+            dialog->ProcessWindowEvent(click);
+            *problemAfterOk_ = dialog->problem->IsShown() ? Utf8(dialog->problem->GetLabel()) : "";
+        }
         return answer_;
     }
 
 private:
     std::vector<std::string> typed_;
     int answer_;
+    std::string* problemAfterOk_;
 };
 
 class ExpectPassword : public wxExpectModalBase<wxPasswordEntryDialog, ExpectPassword> {
@@ -48,16 +63,30 @@ private:
     std::string password_;
 };
 
-class ExpectPreview : public wxExpectModalBase<SendPreviewDialog, ExpectPreview> {
+template <class Dialog> class ExpectWindow : public wxExpectModalBase<Dialog, ExpectWindow<Dialog>> {
 public:
-    explicit ExpectPreview(int answer) : answer_(answer) {}
+    using Answer = std::function<int(Dialog*)>;
+    explicit ExpectWindow(int answer) : answer_([answer](Dialog*) { return answer; }) {}
+    explicit ExpectWindow(Answer answer) : answer_(std::move(answer)) {}
 
 protected:
-    int OnInvoked(SendPreviewDialog*) const override { return answer_; }
+    int OnInvoked(Dialog* dialog) const override { return answer_(dialog); }
 
 private:
-    int answer_;
+    Answer answer_;
 };
+using ExpectPreview = ExpectWindow<SendPreviewDialog>;
+using ExpectSummary = ExpectWindow<SendSummaryDialog>;
+
+DeliverySummary RefusedSummary(std::size_t count)
+{
+    DeliverySummary summary;
+    for (std::size_t i = 0; i < count; ++i)
+        summary.receivers.push_back(
+            {"r" + std::to_string(i) + "@x.org", ReceiverState::Refused, "550 no such user"});
+    summary.refused = count;
+    return summary;
+}
 
 class SendCommandsTest : public CompleteFormTest {
 protected:
@@ -65,24 +94,32 @@ protected:
     {
         CompleteFormTest::SetUp();
         FillCompleteForm();
-        app().controls.receivers->SetValue("a@x.org, b@y.org A@X.ORG broken@\n");
+        app().controls.receivers->SetValue("a@x.org; b@y.org; A@X.ORG; broken@\n");
     }
 
     void UseServer(const std::string& url, const std::string& user = "")
     {
         ASSERT_TRUE(WriteMailSettings({url, user, "", 0}));
     }
+
+    DeliveryPlan PlanOfForm()
+    {
+        const FormValues form = app().ReadForm();
+        DeliveryPlan plan;
+        plan.sender = ReleaseSender(form, "");
+        plan.product = form.productName;
+        plan.version = form.productVersion;
+        plan.release = ComposePressRelease(form);
+        return plan;
+    }
 };
 
-TEST_F(SendCommandsTest, MailServerSaysWhatIsWrongThenKeepsTheSettings)
+TEST_F(SendCommandsTest, MailServerSaysWhatIsWrongInTheDialogThenKeepsTheSettings)
 {
-    ShownBox box;
-    wxTEST_DIALOG(SendMenuCommand(ID_MAIL_SERVER), ExpectMailServer({"http://mail.x.org"}, wxID_OK),
-                  ExpectBox(wxID_OK, &box),
+    std::string problem;
+    wxTEST_DIALOG(SendMenuCommand(ID_MAIL_SERVER), ExpectMailServer({"smtps://"}, wxID_OK, &problem),
                   ExpectMailServer({"smtps://mail.x.org", "ann", "Press <press@x.org>", "0"}, wxID_OK));
-    ExpectInformationBox(box, &frame(),
-                         "Please correct the server: the server URL begins with smtps:// or smtp://.",
-                         "Mail Server");
+    EXPECT_EQ(problem, "Please correct the server: the server URL names no host.");
     const MailSettings saved = ReadMailSettings();
     EXPECT_EQ(saved.server, "smtps://mail.x.org");
     EXPECT_EQ(saved.user, "ann");
@@ -90,18 +127,43 @@ TEST_F(SendCommandsTest, MailServerSaysWhatIsWrongThenKeepsTheSettings)
     EXPECT_EQ(saved.perMinute, 0);
 }
 
-TEST_F(SendCommandsTest, SendAsksThePasswordAndSendsEachReceiverOnce)
+// The edited subject and note go out; the refused then leave the list.
+TEST_F(SendCommandsTest, SendsTheEditedTextOnceEachAndRemovesTheRefused)
 {
     LocalSmtpServer mail(home_->sandbox() + "/mail", {"--auth", "ann:s3cret", "--script", "b@y.org=550"});
     UseServer(mail.Url(), "ann");
-    ShownBox box;
-    wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), ExpectPreview(wxID_OK), ExpectPassword("s3cret"),
-                  ExpectBox(wxID_OK, &box));
-    ExpectInformationBox(
-        box, &frame(),
-        "Sent: 1\nRefused: 1\n    b@y.org: 550 5.1.1 <b@y.org>: no such user here\nLeft to send: 0\n",
-        "Send");
+    frame().MarkUnchanged("");
+    long rows = 0;
+    wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), ExpectPreview([](SendPreviewDialog* preview) {
+                      preview->subject->SetValue("Notely 2.1 is out");
+                      preview->note->SetValue("Embargoed until Monday.");
+                      return wxID_OK;
+                  }),
+                  ExpectPassword("s3cret"), ExpectSummary([&](SendSummaryDialog* summary) {
+                      rows = summary->list->GetItemCount();
+                      return ID_REMOVE_REFUSED;
+                  }));
     EXPECT_EQ(mail.Receivers(), std::vector<std::string>{"a@x.org"});
+    ASSERT_EQ(mail.Messages().size(), 1u);
+    EXPECT_NE(mail.Messages()[0].find("Subject: Notely 2.1 is out"), std::string::npos);
+    EXPECT_NE(mail.Messages()[0].find("Embargoed until Monday."), std::string::npos);
+    EXPECT_EQ(rows, 2);  // b@y.org refused, broken@ skipped
+    EXPECT_EQ(Utf8(app().controls.receivers->GetValue()), "a@x.org; A@X.ORG; broken@\n");
+    EXPECT_TRUE(frame().HasUnsavedChanges());
+}
+
+TEST_F(SendCommandsTest, ASecondSendOfTheReleaseWaitsForTheFirst)
+{
+    LocalSmtpServer mail(home_->sandbox() + "/mail");
+    UseServer(mail.Url());
+    const DeliveryPlan plan = PlanOfForm();
+    Result<SendLedger> running = OpenReleaseLedger(plan, ReleaseSubject(app().ReadForm()));
+    ASSERT_TRUE(running);
+    ShownBox box;
+    wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), ExpectBox(wxID_OK, &box));
+    ExpectInformationBox(box, &frame(), "A send of this release is already running; nothing was sent.",
+                         "Send");
+    EXPECT_TRUE(mail.Receivers().empty());
 }
 
 TEST_F(SendCommandsTest, ATestGoesToTheSenderAloneAndCancelSendsNothing)
@@ -120,6 +182,42 @@ TEST_F(SendCommandsTest, WithoutAServerItSaysWhereToSetIt)
     ShownBox box;
     wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), ExpectBox(wxID_OK, &box));
     ExpectInformationBox(box, &frame(), "Please set the mail server first: Settings, Mail Server...", "Send");
+}
+
+TEST_F(SendCommandsTest, TheStatusLineCountsTheReceiversOnceTypingStops)
+{
+    app().controls.receivers->SetValue("a@x.org; b@y.org; A@X.ORG; broken@; c@z.org");
+    EXPECT_EQ(StatusText(), "");
+    PumpEvents(PressReleaseApp::kCountAfterMilliseconds + 200);
+    EXPECT_EQ(StatusText(), "3 receivers; 1 entry is not an address; 1 twice");
+}
+
+// 1,000 refusals: the list scrolls and the window stays on the screen.
+TEST_F(SendCommandsTest, TheSummaryOfManyRefusalsFitsTheScreen)
+{
+    const DeliverySummary summary = RefusedSummary(1000);
+    SendSummaryDialog dialog(&frame(), summary, NotReached(summary, {}));
+    dialog.Show();
+    PumpEvents();
+    const wxRect screen = wxDisplay().GetClientArea();
+    EXPECT_EQ(dialog.list->GetItemCount(), 1000);
+    EXPECT_LE(dialog.GetSize().y, screen.height);
+    EXPECT_LE(dialog.GetSize().x, screen.width);
+    EXPECT_TRUE(screen.Contains(dialog.GetScreenRect()));
+}
+
+TEST_F(SendCommandsTest, TheSummaryCopiesAndSavesTheRowsNotReached)
+{
+    const DeliverySummary summary = RefusedSummary(2);
+    const std::vector<ReportRow> rows = NotReached(summary, {{"broken@", "has nothing after the at sign"}});
+    SendSummaryDialog dialog(&frame(), summary, rows);
+    dialog.CopyRows();
+    EXPECT_EQ(ReadClipboardFromOutside(),
+              "r0@x.org\trefused\t550 no such user\nr1@x.org\trefused\t550 no such "
+              "user\nbroken@\tskipped\thas nothing after the at sign\n");
+    const std::string path = home_->sandbox() + "/not-reached.csv";
+    wxTEST_DIALOG(dialog.SaveRows(), ExpectFileDialog(path));
+    EXPECT_EQ(ReadFileBytes(path), ReportCsv(rows));
 }
 
 }  // namespace
