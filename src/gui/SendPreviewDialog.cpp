@@ -87,11 +87,16 @@ void SendPreviewDialog::AddEditors(wxSizer* column, const std::string& subjectTe
     subject = new wxTextCtrl(this, wxID_ANY, FromUtf8(subjectText));
     grid->Add(subject, 1, wxEXPAND);
     grid->Add(new wxStaticText(this, wxID_ANY, "Note:"), 0, wxALIGN_TOP | wxTOP, 4);
+    // No hint: GTK's multi-line fields would take it in as text, and send it.
+    auto* noteColumn = new wxBoxSizer(wxVERTICAL);
     note =
         new wxTextCtrl(this, wxID_ANY, FromUtf8(noteText), wxDefaultPosition, wxSize(-1, 70), wxTE_MULTILINE);
-    note->SetHint("A note above the release: a greeting, an embargo line");
-    note->SetToolTip("A note above the release: a greeting, an embargo line");
-    grid->Add(note, 1, wxEXPAND);
+    noteColumn->Add(note, 1, wxEXPAND);
+    auto* noteHelp =
+        new wxStaticText(this, wxID_ANY, "Above the release, may stay empty: a greeting, an embargo line");
+    noteHelp->SetForegroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_GRAYTEXT));
+    noteColumn->Add(noteHelp, 0, wxTOP, 2);
+    grid->Add(noteColumn, 1, wxEXPAND);
     column->Add(grid, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 12);
     subject->Bind(wxEVT_TEXT, &SendPreviewDialog::OnEdited, this);
     note->Bind(wxEVT_TEXT, &SendPreviewDialog::OnEdited, this);
@@ -138,7 +143,18 @@ void SendPreviewDialog::ShowStanding()
     againInDoubt->Show(standing_.inDoubt > 0);
     UpdateSendButton();
     if (GetSizer())
-        Layout();
+        GrowToFit();
+}
+
+// Buttons and lines that appear need room; what the user enlarged stays.
+void SendPreviewDialog::GrowToFit()
+{
+    const wxSize needed = GetSizer()->ComputeFittingWindowSize(this);
+    SetMinSize(needed);
+    wxSize size = GetSize();
+    size.IncTo(needed);
+    SetSize(size);
+    Layout();
 }
 
 void SendPreviewDialog::UpdateSendButton()

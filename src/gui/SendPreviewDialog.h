@@ -52,6 +52,7 @@ private:
     void AddButtons(wxSizer* column);
     void ShowStanding();
     void UpdateSendButton();
+    void GrowToFit();
     void OnEdited(wxCommandEvent& event);
     void OnEditsSettled(wxTimerEvent& event);
     void OnAgainInDoubt(wxCommandEvent& event);

@@ -70,8 +70,9 @@ SendSummaryDialog::SendSummaryDialog(wxWindow* parent, const DeliverySummary& su
         rows_.begin(), rows_.end(), [](const ReportRow& row) { return row.outcome == "skipped"; }));
     auto* column = new wxBoxSizer(wxVERTICAL);
     SetSizer(column);
-    column->Add(new wxStaticText(this, wxID_ANY, FromUtf8(DeliveryTotalsText(summary, skipped))), 0, wxALL,
-                12);
+    std::string totals = DeliveryTotalsText(summary, skipped);
+    totals.pop_back();  // a label shows a last line break as an empty line
+    column->Add(new wxStaticText(this, wxID_ANY, FromUtf8(totals)), 0, wxALL, 12);
     AddList();
     AddButtons(summary.refused > 0);
     SetEscapeId(wxID_CLOSE);
@@ -80,10 +81,10 @@ SendSummaryDialog::SendSummaryDialog(wxWindow* parent, const DeliverySummary& su
 
 void SendSummaryDialog::AddList()
 {
-    list = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, wxSize(640, kListHeight), wxLC_REPORT);
+    list = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, wxSize(800, kListHeight), wxLC_REPORT);
     list->AppendColumn("Receiver", wxLIST_FORMAT_LEFT, 220);
     list->AppendColumn("Outcome", wxLIST_FORMAT_LEFT, 80);
-    list->AppendColumn("Why", wxLIST_FORMAT_LEFT, 320);
+    list->AppendColumn("Why", wxLIST_FORMAT_LEFT, 480);
     for (const ReportRow& row : rows_) {
         const long item = list->InsertItem(list->GetItemCount(), FromUtf8(row.address));
         list->SetItem(item, 1, FromUtf8(row.outcome));
