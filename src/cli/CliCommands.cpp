@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include <unistd.h>
@@ -7,6 +8,9 @@
 #include "cli/SendCommand.h"
 #include "core/checks/CheckReport.h"
 #include "core/checks/UrlDownload.h"
+#include "core/files/FileMessages.h"
+#include "core/form/FormFields.h"
+#include "core/mail/MailAddresses.h"
 #include "core/release/MailtoRequest.h"
 #include "core/release/PressReleaseComposer.h"
 #include "core/release/ReceiverList.h"
@@ -59,10 +63,26 @@ CheckErrors RunChecks(const CliRequest& request, const FormValues& form, CheckVa
     return errors;
 }
 
-int Check(const CliRequest& request, const FormValues& form, std::ostream& out, std::ostream& err)
+bool IsCut(const Document& document, const char* label)
 {
+    return std::find(document.cutAtNul.begin(), document.cutAtNul.end(), label) != document.cutAtNul.end();
+}
+
+// The entries a send would leave out, so that a script's log shows them
+// before anything is sent.
+void PrintSkippedEntries(const Document& document, std::ostream& err)
+{
+    for (const SkippedReceiver& skipped : SelectReceivers(document.form.receivers, document.receiverDelimiter).skipped)
+        err << "vantrel-cli: send would skip \"" << skipped.text << "\": " << skipped.reason << '\n';
+}
+
+int Check(const CliRequest& request, const Document& document, std::ostream& out, std::ostream& err)
+{
+    const FormValues& form = document.form;
     CheckValues values;
     const CheckErrors errors = RunChecks(request, form, values, err);
+    if (request.verbose)
+        PrintSkippedEntries(document, err);
     if (errors == 0) {
         out << kCheckOkText << '\n';
         return kCliDone;
@@ -80,6 +100,10 @@ int Mailto(const Document& document, std::ostream& out, std::ostream& err)
         return kCliFailed;
     }
     out << MailtoRequest(form.contactEmail, *bcc, form.companyName) << '\n';
+    if (IsCut(document, kReceiversLabel)) {
+        err << "vantrel-cli: " << CutAtZeroByteText(kReceiversLabel) << '\n';
+        return kCliFailed;
+    }
     return kCliDone;
 }
 
@@ -99,18 +123,32 @@ int RunCommand(const CliRequest& request, const Document& document, std::ostream
 {
     const FormValues& form = document.form;
     switch (request.command) {
-    case CliRequest::Command::Check: return Check(request, form, out, err);
+    case CliRequest::Command::Check: return Check(request, document, out, err);
     case CliRequest::Command::Release: {
         const std::string release = ComposePressRelease(form);
         out << (request.heading ? ReleaseFileText(form.companyName, release) : release);
         return kCliDone;
     }
-    case CliRequest::Command::Receivers:
-        return PrintReceivers(
-            CollectReceivers(form.receivers, request.delimiter.value_or(document.receiverDelimiter)), out,
-            err);
+    case CliRequest::Command::Receivers: {
+        const int status = PrintReceivers(
+            CollectReceivers(form.receivers, request.delimiter.value_or(document.receiverDelimiter)), out, err);
+        if (status == kCliDone && IsCut(document, kReceiversLabel)) {
+            err << "vantrel-cli: " << CutAtZeroByteText(kReceiversLabel) << '\n';
+            return kCliFailed;
+        }
+        return status;
+    }
     case CliRequest::Command::Mailto: return Mailto(document, out, err);
     case CliRequest::Command::Send: {
+        if (request.checkServer)
+            return CheckServer(request, err);
+        // A message must carry exactly what the document holds.
+        if (!document.cutAtNul.empty()) {
+            for (const std::string& label : document.cutAtNul)
+                err << "vantrel-cli: " << CutAtZeroByteText(label) << '\n';
+            err << "vantrel-cli: nothing was sent: the document holds a zero byte\n";
+            return kCliFailed;
+        }
         // Nothing goes out while the form fails its check, as in the window.
         CheckValues values;
         if (const CheckErrors errors = RunChecks(request, form, values, err); errors != 0) {

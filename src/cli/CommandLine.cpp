@@ -48,6 +48,12 @@ const wxCmdLineEntryDesc kOptions[] = {
     {wxCMD_LINE_OPTION, nullptr, "test-to", "send: one test message", wxCMD_LINE_VAL_STRING, 0},
     {wxCMD_LINE_SWITCH, nullptr, "dry-run", "send: print, send nothing", wxCMD_LINE_VAL_NONE, 0},
     {wxCMD_LINE_SWITCH, nullptr, "again", "send: ignore the ledger", wxCMD_LINE_VAL_NONE, 0},
+    {wxCMD_LINE_SWITCH, nullptr, "again-in-doubt", "send: to those in doubt too", wxCMD_LINE_VAL_NONE, 0},
+    {wxCMD_LINE_OPTION, nullptr, "changed", "send: rest or all", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_OPTION, nullptr, "subject", "send: the subject", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_OPTION, nullptr, "note-file", "send: a note above the release", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_OPTION, nullptr, "report", "send: the CSV report's file", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_SWITCH, nullptr, "check-server", "send: only log in", wxCMD_LINE_VAL_NONE, 0},
     {wxCMD_LINE_PARAM, nullptr, nullptr, "command", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL},
     {wxCMD_LINE_PARAM, nullptr, nullptr, "document", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL},
     {wxCMD_LINE_NONE, nullptr, nullptr, nullptr, wxCMD_LINE_VAL_NONE, 0},
@@ -85,7 +91,8 @@ std::string OptionMisplaced(const wxCmdLineParser& parser, CliRequest::Command c
         return "--no-network belongs to check and send";
     if (command != CliRequest::Command::Send)
         for (const char* option :
-             {"server", "user", "password-file", "from", "cacert", "rate", "test-to", "dry-run", "again"})
+             {"server", "user", "password-file", "from", "cacert", "rate", "test-to", "dry-run", "again",
+              "again-in-doubt", "changed", "subject", "note-file", "report", "check-server"})
             if (parser.Found(option))
                 return std::string("--") + option + " belongs to send";
     if (parser.Found("verbose") && command != CliRequest::Command::Check)
@@ -115,6 +122,14 @@ void ReadSendOptions(const wxCmdLineParser& parser, ParsedCommandLine& parsed)
     request.testTo = FoundText(parser, "test-to");
     request.dryRun = parser.Found("dry-run");
     request.again = parser.Found("again");
+    request.againInDoubt = parser.Found("again-in-doubt");
+    request.checkServer = parser.Found("check-server");
+    request.subject = FoundText(parser, "subject");
+    request.noteFile = FoundText(parser, "note-file");
+    request.reportFile = FoundText(parser, "report");
+    request.changed = FoundText(parser, "changed");
+    if (request.changed && *request.changed != "rest" && *request.changed != "all" && parsed.usageError.empty())
+        parsed.usageError = "--changed is rest or all";
     if (const std::optional<std::string> rate = FoundText(parser, "rate")) {
         int perMinute = 0;
         if (ParsePerMinute(*rate, perMinute))
@@ -220,13 +235,22 @@ std::string UsageText()
            "  --dry-run               send: print the receivers and the message, send nothing\n"
            "  --test-to=ADDRESS       send: send one message to ADDRESS, record nothing\n"
            "  --again                 send: send to everyone, also to those who have it\n"
+           "  --again-in-doubt        send: send again to those an earlier run left in doubt\n"
+           "  --changed=rest|all      send: when some got an earlier text of this release,\n"
+           "                          send the new one to the rest only, or to everyone\n"
+           "  --subject=TEXT          send: the subject (default: the last run's, or\n"
+           "                          \"Press release from\" and the company)\n"
+           "  --note-file=FILE        send: a note to put above the release\n"
+           "  --report=FILE           send: write who was not reached as CSV\n"
+           "  --check-server          send: connect, start TLS and log in, send nothing\n"
            "  -h, --help              show this help\n"
            "  --version               show the version\n"
            "\n"
-           "Exit status: 0 done (check: everything passes), 1 the check found problems or\n"
-           "the receivers cannot be joined, 2 a wrong command line, 3 a document that is\n"
-           "missing, unreadable or damaged; send: 1 the check found problems (nothing\n"
-           "sent), 4 a receiver refused or left unsent, or the server, TLS or the login\n"
-           "failed. Settings given with the window (server, user, sender, rate) are used\n"
-           "when no option overrides them.\n";
+           "Exit status: 0 done (check: everything passes), 1 the check found problems,\n"
+           "the receivers cannot be joined or are cut at a zero byte, 2 a wrong command\n"
+           "line, 3 a document that is missing, unreadable or damaged; send: 1 the check\n"
+           "found problems (nothing sent), 4 a receiver refused, left unsent or in doubt,\n"
+           "another send of the release running, an earlier text already sent, or the\n"
+           "server, TLS or the login failed. Settings given with the window (server, user,\n"
+           "sender, rate, time limit) are used when no option overrides them.\n";
 }

@@ -21,8 +21,14 @@ struct CliRequest {
     std::optional<std::string> caFile;
     std::optional<std::string> testTo;
     std::optional<int> perMinute;
+    std::optional<std::string> subject;
+    std::optional<std::string> noteFile;
+    std::optional<std::string> reportFile;
+    std::optional<std::string> changed;  // "rest" or "all"
     bool dryRun = false;
     bool again = false;
+    bool againInDoubt = false;
+    bool checkServer = false;
 };
 
 // The request, or a one-line message saying what is wrong with the command

@@ -1,6 +1,8 @@
 #include "cli/SendCommand.h"
 
+#include <chrono>
 #include <cstdlib>
+#include <optional>
 #include <ostream>
 
 #include "core/files/SafeFileWriter.h"
@@ -12,6 +14,7 @@
 namespace {
 
 constexpr std::size_t kMaxPasswordFileBytes = 4096;
+constexpr std::size_t kMaxNoteBytes = 64 * 1024;
 
 int Problem(std::ostream& err, int status, const std::string& message)
 {
@@ -37,98 +40,179 @@ Result<std::string> ReadPassword(const CliRequest& request)
 
 void PrintOutcome(std::ostream& err, const ReceiverOutcome& outcome)
 {
+    const std::string words = outcome.reply.empty() ? "" : ": " + outcome.reply;
     switch (outcome.state) {
     case ReceiverState::Sent: err << "sent " << outcome.address; break;
     case ReceiverState::AlreadySent: err << "already sent " << outcome.address; break;
-    case ReceiverState::Refused: err << "refused " << outcome.address << ": " << outcome.reply; break;
-    case ReceiverState::Left:
-        err << "not sent " << outcome.address << (outcome.reply.empty() ? "" : ": " + outcome.reply);
-        break;
+    case ReceiverState::EarlierText: err << "got an earlier text " << outcome.address; break;
+    case ReceiverState::Refused: err << "refused " << outcome.address << words; break;
+    case ReceiverState::Left: err << "not sent " << outcome.address << words; break;
+    case ReceiverState::InDoubt: err << "in doubt " << outcome.address << words; break;
     }
     err << std::endl;
 }
 
 void PrintSummary(std::ostream& err, const DeliverySummary& summary, std::size_t skipped)
 {
-    err << "vantrel-cli: " << summary.sent << " sent, " << summary.alreadySent << " had it already, "
-        << summary.refused << " refused, " << summary.left << " left to send";
+    err << "vantrel-cli: " << summary.sent << " sent, " << summary.alreadySent << " had it already, ";
+    if (summary.earlierText > 0)
+        err << summary.earlierText << " got an earlier text, ";
+    err << summary.refused << " refused, ";
+    if (summary.inDoubt > 0)
+        err << summary.inDoubt << " in doubt, ";
+    err << summary.left << " left to send";
     if (skipped > 0)
         err << ", " << skipped << " skipped (no address)";
     err << '\n';
     if (!summary.stopReason.empty())
         err << "vantrel-cli: stopped: " << summary.stopReason << '\n';
+    if (summary.inDoubt > 0)
+        err << "vantrel-cli: the server may or may not have taken the messages in doubt; "
+               "--again-in-doubt sends them again\n";
 }
 
-}  // namespace
-
-int SendRelease(const CliRequest& request, const Document& document, std::ostream& out, std::ostream& err)
+// The server and login as the options and the settings give them.
+Result<SmtpServer> ServerOf(const CliRequest& request, const MailSettings& settings, std::string& problem)
 {
-    const FormValues& form = document.form;
-    MailSettings settings = ReadMailSettings();
     SmtpServer server;
     server.url = request.server.value_or(settings.server);
     server.user = request.user.value_or(settings.user);
     server.caFile = request.caFile.value_or("");
-    const std::string senderText = request.from.value_or(settings.sender);
+    server.timeLimit = std::chrono::seconds(settings.timeLimit);
+    if (server.url.empty()) {
+        problem = "no mail server: give --server=URL, or set it in the window";
+        return Failure::Missing;
+    }
+    if (const ServerSecurity security = ServerUrlSecurity(server.url); !security.problem.empty()) {
+        problem = security.problem;
+        return Failure::Damaged;
+    }
+    if (!server.user.empty()) {
+        const Result<std::string> password = ReadPassword(request);
+        if (!password) {
+            problem = "the password file " + request.passwordFile.value_or("") + " cannot be read";
+            return password.failure();
+        }
+        server.password = *password;
+    }
+    return server;
+}
 
+int WriteReport(const CliRequest& request, const DeliverySummary& summary,
+                const std::vector<SkippedReceiver>& skipped, std::ostream& err, int status)
+{
+    if (!request.reportFile)
+        return status;
+    if (!WriteFileAtomically(*request.reportFile, ReportCsv(NotReached(summary, skipped))))
+        return Problem(err, kCliNotDelivered, "the report " + *request.reportFile + " cannot be written");
+    return status;
+}
+
+// The subject and note: the options', else those the release was last
+// sent with, so that a resumed run sends the same text.
+Result<> ChooseText(const CliRequest& request, const SendLedger* ledger, DeliveryPlan& plan)
+{
+    const std::optional<LedgerText> last = ledger ? ledger->LatestText() : std::nullopt;
+    if (request.subject)
+        plan.subject = *request.subject;
+    else if (last)
+        plan.subject = last->subject;
+    if (request.noteFile) {
+        const Result<std::string> note = ReadWholeFile(*request.noteFile, kMaxNoteBytes);
+        if (!note)
+            return note.failure();
+        plan.note = *note;
+    } else if (last) {
+        plan.note = last->note;
+    }
+    return Done();
+}
+
+}  // namespace
+
+int CheckServer(const CliRequest& request, std::ostream& err)
+{
+    std::string problem;
+    const Result<SmtpServer> server = ServerOf(request, ReadMailSettings(), problem);
+    if (!server)
+        return Problem(err, kCliUsage, problem);
+    const SendReply reply = CheckMailServer(*server);
+    err << "vantrel-cli: " << server->url << ": "
+        << (reply.outcome == SendOutcome::Sent ? "connected and logged in; the server said: " : "") << reply.reply
+        << '\n';
+    return reply.outcome == SendOutcome::Sent ? kCliDone : kCliNotDelivered;
+}
+
+int SendRelease(const CliRequest& request, const Document& document, std::ostream& out, std::ostream& err)
+{
+    const FormValues& form = document.form;
+    const MailSettings settings = ReadMailSettings();
     DeliveryPlan plan;
-    plan.sender = ReleaseSender(form, senderText);
+    plan.sender = ReleaseSender(form, request.from.value_or(settings.sender));
     if (const std::string problem = AddressProblem(plan.sender.address); !problem.empty())
         return Problem(err, kCliUsage, "the sender \"" + plan.sender.address + "\" " + problem);
+    plan.product = form.productName;
+    plan.version = form.productVersion;
     plan.subject = ReleaseSubject(form);
-    plan.body = ComposePressRelease(form);
+    plan.release = ComposePressRelease(form);
     plan.perMinute = request.perMinute.value_or(settings.perMinute);
+    plan.ignoreLedger = request.again;
+    plan.againInDoubt = request.againInDoubt;
+    plan.changed = request.changed == std::optional<std::string>("all") ? ChangedText::All : ChangedText::Rest;
 
-    const Result<ReceiverSelection> selection = SelectReceivers(form.receivers);
-    if (!selection)
-        return Problem(err, kCliFailed,
-                       "the receiver list is too long: the addresses would take more than 16 MiB");
-    for (const SkippedReceiver& skipped : selection->skipped)
+    const ReceiverSelection selection = SelectReceivers(form.receivers, document.receiverDelimiter);
+    for (const SkippedReceiver& skipped : selection.skipped)
         err << "skipped \"" << skipped.text << "\": " << skipped.reason << '\n';
-    plan.receivers = selection->addresses;
+    plan.receivers = selection.receivers;
     if (request.testTo) {
         if (const std::string problem = AddressProblem(*request.testTo); !problem.empty())
             return Problem(err, kCliUsage, "the test address \"" + *request.testTo + "\" " + problem);
-        plan.receivers = {*request.testTo};
+        plan.receivers = {{"", *request.testTo}};
     }
 
     if (request.dryRun) {
-        for (const std::string& receiver : plan.receivers)
-            out << receiver << '\n';
+        if (!ChooseText(request, nullptr, plan))
+            return Problem(err, kCliUsage, "the note file " + request.noteFile.value_or("") + " cannot be read");
+        for (const Mailbox& receiver : plan.receivers)
+            out << receiver.address << '\n';
         out << '\n'
-            << ReleaseMessageFor(plan, plan.receivers.empty() ? plan.sender.address : plan.receivers.front(),
+            << ReleaseMessageFor(plan, plan.receivers.empty() ? plan.sender : plan.receivers.front(),
                                  std::time(nullptr), "preview.vantrel");
         return kCliDone;
     }
-    if (server.url.empty())
-        return Problem(err, kCliUsage, "no mail server: give --server=URL, or set it in the window");
-    if (const ServerSecurity security = ServerUrlSecurity(server.url); !security.problem.empty())
-        return Problem(err, kCliUsage, security.problem);
-    if (!server.user.empty()) {
-        const Result<std::string> password = ReadPassword(request);
-        if (!password)
-            return Problem(err, kCliUsage,
-                           "the password file " + request.passwordFile.value_or("") + " cannot be read");
-        server.password = *password;
-    }
+    std::string problem;
+    const Result<SmtpServer> server = ServerOf(request, settings, problem);
+    if (!server)
+        return Problem(err, kCliUsage, problem);
 
     // A test message is no delivery: it is neither looked up nor recorded.
     std::optional<SendLedger> ledger;
     if (!request.testTo) {
-        const std::string path = LedgerPathFor(plan);
-        Result<SendLedger> opened = SendLedger::Open(path);
+        Result<SendLedger> opened = OpenReleaseLedger(plan, ReleaseSubject(form));
+        if (!opened && opened.failure() == Failure::Busy)
+            return Problem(err, kCliNotDelivered, "a send of this release is already running; nothing was sent");
         if (!opened)
             return Problem(err, kCliNotDelivered,
-                           "the ledger " + path + " cannot be opened; nothing was sent");
+                           "the ledger " + LedgerPathFor(plan) + " cannot be opened; nothing was sent");
         ledger.emplace(std::move(*opened));
     }
-    plan.ignoreLedger = request.again;
+    if (!ChooseText(request, ledger ? &*ledger : nullptr, plan))
+        return Problem(err, kCliUsage, "the note file " + request.noteFile.value_or("") + " cannot be read");
+    if (ledger && !request.again && !request.changed) {
+        const ReleaseStanding standing = StandingOf(plan, *ledger);
+        if (standing.earlierText > 0)
+            return Problem(err, kCliNotDelivered,
+                           EarlierTextNote(standing) +
+                               "; nothing was sent: give --changed=rest to send this text to the others only, "
+                               "or --changed=all to send it to everyone");
+    }
 
-    SmtpTransport transport(server);
+    SmtpTransport transport(*server);
     DeliveryEvents events;
     events.settled = [&err](const ReceiverOutcome& outcome) { PrintOutcome(err, outcome); };
     const DeliverySummary summary =
         DeliverRelease(plan, transport, ledger ? &*ledger : nullptr, SystemDeliveryClock(), events);
-    PrintSummary(err, summary, selection->skipped.size());
-    return summary.EveryoneHasIt() ? kCliDone : kCliNotDelivered;
+    PrintSummary(err, summary, selection.skipped.size());
+    return WriteReport(request, summary, selection.skipped, err,
+                       summary.EveryoneHasIt() ? kCliDone : kCliNotDelivered);
 }

@@ -8,3 +8,6 @@
 // on standard output for --dry-run, otherwise one line per receiver on
 // standard error and a summary.
 int SendRelease(const CliRequest& request, const Document& document, std::ostream& out, std::ostream& err);
+
+// send --check-server: connects, starts TLS and logs in, sends nothing.
+int CheckServer(const CliRequest& request, std::ostream& err);

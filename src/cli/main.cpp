@@ -14,6 +14,7 @@
 #include "core/documents/StoredReceivers.h"
 #include "core/files/FileMessages.h"
 #include "core/files/SafeFileWriter.h"
+#include "core/form/FormFields.h"
 
 namespace {
 
@@ -74,6 +75,15 @@ int PrintCollected(const std::string& path, const Result<std::string>& joined)
     return PrintReceivers(joined, std::cout, std::cerr);
 }
 
+// The list printed is not all of it: a script must not mail a part of its
+// list as if it were the whole.
+int WarnIfCut(bool cut, int status)
+{
+    if (!cut || status != kCliDone)
+        return status;
+    return Problem(kCliFailed, CutAtZeroByteText(kReceiversLabel));
+}
+
 TakePiece TakeInto(ReceiversOfDocument& reader)
 {
     return [&reader](std::string_view piece) { reader.Take(piece); };
@@ -86,7 +96,7 @@ int PrintReceiversOfInput(const CliRequest& request)
     ReceiversOfDocument reader(request.delimiter);
     if (const Result<> bytes = ReadInPieces(request.document, TakeInto(reader)); !bytes)
         return CannotRead(request.document, bytes.failure());
-    return PrintCollected(request.document, reader.Finish());
+    return WarnIfCut(reader.CutAtZeroByte(), PrintCollected(request.document, reader.Finish()));
 }
 
 // The receivers are most of a large document, and holding a list of
@@ -119,13 +129,13 @@ int PrintReceivers(const CliRequest& request)
     if (!checked)
         return PrintCollected(request.document, checked.failure());
     if (checked->windows1252 || checked->severalAts)
-        return PrintCollected(request.document, printer->Finish());
+        return WarnIfCut(checker.CutAtZeroByte(), PrintCollected(request.document, printer->Finish()));
     // What was printed must be what was found sound.
     const Result<PassedList> printed = printer->FinishPassing();
     if (!printed || printed->windows1252 || printed->severalAts)
         return Problem(kCliBadDocument, request.document + ": the document changed while it was read");
     std::cout << '\n';
-    return kCliDone;
+    return WarnIfCut(checker.CutAtZeroByte(), kCliDone);
 }
 
 // A script must not go on with an empty or half-written file: output that
@@ -153,7 +163,8 @@ int Run(const CliRequest& request)
     // The check and the release never use the receivers, which are most of
     // a large document.
     const bool usesReceivers =
-        request.command != CliRequest::Command::Check && request.command != CliRequest::Command::Release;
+        (request.command != CliRequest::Command::Check || request.verbose) &&
+        request.command != CliRequest::Command::Release;
     Document document;
     if (const int status =
             Load(request.document, usesReceivers ? ReceiversText::Read : ReceiversText::Skip, document);

@@ -2,6 +2,8 @@
 // that pauses without sleeping.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "LocalSmtpServer.h"
 #include "TempHome.h"
 #include "core/mail/ReleaseDelivery.h"
@@ -39,9 +41,12 @@ DeliveryPlan Plan(std::vector<std::string> receivers)
 {
     DeliveryPlan plan;
     plan.sender = {"Ann Lee", "ann@x.org"};
+    plan.product = "Vantrel";
+    plan.version = "2.1";
     plan.subject = "Press release from Tarsel";
-    plan.body = "Tarsel have released version 2.1 of Vantrel.\n";
-    plan.receivers = std::move(receivers);
+    plan.release = "Tarsel have released version 2.1 of Vantrel.\n";
+    for (const std::string& receiver : receivers)
+        plan.receivers.push_back({"", receiver});
     return plan;
 }
 
@@ -145,6 +150,88 @@ TEST(MailDeliveryTest, AWrongPasswordStopsTheRun)
         EXPECT_EQ(summary.stopReason.find(password), std::string::npos);
     }
     EXPECT_EQ(server.Receivers().size(), 2u);
+}
+
+// The promise "nobody twice": a message whose end went out without an
+// answer is in doubt and waits for the user; a changed text goes to the
+// rest only unless the user says otherwise.
+TEST(MailDeliveryTest, InDoubtAndChangedTextsAreNeverSentAgainUnasked)
+{
+    TempHome home;
+    LocalSmtpServer server(home.sandbox() + "/mail", {"--script", "doubt@x.org=dropdata"});
+    SmtpTransport transport(Server(server.Url()));
+    Result<SendLedger> ledger = SendLedger::Open(home.sandbox() + "/r.ledger");
+    ASSERT_TRUE(ledger);
+    DeliveryPlan plan = Plan({"a@x.org", "doubt@x.org", "c@x.org"});
+    plan.perMinute = 0;
+    struct Run {
+        const char* name;
+        std::string note;
+        ChangedText changed;
+        bool againInDoubt;
+        std::vector<ReceiverState> states;
+        std::vector<std::string> receivedSoFar;
+    };
+    using S = ReceiverState;
+    const Run runs[] = {
+        {"first", "", ChangedText::Rest, false, {S::Sent, S::InDoubt, S::Sent}, {"a@x.org", "doubt@x.org", "c@x.org"}},
+        {"resumed", "", ChangedText::Rest, false, {S::AlreadySent, S::InDoubt, S::AlreadySent},
+         {"a@x.org", "doubt@x.org", "c@x.org"}},
+        {"a note added, rest only", "Embargo until Monday.", ChangedText::Rest, false,
+         {S::EarlierText, S::InDoubt, S::EarlierText}, {"a@x.org", "doubt@x.org", "c@x.org"}},
+        {"to everyone, the doubt too", "Embargo until Monday.", ChangedText::All, true, {S::Sent, S::Sent, S::Sent},
+         {"a@x.org", "doubt@x.org", "c@x.org", "a@x.org", "doubt@x.org", "c@x.org"}},
+    };
+    for (const Run& run : runs) {
+        SCOPED_TRACE(run.name);
+        plan.note = run.note;
+        plan.changed = run.changed;
+        plan.againInDoubt = run.againInDoubt;
+        RecordingClock clock;
+        const DeliverySummary summary = DeliverRelease(plan, transport, &*ledger, clock.Clock(), {});
+        std::vector<ReceiverState> states;
+        for (const ReceiverOutcome& outcome : summary.receivers)
+            states.push_back(outcome.state);
+        EXPECT_EQ(states, run.states);
+        EXPECT_EQ(server.Receivers(), run.receivedSoFar);
+        EXPECT_EQ(summary.EveryoneHasIt(), run.states == std::vector<S>(3, S::Sent));
+        EXPECT_TRUE(clock.pauses.empty()) << "an answer never heard is no reason to try again later";
+    }
+    EXPECT_NE(server.Messages().back().find("Embargo until Monday.\r\n\r\nTarsel have released"),
+              std::string::npos);
+}
+
+// A server that never stops talking holds a message no longer than the
+// time limit, and Cancel ends a message in transit at once.
+TEST(MailDeliveryTest, ATimeLimitAndCancelEndAMessageInTransit)
+{
+    TempHome home;
+    LocalSmtpServer server(home.sandbox() + "/mail",
+                           {"--script", "talk@x.org=chatter", "--script", "hang@x.org=hang"});
+    SmtpServer limited = Server(server.Url());
+    limited.timeLimit = std::chrono::seconds(2);
+    SmtpTransport talking(limited);
+    RecordingClock clock;
+    const DeliverySummary talked =
+        DeliverRelease(Plan({"talk@x.org", "b@x.org"}), talking, nullptr, clock.Clock(), {});
+    ASSERT_EQ(talked.receivers.size(), 2u);
+    EXPECT_EQ(talked.receivers[0].state, ReceiverState::Left);
+    EXPECT_EQ(talked.stopReason.substr(0, 35), "the server did not finish in time: ");
+    EXPECT_EQ(talked.left, 2u);
+
+    // Cancel pressed a while after the server stopped answering.
+    std::optional<std::chrono::steady_clock::time_point> first;
+    SmtpTransport cancelled(Server(server.Url()), [&] {
+        const auto now = std::chrono::steady_clock::now();
+        first = first.value_or(now);
+        return now - *first < std::chrono::milliseconds(1500);
+    });
+    const DeliverySummary stopped =
+        DeliverRelease(Plan({"hang@x.org", "b@x.org"}), cancelled, nullptr, clock.Clock(), {});
+    ASSERT_EQ(stopped.receivers.size(), 2u);
+    EXPECT_EQ(stopped.receivers[0].state, ReceiverState::InDoubt) << stopped.receivers[0].reply;
+    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_EQ(stopped.receivers[1].state, ReceiverState::Left);
 }
 
 }  // namespace

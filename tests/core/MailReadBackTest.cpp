@@ -76,9 +76,9 @@ TEST(MailMessageTest, MailProgramsReadBackWhatTheFormSays)
         DeliveryPlan plan;
         plan.sender = ReleaseSender(form, "");
         plan.subject = ReleaseSubject(form);
-        plan.body = ComposePressRelease(form);
+        plan.release = ComposePressRelease(form);
         paths.push_back(home.sandbox() + "/" + std::to_string(paths.size()) + ".eml");
-        WriteFileBytes(paths.back(), ReleaseMessageFor(plan, "b@y.org", 1796169600, "1.vantrel"));
+        WriteFileBytes(paths.back(), ReleaseMessageFor(plan, {"", "b@y.org"}, 1796169600, "1.vantrel"));
         plans.push_back(plan);
     }
     const auto messages = ReadBack(paths);
@@ -95,7 +95,7 @@ TEST(MailMessageTest, MailProgramsReadBackWhatTheFormSays)
         EXPECT_EQ(read["subject"],
                   "Press release from " +
                       (cases[i].readName.empty() ? cases[i].companyName : cases[i].readCompany));
-        EXPECT_EQ(read["body"], plans[i].body);
+        EXPECT_EQ(read["body"], plans[i].release);
         const std::string raw = ReadFileBytes(paths[i]);
         EXPECT_TRUE(std::all_of(raw.begin(), raw.end(), [](char c) { return (c & 0x80) == 0; }))
             << "a message travels as 7-bit text";

@@ -1,5 +1,8 @@
-// The ledger of a send: where it lies and what a crash leaves.
+// The ledger of a send: where it lies, what it remembers of each receiver
+// and text, and what a crash, a second run or a planted link leave.
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "TempHome.h"
 #include "core/mail/SendLedger.h"
@@ -9,7 +12,7 @@ namespace {
 TEST(SendLedgerTest, OneFilePerReleaseBelowTheStateFolder)
 {
     TempHome home;
-    const std::string id = ReleaseLedgerId("Ann <ann@x.org>", "Press release from Tarsel", "Body\n");
+    const std::string id = ReleaseLedgerId("ann@x.org", "Notely", "2.0");
     EXPECT_EQ(LedgerPath(id), home.home() + "/.local/state/vantrel/" + id + ".ledger");
     setenv("XDG_STATE_HOME", "relative/state", 1);
     EXPECT_EQ(LedgerPath(id), home.home() + "/.local/state/vantrel/" + id + ".ledger");
@@ -17,45 +20,114 @@ TEST(SendLedgerTest, OneFilePerReleaseBelowTheStateFolder)
     EXPECT_EQ(LedgerPath(id), home.sandbox() + "/state/vantrel/" + id + ".ledger");
     unsetenv("XDG_STATE_HOME");
 
-    const std::string others[] = {
-        ReleaseLedgerId("Ann <ann@x.org>", "Press release from Tarsel", "Body\n\n"),
-        ReleaseLedgerId("Ann <ann@y.org>", "Press release from Tarsel", "Body\n"),
-        ReleaseLedgerId("Ann <ann@x.org>", "Press release from Tarse", "lBody\n"),
-        ReleaseLedgerId("", "", ""),
-    };
-    for (const std::string& other : others) {
+    EXPECT_EQ(ReleaseLedgerId("Ann@X.org", "Notely", "2.0"), id) << "an address's case names nobody else";
+    for (const std::string& other :
+         {ReleaseLedgerId("ann@y.org", "Notely", "2.0"), ReleaseLedgerId("ann@x.org", "Notely", "2.1"),
+          ReleaseLedgerId("ann@x.org", "Notely2", "."), ReleaseLedgerId("", "", ""),
+          ReleaseTextId("ann@x.org", "Notely", "2.0"), TextLedgerId("ann@x.org", "Notely", "2.0")}) {
         EXPECT_NE(other, id);
         EXPECT_EQ(other.size(), 32u);
     }
+    EXPECT_NE(ReleaseTextId("Subject", "", "Body"), ReleaseTextId("Subject", "Body", ""));
 }
 
-TEST(SendLedgerTest, WhatWasRecordedSurvivesAndACutLineCountsForNothing)
+TEST(SendLedgerTest, EachReceiverWithTheTextItGotAndWhatACrashLeaves)
 {
     TempHome home;
     const std::string path = home.sandbox() + "/state/vantrel/r.ledger";
+    const LedgerText text{"Notely 2.0", "Embargo\tuntil Monday\nBest, \\Ann"};
     {
         Result<SendLedger> ledger = SendLedger::Open(path);
         ASSERT_TRUE(ledger);
-        EXPECT_EQ(ledger->SentCount(), 0u);
-        ASSERT_TRUE(ledger->Record("a@x.org", LedgerOutcome::Sent, "250 queued\r\nas 1"));
-        ASSERT_TRUE(ledger->Record("b@x.org", LedgerOutcome::Refused, "550\tno such user"));
+        EXPECT_FALSE(ledger->LatestText());
+        ASSERT_TRUE(ledger->RecordText("T1", text, 100));
+        for (const char* address : {"a@x.org", "b@x.org", "c@x.org", "d@x.org", "e@x.org"})
+            ASSERT_TRUE(ledger->RecordSending(address, "T1"));
+        ASSERT_TRUE(ledger->Record("a@x.org", LedgerOutcome::Sent, "250 queued\r\nas 1", "T1", 1796169600));
+        ASSERT_TRUE(ledger->Record("b@x.org", LedgerOutcome::Refused, "550\tno such user", "T1", 200));
+        ASSERT_TRUE(ledger->Record("c@x.org", LedgerOutcome::InDoubt, "dropped", "T1", 300));
+        ASSERT_TRUE(ledger->Record("d@x.org", LedgerOutcome::Left, "451 later", "T1", 400));
+        EXPECT_TRUE(ledger->InDoubt("C@X.ORG"));
+        // e@x.org: the run dies while its message is in flight.
     }
-    EXPECT_EQ(ReadFileBytes(path), "sent\ta@x.org\t250 queued  as 1\nrefused\tb@x.org\t550 no such user\n");
-    // A crash in the middle of a line.
-    WriteFileBytes(path, ReadFileBytes(path) + "sent\tc@x.o");
+    EXPECT_NE(ReadFileBytes(path).find("sent\ta@x.org\t250 queued  as 1\tT1\t1796169600\n"), std::string::npos);
+    WriteFileBytes(path, ReadFileBytes(path) + "sent\tf@x.o");
     {
         Result<SendLedger> ledger = SendLedger::Open(path);
         ASSERT_TRUE(ledger);
-        EXPECT_TRUE(ledger->HasSent("A@X.ORG"));
-        EXPECT_FALSE(ledger->HasSent("b@x.org")) << "a refused receiver is tried again";
-        EXPECT_FALSE(ledger->HasSent("c@x.o"));
-        EXPECT_FALSE(ledger->HasSent("c@x.org"));
-        ASSERT_TRUE(ledger->Record("c@x.org", LedgerOutcome::Sent, "250"));
+        struct Case {
+            const char* address;
+            bool sentT1, sentAny, inDoubt;
+        };
+        const Case cases[] = {
+            {"A@X.ORG", true, true, false}, {"b@x.org", false, false, false}, {"c@x.org", false, false, true},
+            {"d@x.org", false, false, false}, {"e@x.org", false, false, true}, {"f@x.o", false, false, false},
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.address);
+            EXPECT_EQ(ledger->HasSent(c.address, "T1"), c.sentT1);
+            EXPECT_FALSE(ledger->HasSent(c.address, "T2"));
+            EXPECT_EQ(ledger->HasSentAnyText(c.address), c.sentAny);
+            EXPECT_EQ(ledger->InDoubt(c.address), c.inDoubt);
+        }
+        EXPECT_EQ(ledger->SentCount(), 1u);
+        EXPECT_EQ(ledger->LastSent(), 1796169600);
+        ASSERT_TRUE(ledger->LatestText());
+        EXPECT_EQ(ledger->LatestText()->subject, text.subject);
+        EXPECT_EQ(ledger->LatestText()->note, text.note);
+        // Sent again when the user asks: the doubt is settled.
+        ASSERT_TRUE(ledger->RecordSending("c@x.org", "T2"));
+        ASSERT_TRUE(ledger->Record("c@x.org", LedgerOutcome::Sent, "250", "T2", 500));
     }
+    EXPECT_EQ(ReadFileBytes(path).find("f@x.o"), std::string::npos) << "the cut line is gone";
     Result<SendLedger> reopened = SendLedger::Open(path);
     ASSERT_TRUE(reopened);
-    EXPECT_TRUE(reopened->HasSent("c@x.org"));
-    EXPECT_EQ(reopened->SentCount(), 2u);
+    EXPECT_FALSE(reopened->InDoubt("c@x.org"));
+    EXPECT_TRUE(reopened->HasSent("c@x.org", "T2"));
+    EXPECT_TRUE(reopened->HasSentAnyText("c@x.org"));
+}
+
+TEST(SendLedgerTest, AnEarlierVersionsLedgerStillCounts)
+{
+    TempHome home;
+    const std::string earlier = home.sandbox() + "/old.ledger";
+    WriteFileBytes(earlier, "sent\ta@x.org\t250 queued\nrefused\tb@x.org\t550 no\nsent\tc@x.o");
+    Result<SendLedger> ledger = SendLedger::Open(home.sandbox() + "/new.ledger");
+    ASSERT_TRUE(ledger);
+    ASSERT_TRUE(ledger->TakeEarlier(home.sandbox() + "/missing.ledger", "T1"));
+    ASSERT_TRUE(ledger->TakeEarlier(earlier, "T1"));
+    EXPECT_TRUE(ledger->HasSent("a@x.org", "T1"));
+    EXPECT_FALSE(ledger->HasSent("a@x.org", "T2"));
+    EXPECT_TRUE(ledger->HasSentAnyText("a@x.org"));
+    EXPECT_FALSE(ledger->HasSentAnyText("b@x.org"));
+    EXPECT_FALSE(ledger->HasSentAnyText("c@x.o"));
+    EXPECT_EQ(ReadFileBytes(earlier), "sent\ta@x.org\t250 queued\nrefused\tb@x.org\t550 no\nsent\tc@x.o")
+        << "an earlier ledger is only read";
+}
+
+TEST(SendLedgerTest, OneRunAtATimeAndNoLinkFollowed)
+{
+    TempHome home;
+    const std::string path = home.sandbox() + "/r.ledger";
+    {
+        Result<SendLedger> first = SendLedger::Open(path);
+        ASSERT_TRUE(first);
+        const Result<SendLedger> second = SendLedger::Open(path);
+        ASSERT_FALSE(second);
+        EXPECT_EQ(second.failure(), Failure::Busy);
+    }
+    EXPECT_TRUE(SendLedger::Open(path)) << "the lock goes with the run";
+
+    const std::string target = home.sandbox() + "/precious.txt";
+    WriteFileBytes(target, "line one\nline two");
+    const std::string planted = home.sandbox() + "/planted.ledger";
+    std::filesystem::create_symlink(target, planted);
+    const Result<SendLedger> linked = SendLedger::Open(planted);
+    ASSERT_FALSE(linked);
+    EXPECT_EQ(linked.failure(), Failure::CannotOpen);
+    EXPECT_EQ(ReadFileBytes(target), "line one\nline two");
+    std::filesystem::create_directory(home.sandbox() + "/folder.ledger");
+    EXPECT_FALSE(SendLedger::Open(home.sandbox() + "/folder.ledger"));
 }
 
 }  // namespace

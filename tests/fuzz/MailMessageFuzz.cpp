@@ -42,14 +42,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     message.date = input.Int() * 86400L * 365;
     message.from.name = input.Text();
     message.from.address = input.Text();
-    message.to = input.Text();
+    message.to.name = input.Text();
+    message.to.address = input.Text();
     message.subject = input.Text();
     message.messageId = "1.vantrel";
     message.body = input.Rest();
     if (!AddressProblem(message.from.address).empty())
         message.from.address = "ann@x.org";
-    if (!AddressProblem(message.to).empty())
-        message.to = "b@y.org";
+    if (!AddressProblem(message.to.address).empty())
+        message.to.address = "b@y.org";
 
     const std::string written = WriteMailMessage(message);
     const std::size_t headerEnd = written.find("\r\n\r\n");
@@ -82,13 +83,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Require(DecodedQuotedPrintable(body) == message.body);
 
-    const Result<ReceiverSelection> selection = SelectReceivers(message.body);
-    if (selection) {
-        std::set<std::string> keys;
-        for (const std::string& address : selection->addresses) {
-            Require(AddressProblem(address).empty());
-            Require(keys.insert(AddressKey(address)).second);
-        }
+    // Every receiver is an address written whole in the text, and once.
+    const ReceiverSelection selection = SelectReceivers(message.body, static_cast<int>(message.subject.size() & 3));
+    std::set<std::string> keys;
+    for (const Mailbox& receiver : selection.receivers) {
+        Require(AddressProblem(receiver.address).empty());
+        Require(message.body.find(receiver.address) != std::string::npos);
+        Require(keys.insert(AddressKey(receiver.address)).second);
     }
     return 0;
 }

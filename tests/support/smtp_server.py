@@ -5,8 +5,11 @@ Prints "port N" when it listens and runs until its standard input closes.
 Every accepted message is written to DIR/NNNN.eml, its receiver to
 DIR/receivers (one line each). --script ADDRESS=ACTION makes the server
 answer one receiver its own way: 451 (the first time, then it accepts),
-550 (always), drop (the connection, the first time) or hang (stop answering
-after the message's data, the first time; prints "hanging ADDRESS").
+550 (always), drop (the connection, the first time), hang (stop answering
+after the message's data, the first time; prints "hanging ADDRESS"),
+dropdata (take the message, then drop the connection before the final
+reply, the first time) or chatter (answer RCPT with reply lines that never
+end, for at most ten seconds).
 """
 import argparse
 import asyncio
@@ -51,6 +54,14 @@ class Handler:
         if action == "drop" and self.first_time(address, action):
             server.transport.abort()
             return "421 4.4.2 closing"
+        if action == "chatter":
+            # Longer than any client's time limit in the tests, and bounded.
+            for _ in range(1000):
+                if server.transport is None or server.transport.is_closing():
+                    break
+                await server.push("250-still talking")
+                await asyncio.sleep(0.01)
+            return "250 OK"
         envelope.rcpt_tos.append(address)
         return "250 OK"
 
@@ -67,6 +78,9 @@ class Handler:
             with open(os.path.join(self.folder, "receivers"), "a") as receivers:
                 for address in envelope.rcpt_tos:
                     receivers.write(address + "\n")
+        for address in envelope.rcpt_tos:
+            if self.script.get(address.lower()) == "dropdata" and self.first_time(address, "dropdata"):
+                server.transport.abort()
         return "250 2.0.0 queued as %d" % self.count
 
 

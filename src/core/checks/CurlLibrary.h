@@ -26,3 +26,7 @@ const CurlLibrary* Curl();
 // the library opened, or nullptr, and one of its functions by name.
 void* OpenCurlLibrary();
 void* CurlFunction(void* library, const char* name);
+
+// Ends both directions of a connection's socket at once, so that closing
+// the connection does not wait for a server that stopped answering.
+void ShutDownSocket(curl_socket_t socket);

@@ -1,6 +1,7 @@
 #include "core/checks/CurlLibrary.h"
 
 #include <dlfcn.h>
+#include <sys/socket.h>
 
 // Debian's libcurl4 (OpenSSL) or, failing that, libcurl3-gnutls.
 void* OpenCurlLibrary()
@@ -10,3 +11,5 @@ void* OpenCurlLibrary()
 }
 
 void* CurlFunction(void* library, const char* name) { return dlsym(library, name); }
+
+void ShutDownSocket(curl_socket_t socket) { shutdown(socket, SHUT_RDWR); }

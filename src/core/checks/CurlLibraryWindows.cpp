@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include <winsock2.h>
 #include <windows.h>
 
 // The Schannel libcurl that the installation puts beside the program, never
@@ -21,3 +22,5 @@ void* CurlFunction(void* library, const char* name)
 {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
 }
+
+void ShutDownSocket(curl_socket_t socket) { shutdown(socket, SD_BOTH); }

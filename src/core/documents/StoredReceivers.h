@@ -51,6 +51,8 @@ public:
     // too long after some of it was passed on is still TooLarge; a checked
     // one never is.
     Result<PassedList> FinishPassing();
+    // A zero byte ended the value: what followed it was not read.
+    bool CutAtZeroByte() const { return cut_; }
 
 private:
     // The run being read between two separators: where it begins and how
@@ -101,6 +103,7 @@ public:
     void Take(std::string_view piece) { reader_.Take(piece); }
     Result<std::string> Finish();
     Result<PassedList> FinishPassing();
+    bool CutAtZeroByte() const { return collector_ && collector_->CutAtZeroByte(); }
 
 private:
     std::optional<int> delimiter_;

@@ -33,6 +33,13 @@ inline std::string ValuesCutText(const std::string& path, const std::vector<std:
     return text + "\nThey are shown cut. The file stays as it is unless you save the form over it.\n\n";
 }
 
+// What a script is told of a value cut at a zero byte (label: the field's).
+inline std::string CutAtZeroByteText(const std::string& label)
+{
+    return "the document's " + label +
+        " is cut at a zero byte: what follows it is left out; open the document in the window and save it again";
+}
+
 // "64 MiB" for a limit of 64 * 1024 * 1024 bytes.
 inline std::string SizeText(std::size_t bytes) { return std::to_string(bytes / (1024 * 1024)) + " MiB"; }
 

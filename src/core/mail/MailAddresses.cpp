@@ -186,8 +186,13 @@ std::variant<Mailbox, std::string> ParseEntry(std::string_view entry, int delimi
             ? "is not an address; with the delimiter Space no name can stand beside an address"
             : "is not an address";
     const std::size_t open = FirstOutsideQuotes(entry, '<');
-    if (open == std::string_view::npos)
-        return BareAddressProblem(entry);
+    if (open == std::string_view::npos && entry.front() == '"')
+        return "text beside the address";
+    if (open == std::string_view::npos) {
+        if (std::string problem = BareAddressProblem(entry); !problem.empty())
+            return problem;
+        return Mailbox{"", std::string(entry)};
+    }
     const std::size_t close = entry.find('>', open);
     if (close == std::string_view::npos || close + 1 != entry.size())
         return "text beside the address";

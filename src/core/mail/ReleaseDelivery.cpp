@@ -202,6 +202,7 @@ bool Delivery::SendTo(const Mailbox& receiver, bool lastRound, std::string& late
     const std::string id = idPrefix_ + "." + std::to_string(++messageNumber_) + ".vantrel";
     const SendReply reply =
         transport_.Send(plan_.sender.address, receiver.address, ReleaseMessageFor(plan_, receiver, date, id));
+    summary_.cancelled = summary_.cancelled || reply.cancelled;
     switch (reply.outcome) {
     case SendOutcome::Sent:
         Record(receiver, LedgerOutcome::Sent, reply.reply);
@@ -226,7 +227,6 @@ bool Delivery::SendTo(const Mailbox& receiver, bool lastRound, std::string& late
         laterReply = reply.reply;
         return true;
     case SendOutcome::Cancelled:
-        summary_.cancelled = true;
         Record(receiver, LedgerOutcome::Left, reply.reply);
         Settle({receiver.address, ReceiverState::Left, reply.reply});
         return false;

@@ -106,7 +106,7 @@ SendReply Classify(CURLcode code, long reply, const std::string& serverReply, co
     if (code == CURLE_OK)
         return {SendOutcome::Sent, reply, serverReply};
     if (code == CURLE_ABORTED_BY_CALLBACK)
-        return {SendOutcome::Cancelled, reply, "cancelled"};
+        return {SendOutcome::Cancelled, reply, "cancelled", true};
     if (IsAuthenticationFailure(code, reply))
         return {SendOutcome::Stop, reply, "authentication failed: " + said};
     if (IsTlsFailure(code))
@@ -126,10 +126,12 @@ SendReply Classify(CURLcode code, long reply, const std::string& serverReply, co
 // went wrong afterwards: only its answer could tell.
 SendReply ClassifyExchange(CURLcode code, long reply, const Exchange& exchange, const char* error)
 {
+    const bool cancelled = code == CURLE_ABORTED_BY_CALLBACK;
     if (code != CURLE_OK && exchange.AnswerMissing())
         return {SendOutcome::InDoubt, reply,
                 std::string("the message went out, but the server's answer never came: ") +
-                    (code == CURLE_ABORTED_BY_CALLBACK ? "cancelled" : error)};
+                    (cancelled ? "cancelled" : error),
+                cancelled};
     return Classify(code, reply, ReplyWithCode(exchange.serverLines, reply), error);
 }
 
@@ -159,6 +161,18 @@ void SetConnection(const CurlLibrary& api, CURL* curl, const SmtpServer& server,
     api.easySetopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     api.easySetopt(curl, CURLOPT_LOW_SPEED_TIME, 60L);
     api.easySetopt(curl, CURLOPT_TIMEOUT, static_cast<long>(std::max<long long>(1, server.timeLimit.count())));
+}
+
+// Closing says QUIT and waits for the answer, up to two minutes even
+// after a time limit ran out or Cancel was pressed: the socket of a
+// connection in an unknown state is shut first, so nothing is waited for.
+void CloseConnection(const CurlLibrary& api, CURL* curl, bool healthy)
+{
+    curl_socket_t socket = CURL_SOCKET_BAD;
+    if (!healthy && api.easyGetinfo(curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK &&
+        socket != CURL_SOCKET_BAD)
+        ShutDownSocket(socket);
+    api.easyCleanup(curl);
 }
 
 void WatchExchange(const CurlLibrary& api, CURL* curl, Exchange& exchange, const TransferIdle& idle)
@@ -242,7 +256,7 @@ SmtpTransport::~SmtpTransport()
 {
     if (const CurlLibrary* api = Curl()) {
         if (connection_->handle)
-            api->easyCleanup(connection_->handle);
+            CloseConnection(*api, connection_->handle, true);
         api->slistFreeAll(connection_->resolve);
     }
 }
@@ -255,11 +269,11 @@ SendReply SmtpTransport::Send(const std::string& from, const std::string& to, co
     const CurlLibrary* api = Curl();
     if (!api)
         return {SendOutcome::Stop, 0, "libcurl cannot be loaded"};
-    if (!connection_->handle) {
-        connection_->handle = api->easyInit();
+    if (!connection_->resolve)
         for (const std::string& entry : server_.resolve)
             connection_->resolve = api->slistAppend(connection_->resolve, entry.c_str());
-    }
+    if (!connection_->handle)
+        connection_->handle = api->easyInit();
     CURL* curl = connection_->handle;
     if (!curl)
         return {SendOutcome::Stop, 0, "libcurl cannot be started"};
@@ -286,7 +300,13 @@ SendReply SmtpTransport::Send(const std::string& from, const std::string& to, co
     api->easySetopt(curl, CURLOPT_MAIL_RCPT, static_cast<curl_slist*>(nullptr));
     api->easySetopt(curl, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
     api->slistFreeAll(receivers);
-    return ClassifyExchange(code, reply, exchange, error[0] ? error : api->easyStrerror(code));
+    const SendReply result = ClassifyExchange(code, reply, exchange, error[0] ? error : api->easyStrerror(code));
+    // After a message of unknown fate the connection is in an unknown state.
+    if (result.outcome != SendOutcome::Sent && result.outcome != SendOutcome::Refused) {
+        CloseConnection(*api, curl, false);
+        connection_->handle = nullptr;
+    }
+    return result;
 }
 
 SendReply CheckMailServer(const SmtpServer& server, TransferIdle idle)
@@ -314,7 +334,7 @@ SendReply CheckMailServer(const SmtpServer& server, TransferIdle idle)
     const CURLcode code = api->easyPerform(curl);
     long reply = 0;
     api->easyGetinfo(curl, CURLINFO_RESPONSE_CODE, &reply);
-    api->easyCleanup(curl);
+    CloseConnection(*api, curl, code == CURLE_OK);
     api->slistFreeAll(resolve);
     SendReply result = Classify(code, reply, ReplyWithCode(exchange.serverLines, reply),
                                 error[0] ? error : api->easyStrerror(code));

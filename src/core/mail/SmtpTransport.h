@@ -46,6 +46,7 @@ struct SendReply {
     SendOutcome outcome = SendOutcome::Stop;
     long code = 0;  // the server's last reply code, 0 when there was none
     std::string reply;  // the server's last reply, or what went wrong
+    bool cancelled = false;  // the user stopped it, whatever its outcome
 };
 
 // Hands messages to a server, one envelope receiver each.
