@@ -43,7 +43,7 @@ TEST_F(GenerateCommandsTest, EmailOpensOneRequestAndLeavesTheReleaseOnTheClipboa
               "&subject=Press%20release%20from%20Smith%20%26%20Sons"
               "&body=Click%20here.%20Then%20press%20control-a%20followed%20by%20control-v.\n");
     EXPECT_EQ(ReadClipboardFromOutside(), Release());
-    EXPECT_EQ(StatusText(), EmailDraftNote(kDelimiterSemicolon) + " 2 receivers");
+    EXPECT_EQ(StatusText(), EmailDraftNote(kDelimiterSemicolon) + " 0 receivers; 1 entry is not an address");
 
     // The clipboard is let go after each release, so a second one replaces it.
     SetText(app().controls.companyName, "Jones Ltd");

@@ -2,6 +2,7 @@
 // per path, against a mail server on 127.0.0.1.
 #include "GuiTestSupport.h"
 
+#include <algorithm>
 #include <functional>
 
 #include <wx/display.h>
@@ -125,6 +126,27 @@ TEST_F(SendCommandsTest, MailServerSaysWhatIsWrongInTheDialogThenKeepsTheSetting
     EXPECT_EQ(saved.user, "ann");
     EXPECT_EQ(saved.sender, "Press <press@x.org>");
     EXPECT_EQ(saved.perMinute, 0);
+}
+
+// Wrong words for a login come back as the server said them.
+TEST_F(SendCommandsTest, TestConnectionShowsTheServersAnswerInTheDialog)
+{
+    LocalSmtpServer mail(home_->sandbox() + "/mail", {"--auth", "ann:s3cret"});
+    std::string shown;
+    wxTEST_DIALOG(SendMenuCommand(ID_MAIL_SERVER),
+                  ExpectWindow<MailServerDialog>([&](MailServerDialog* dialog) {
+                      dialog->server->SetValue(wxString::FromUTF8(mail.Url()));
+                      dialog->user->SetValue("ann");
+                      wxCommandEvent click(wxEVT_BUTTON, ID_TEST_CONNECTION);
+                      dialog->ProcessWindowEvent(click);
+                      shown = Utf8(dialog->connection->GetLabel());
+                      std::replace(shown.begin(), shown.end(), '\n', ' ');  // wrapped to the fields' width
+                      return wxID_CANCEL;
+                  }),
+                  ExpectPassword("wrong"));
+    EXPECT_EQ(shown,
+              "The connection failed: authentication failed: 535 5.7.8 Authentication credentials invalid");
+    EXPECT_TRUE(mail.Receivers().empty());
 }
 
 // The edited subject and note go out; the refused then leave the list.
