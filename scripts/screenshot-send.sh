@@ -2,7 +2,7 @@
 # Runs Generate, "Send to Receivers..." in the built program on a private X
 # server against a local mail server (tests/support/smtp_server.py) that
 # refuses 1,000 of 1,200 receivers, and saves pictures of the send window,
-# of it with a note typed, of the summary of those not reached, and of the
+# of it with a note typed, of the progress waiting for a "later", of the summary of those not reached, and of the
 # send window once more with another subject.
 # Usage: scripts/screenshot-send.sh [build folder] [output folder]
 set -eu
@@ -33,11 +33,11 @@ unset XDG_CONFIG_HOME XDG_STATE_HOME
 . "$root/scripts/sample-form.sh"
 serve_sample_site "$sandbox/site" notely.html
 
-# 1,200 receivers with names, 1,000 of whom the server refuses, and two
-# entries that are no address.
+# 1,200 receivers with names, 1,000 of whom the server refuses and one it
+# tells to try later, and two entries that are no address.
 receivers=$(seq 1 1200 | sed 's/.*/Reader & <reader&@example.net>/' | paste -sd';')
 receivers="$receivers;no address here;two@@example.net"
-refusals=$(seq 1 1000 | sed 's/.*/--script reader&@example.net=550/')
+refusals="$(seq 1 1000 | sed 's/.*/--script reader&@example.net=550/') --script reader1200@example.net=451"
 
 # The mail server reads its standard input until it closes: a fifo held open.
 mkfifo "$sandbox/mail-in"
@@ -86,6 +86,10 @@ sleep 1
 snap "Send to Receivers" send-window-note.png
 # Back in the subject, Return is the default button's.
 xdotool key shift+Tab Return
+# The 199 others accepted, the window counts down the wait for the last.
+while [ "$(cat "$sandbox/mail/receivers" 2>/dev/null | wc -l)" -lt 199 ]; do sleep 0.2; done
+sleep 3
+snap "Sending" send-progress-wait.png
 snap "Send" send-summary.png
 
 # Again with another subject: the 200 reached got an earlier text.
