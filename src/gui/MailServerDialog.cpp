@@ -70,6 +70,17 @@ MailServerDialog::MailServerDialog(wxWindow* parent, const MailSettings& setting
     SetSizerAndFit(column);
     CentreOnParent();
     server->SetFocus();
+    Bind(wxEVT_TEXT, &MailServerDialog::OnEdited, this);
+}
+
+// What was wrong may be right now; the next OK or test says again.
+void MailServerDialog::OnEdited(wxCommandEvent&)
+{
+    if (!problem->IsShown())
+        return;
+    problem->Hide();
+    Layout();
+    Fit();
 }
 
 void MailServerDialog::OnOk(wxCommandEvent& event)

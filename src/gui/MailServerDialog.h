@@ -30,6 +30,7 @@ public:
 
 private:
     void OnOk(wxCommandEvent& event);
+    void OnEdited(wxCommandEvent& event);
     void OnTestConnection(wxCommandEvent& event);
 
     int timeLimit_;
