@@ -188,6 +188,52 @@ TEST_F(SendCommandsTest, ASecondSendOfTheReleaseWaitsForTheFirst)
     EXPECT_TRUE(mail.Receivers().empty());
 }
 
+// A second run with another subject: the choice between the rest and
+// everyone, and everyone chosen.
+TEST_F(SendCommandsTest, ANewTextGoesToEveryoneWhenChosen)
+{
+    LocalSmtpServer mail(home_->sandbox() + "/mail");
+    UseServer(mail.Url());
+    wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), ExpectPreview(wxID_OK), ExpectSummary(wxID_CLOSE));
+    std::string earlier, send;
+    wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), ExpectPreview([&](SendPreviewDialog* preview) {
+                      preview->subject->SetValue("Notely 2.1 is out");
+                      PumpEvents(500);  // the standing follows once typing stops
+                      earlier = Utf8(preview->earlierText->GetLabel());
+                      send = Utf8(preview->send->GetLabel());
+                      return ID_SEND_EVERYONE;
+                  }),
+                  ExpectSummary(wxID_CLOSE));
+    EXPECT_EQ(earlier.substr(0, 59), "2 receivers already got an earlier text of this release (la");
+    EXPECT_EQ(send, "Send to the 0 Others Only");
+    EXPECT_EQ(mail.Receivers(), (std::vector<std::string>{"a@x.org", "b@y.org", "a@x.org", "b@y.org"}));
+}
+
+// A run that died with a message in flight left a@x.org in doubt.
+TEST_F(SendCommandsTest, ReceiversInDoubtGetItAgainOnlyWhenAsked)
+{
+    LocalSmtpServer mail(home_->sandbox() + "/mail");
+    UseServer(mail.Url());
+    {
+        DeliveryPlan plan = PlanOfForm();
+        plan.subject = ReleaseSubject(app().ReadForm());
+        Result<SendLedger> died = OpenReleaseLedger(plan, plan.subject);
+        ASSERT_TRUE(died);
+        ASSERT_TRUE(died->RecordSending("a@x.org", TextIdOf(plan)));
+    }
+    std::string inDoubt;
+    wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), ExpectPreview([&](SendPreviewDialog* preview) {
+                      inDoubt = Utf8(preview->inDoubt->GetLabel());
+                      preview->againInDoubt->SetValue(true);
+                      return wxID_OK;
+                  }),
+                  ExpectSummary(wxID_CLOSE));
+    EXPECT_EQ(inDoubt,
+              "1 receiver is in doubt: an earlier run sent them the release but never heard whether the "
+              "server took it");
+    EXPECT_EQ(mail.Receivers(), (std::vector<std::string>{"a@x.org", "b@y.org"}));
+}
+
 TEST_F(SendCommandsTest, ATestGoesToTheSenderAloneAndCancelSendsNothing)
 {
     LocalSmtpServer mail(home_->sandbox() + "/mail");
@@ -212,6 +258,9 @@ TEST_F(SendCommandsTest, TheStatusLineCountsTheReceiversOnceTypingStops)
     EXPECT_EQ(StatusText(), "");
     PumpEvents(PressReleaseApp::kCountAfterMilliseconds + 200);
     EXPECT_EQ(StatusText(), "3 receivers; 1 entry is not an address; 1 twice");
+    SendMenuCommand(ID_DELIMITER_NEWLINE);
+    PumpEvents(PressReleaseApp::kCountAfterMilliseconds + 200);
+    EXPECT_EQ(StatusText(), "0 receivers; 1 entry is not an address");
 }
 
 // 1,000 refusals: the list scrolls and the window stays on the screen.
