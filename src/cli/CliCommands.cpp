@@ -72,7 +72,8 @@ bool IsCut(const Document& document, const char* label)
 // before anything is sent.
 void PrintSkippedEntries(const Document& document, std::ostream& err)
 {
-    for (const SkippedReceiver& skipped : SelectReceivers(document.form.receivers, document.receiverDelimiter).skipped)
+    for (const SkippedReceiver& skipped :
+         SelectReceivers(document.form.receivers, document.receiverDelimiter).skipped)
         err << "vantrel-cli: send would skip \"" << skipped.text << "\": " << skipped.reason << '\n';
 }
 
@@ -131,7 +132,8 @@ int RunCommand(const CliRequest& request, const Document& document, std::ostream
     }
     case CliRequest::Command::Receivers: {
         const int status = PrintReceivers(
-            CollectReceivers(form.receivers, request.delimiter.value_or(document.receiverDelimiter)), out, err);
+            CollectReceivers(form.receivers, request.delimiter.value_or(document.receiverDelimiter)), out,
+            err);
         if (status == kCliDone && IsCut(document, kReceiversLabel)) {
             err << "vantrel-cli: " << CutAtZeroByteText(kReceiversLabel) << '\n';
             return kCliFailed;

@@ -128,7 +128,8 @@ void ReadSendOptions(const wxCmdLineParser& parser, ParsedCommandLine& parsed)
     request.noteFile = FoundText(parser, "note-file");
     request.reportFile = FoundText(parser, "report");
     request.changed = FoundText(parser, "changed");
-    if (request.changed && *request.changed != "rest" && *request.changed != "all" && parsed.usageError.empty())
+    if (request.changed && *request.changed != "rest" && *request.changed != "all" &&
+        parsed.usageError.empty())
         parsed.usageError = "--changed is rest or all";
     if (const std::optional<std::string> rate = FoundText(parser, "rate")) {
         int perMinute = 0;

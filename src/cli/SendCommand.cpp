@@ -138,8 +138,8 @@ int CheckServer(const CliRequest& request, std::ostream& err)
         return Problem(err, kCliUsage, problem);
     const SendReply reply = CheckMailServer(*server);
     err << "vantrel-cli: " << server->url << ": "
-        << (reply.outcome == SendOutcome::Sent ? "connected and logged in; the server said: " : "") << reply.reply
-        << '\n';
+        << (reply.outcome == SendOutcome::Sent ? "connected and logged in; the server said: " : "")
+        << reply.reply << '\n';
     return reply.outcome == SendOutcome::Sent ? kCliDone : kCliNotDelivered;
 }
 
@@ -158,7 +158,8 @@ int SendRelease(const CliRequest& request, const Document& document, std::ostrea
     plan.perMinute = request.perMinute.value_or(settings.perMinute);
     plan.ignoreLedger = request.again;
     plan.againInDoubt = request.againInDoubt;
-    plan.changed = request.changed == std::optional<std::string>("all") ? ChangedText::All : ChangedText::Rest;
+    plan.changed =
+        request.changed == std::optional<std::string>("all") ? ChangedText::All : ChangedText::Rest;
 
     const ReceiverSelection selection = SelectReceivers(form.receivers, document.receiverDelimiter);
     for (const SkippedReceiver& skipped : selection.skipped)
@@ -172,7 +173,8 @@ int SendRelease(const CliRequest& request, const Document& document, std::ostrea
 
     if (request.dryRun) {
         if (!ChooseText(request, nullptr, plan))
-            return Problem(err, kCliUsage, "the note file " + request.noteFile.value_or("") + " cannot be read");
+            return Problem(err, kCliUsage,
+                           "the note file " + request.noteFile.value_or("") + " cannot be read");
         for (const Mailbox& receiver : plan.receivers)
             out << receiver.address << '\n';
         out << '\n'
@@ -190,7 +192,8 @@ int SendRelease(const CliRequest& request, const Document& document, std::ostrea
     if (!request.testTo) {
         Result<SendLedger> opened = OpenReleaseLedger(plan, ReleaseSubject(form));
         if (!opened && opened.failure() == Failure::Busy)
-            return Problem(err, kCliNotDelivered, "a send of this release is already running; nothing was sent");
+            return Problem(err, kCliNotDelivered,
+                           "a send of this release is already running; nothing was sent");
         if (!opened)
             return Problem(err, kCliNotDelivered,
                            "the ledger " + LedgerPathFor(plan) + " cannot be opened; nothing was sent");
@@ -201,10 +204,11 @@ int SendRelease(const CliRequest& request, const Document& document, std::ostrea
     if (ledger && !request.again && !request.changed) {
         const ReleaseStanding standing = StandingOf(plan, *ledger);
         if (standing.earlierText > 0)
-            return Problem(err, kCliNotDelivered,
-                           EarlierTextNote(standing) +
-                               "; nothing was sent: give --changed=rest to send this text to the others only, "
-                               "or --changed=all to send it to everyone");
+            return Problem(
+                err, kCliNotDelivered,
+                EarlierTextNote(standing) +
+                    "; nothing was sent: give --changed=rest to send this text to the others only, "
+                    "or --changed=all to send it to everyone");
     }
 
     SmtpTransport transport(*server);

@@ -162,8 +162,7 @@ int Run(const CliRequest& request)
         return PrintReceivers(request);
     // The check and the release never use the receivers, which are most of
     // a large document.
-    const bool usesReceivers =
-        (request.command != CliRequest::Command::Check || request.verbose) &&
+    const bool usesReceivers = (request.command != CliRequest::Command::Check || request.verbose) &&
         request.command != CliRequest::Command::Release;
     Document document;
     if (const int status =

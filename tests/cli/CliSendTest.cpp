@@ -169,7 +169,10 @@ TEST_F(CliTest, SendTheSecondRunTheChangedTextAndTheReport)
          "vantrel-cli: 0 sent, 0 had it already, 1 got an earlier text, 1 refused, 1 in doubt, 0 left to send, 1 "
          "skipped (no address)\n",
          {"r1@x.org"}},
-        {{"--changed=all", "--again-in-doubt"}, 4, "sent r1@x.org\nsent r2@x.org\n", {"r1@x.org", "r1@x.org", "r2@x.org"}},
+        {{"--changed=all", "--again-in-doubt"},
+         4,
+         "sent r1@x.org\nsent r2@x.org\n",
+         {"r1@x.org", "r1@x.org", "r2@x.org"}},
         {{"--changed=maybe"}, 2, "vantrel-cli: --changed is rest or all (see vantrel-cli --help)\n", {}},
     };
     for (const Case& c : cases) {
@@ -208,8 +211,8 @@ TEST_F(CliTest, SendCheckServerLogsInAndSendsNothing)
     };
     for (const Case& c : cases) {
         setenv("VANTREL_SMTP_PASSWORD", c.password.c_str(), 1);
-        const CliRun run = RunCli(home, {"send", "--check-server", "--server=" + login.Url(), "--user=ann",
-                                         Path("complete.pre")});
+        const CliRun run = RunCli(
+            home, {"send", "--check-server", "--server=" + login.Url(), "--user=ann", Path("complete.pre")});
         EXPECT_EQ(run.status, c.status);
         EXPECT_EQ(run.err, "vantrel-cli: " + login.Url() + ": " + c.err);
     }
@@ -218,10 +221,11 @@ TEST_F(CliTest, SendCheckServerLogsInAndSendsNothing)
 
     const CliRun cut = RunCli(home, {"send", "--no-network", "--server=" + login.Url(), Path("nul.pre")});
     EXPECT_EQ(cut.status, 1);
-    EXPECT_EQ(cut.err,
-              "vantrel-cli: the document's Company name is cut at a zero byte: what follows it is left out; open the "
-              "document in the window and save it again\nvantrel-cli: nothing was sent: the document holds a zero "
-              "byte\n");
+    EXPECT_EQ(
+        cut.err,
+        "vantrel-cli: the document's Company name is cut at a zero byte: what follows it is left out; open the "
+        "document in the window and save it again\nvantrel-cli: nothing was sent: the document holds a zero "
+        "byte\n");
 }
 
 // A script must not ship an empty file: output that cannot be written fails.

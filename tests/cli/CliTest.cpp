@@ -11,6 +11,9 @@ namespace {
 TEST_F(CliTest, CommandsDocumentsAndStatuses)
 {
     const std::string release = ComposePressRelease(complete);
+    const std::string cutWarning =
+        "vantrel-cli: the document's Receivers is cut at a zero byte: what follows it is "
+        "left out; open the document in the window and save it again\n";
     // Standard input is bytes: a line end or a Ctrl-Z in a field must not
     // be translated on the way in.
     FormValues controls = complete;
@@ -37,6 +40,18 @@ TEST_F(CliTest, CommandsDocumentsAndStatuses)
          "",
          {1, "Please fill in the product name.\n",
           "vantrel-cli: the web page and the image were not downloaded (--no-network)\n"}},
+        {{"check", "--verbose", "--no-network", Path("entries.pre")},
+         "",
+         {0, std::string(kCheckOkText) + "\n",
+          "vantrel-cli: the web page and the image were not downloaded (--no-network)\nvantrel-cli: send would "
+          "skip \"john doe@x.org\": a blank inside the address\n"}},
+        {{"receivers", Path("cut.pre")}, "", {1, "a@x.org\n", cutWarning}},
+        {{"receivers", "-"}, ReadFileBytes(Path("cut.pre")), {1, "a@x.org\n", cutWarning}},
+        {{"mailto", Path("cut.pre")},
+         "",
+         {1,
+          "mailto:ann@x.org?bcc=a@x.org&subject=Press%20release%20from%20Smith%20%26%20Sons&body=Click%20here.%20Then%20press%20control-a%20followed%20by%20control-v.\n",
+          cutWarning}},
         {{"release", Path("complete.pre")}, "", {0, release, ""}},
         {{"release", "--heading", "-"},
          ReadFileBytes(Path("complete.pre")),

@@ -72,6 +72,12 @@ protected:
         FormValues atSigns = complete;
         atSigns.receivers = std::string(100000, '@');
         WriteFileBytes(Path("at-signs.pre"), WriteDocumentBytes(atSigns, 0));
+        FormValues cut = complete;
+        cut.receivers = std::string("a@x.org\0b@y.org", 15);
+        WriteFileBytes(Path("cut.pre"), WriteDocumentBytes(cut, 0));
+        FormValues entries = complete;
+        entries.receivers = "a@x.org; john doe@x.org";
+        WriteFileBytes(Path("entries.pre"), WriteDocumentBytes(entries, 0));
         FormValues windows1252 = complete;
         windows1252.receivers = "j\xFCrgen@x.org\nb@y.org";  // as an older program stored it
         WriteFileBytes(Path("windows-1252.pre"), WriteDocumentBytes(windows1252, 0));

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "core/mail/MailAddresses.h"
-#include "core/release/ReceiverList.h"
 #include "core/mail/SmtpTransport.h"
+#include "core/release/ReceiverList.h"
 
 namespace {
 
@@ -37,7 +37,6 @@ TEST(MailMessageTest, OnlyAddressesAreSentAndEachOnce)
     };
     for (const Case& c : cases)
         EXPECT_EQ(AddressProblem(c.text), c.problem) << c.text;
-
 }
 
 // Each entry between the document's delimiters is taken whole, or skipped
@@ -60,14 +59,15 @@ TEST(MailMessageTest, ReceiversOfASendAreWholeEntries)
         {kDelimiterSemicolon, "\"Lee; Ann\" <ann@x.org>; sales@acme.com@acme.de;<b@y.org> ;",
          "Lee; Ann|ann@x.org; |b@y.org", "sales@acme.com@acme.de: two @", 0},
         {kDelimiterComma, "\"Lee, Ann\" <ann@x.org>, Lee, Bob <bob@x.org> x, Ann <ann@X.ORG>, A@x.org",
-         "Lee, Ann|ann@x.org; |A@x.org", "Lee: is not an address; Bob <bob@x.org> x: text beside the address", 1},
+         "Lee, Ann|ann@x.org; |A@x.org", "Lee: is not an address; Bob <bob@x.org> x: text beside the address",
+         1},
         {kDelimiterComma, "a@x.org; b@y.org\nc@z.org", "|c@z.org", "a@x.org; b@y.org: two @", 0},
-        {kDelimiterSpace, "Jane Roe <jane@x.org> b@y.org\tc@z.org",
-         "|jane@x.org; |b@y.org; |c@z.org",
+        {kDelimiterSpace, "Jane Roe <jane@x.org> b@y.org\tc@z.org", "|jane@x.org; |b@y.org; |c@z.org",
          "Jane: is not an address; with the delimiter Space no name can stand beside an address; "
          "Roe: is not an address; with the delimiter Space no name can stand beside an address",
          0},
-        {kDelimiterNewline, "\"Unclosed <a@x.org>\nJ\u00fcrgen <j\u00fcrgen@x.org>\n\u00c5sa <asa@x.org>\n\"Q \\\" R\" <q@x.org>",
+        {kDelimiterNewline,
+         "\"Unclosed <a@x.org>\nJ\u00fcrgen <j\u00fcrgen@x.org>\n\u00c5sa <asa@x.org>\n\"Q \\\" R\" <q@x.org>",
          "\u00c5sa|asa@x.org; Q \" R|q@x.org",
          "\"Unclosed <a@x.org>: text beside the address; J\u00fcrgen <j\u00fcrgen@x.org>: holds a character other than ASCII",
          0},

@@ -50,7 +50,8 @@ TEST(SendLedgerTest, EachReceiverWithTheTextItGotAndWhatACrashLeaves)
         EXPECT_TRUE(ledger->InDoubt("C@X.ORG"));
         // e@x.org: the run dies while its message is in flight.
     }
-    EXPECT_NE(ReadFileBytes(path).find("sent\ta@x.org\t250 queued  as 1\tT1\t1796169600\n"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(path).find("sent\ta@x.org\t250 queued  as 1\tT1\t1796169600\n"),
+              std::string::npos);
     WriteFileBytes(path, ReadFileBytes(path) + "sent\tf@x.o");
     {
         Result<SendLedger> ledger = SendLedger::Open(path);
@@ -60,8 +61,9 @@ TEST(SendLedgerTest, EachReceiverWithTheTextItGotAndWhatACrashLeaves)
             bool sentT1, sentAny, inDoubt;
         };
         const Case cases[] = {
-            {"A@X.ORG", true, true, false}, {"b@x.org", false, false, false}, {"c@x.org", false, false, true},
-            {"d@x.org", false, false, false}, {"e@x.org", false, false, true}, {"f@x.o", false, false, false},
+            {"A@X.ORG", true, true, false},  {"b@x.org", false, false, false},
+            {"c@x.org", false, false, true}, {"d@x.org", false, false, false},
+            {"e@x.org", false, false, true}, {"f@x.o", false, false, false},
         };
         for (const Case& c : cases) {
             SCOPED_TRACE(c.address);

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 // The Schannel libcurl that the installation puts beside the program, never
 // one found on PATH or in the current folder.

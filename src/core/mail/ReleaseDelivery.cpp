@@ -40,7 +40,10 @@ std::string MessageBody(const DeliveryPlan& plan)
     return note.empty() ? plan.release : note + "\n\n" + plan.release;
 }
 
-std::string TextIdOf(const DeliveryPlan& plan) { return ReleaseTextId(plan.subject, plan.note, plan.release); }
+std::string TextIdOf(const DeliveryPlan& plan)
+{
+    return ReleaseTextId(plan.subject, plan.note, plan.release);
+}
 
 std::string RetryWaitText(std::chrono::seconds left, std::size_t receivers, const std::string& reply)
 {
@@ -70,7 +73,8 @@ ReleaseStanding StandingOf(const DeliveryPlan& plan, const SendLedger& ledger)
 std::string EarlierTextNote(const ReleaseStanding& standing)
 {
     std::string note = std::to_string(standing.earlierText) +
-        (standing.earlierText == 1 ? " receiver" : " receivers") + " already got an earlier text of this release";
+        (standing.earlierText == 1 ? " receiver" : " receivers") +
+        " already got an earlier text of this release";
     if (standing.lastSent != 0)
         note += " (last sent " + LedgerTimeText(standing.lastSent) + ")";
     return note;
@@ -111,8 +115,8 @@ namespace {
 
 class Delivery {
 public:
-    Delivery(const DeliveryPlan& plan, MailTransport& transport, SendLedger* ledger, const DeliveryClock& clock,
-             const DeliveryEvents& events)
+    Delivery(const DeliveryPlan& plan, MailTransport& transport, SendLedger* ledger,
+             const DeliveryClock& clock, const DeliveryEvents& events)
         : plan_(plan), transport_(transport), ledger_(ledger), clock_(clock), events_(events),
           textId_(TextIdOf(plan)), idPrefix_(NewMessageIdPrefix()),
           interval_(plan.perMinute > 0 ? 60000 / plan.perMinute : 0)
@@ -244,7 +248,8 @@ DeliverySummary Delivery::Run()
     std::vector<const Mailbox*> pending;
     for (const Mailbox& receiver : plan_.receivers) {
         if (const std::optional<ReceiverState> state = StandingOf(receiver))
-            Settle({receiver.address, *state, *state == ReceiverState::InDoubt ? "in doubt since an earlier run" : ""});
+            Settle({receiver.address, *state,
+                    *state == ReceiverState::InDoubt ? "in doubt since an earlier run" : ""});
         else
             pending.push_back(&receiver);
     }

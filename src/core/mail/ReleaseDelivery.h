@@ -137,7 +137,8 @@ struct ReportRow {
     std::string outcome;
     std::string words;
 };
-std::vector<ReportRow> NotReached(const DeliverySummary& summary, const std::vector<SkippedReceiver>& skipped);
+std::vector<ReportRow> NotReached(const DeliverySummary& summary,
+                                  const std::vector<SkippedReceiver>& skipped);
 
 // The rows as CSV (RFC 4180: a heading line, CR LF line ends, fields with a
 // comma, quote or line break quoted).

@@ -209,8 +209,8 @@ void SendLedger::TakeLines(std::string_view bytes, const std::string& textIdOfOl
             latestText_ = LedgerText{Unescaped(fields[3]), Unescaped(fields[4])};
             continue;
         }
-        if (fields.size() < 2 || (kind != "sending" && kind != "sent" && kind != "refused" && kind != "doubt" &&
-                                 kind != "left"))
+        if (fields.size() < 2 ||
+            (kind != "sending" && kind != "sent" && kind != "refused" && kind != "doubt" && kind != "left"))
             continue;
         Receiver& receiver = receivers_[AddressKey(std::string(fields[1]))];
         receiver.going = kind == "sending";
@@ -250,7 +250,8 @@ bool SendLedger::HasSent(const std::string& address, const std::string& textId) 
 {
     const auto found = receivers_.find(AddressKey(address));
     return found != receivers_.end() &&
-        std::find(found->second.texts.begin(), found->second.texts.end(), textId) != found->second.texts.end();
+        std::find(found->second.texts.begin(), found->second.texts.end(), textId) !=
+        found->second.texts.end();
 }
 
 bool SendLedger::HasSentAnyText(const std::string& address) const
@@ -267,8 +268,8 @@ bool SendLedger::InDoubt(const std::string& address) const
 
 std::size_t SendLedger::SentCount() const
 {
-    return static_cast<std::size_t>(std::count_if(receivers_.begin(), receivers_.end(),
-                                                  [](const auto& entry) { return !entry.second.texts.empty(); }));
+    return static_cast<std::size_t>(std::count_if(
+        receivers_.begin(), receivers_.end(), [](const auto& entry) { return !entry.second.texts.empty(); }));
 }
 
 Result<> SendLedger::Append(const std::string& line)

@@ -49,7 +49,8 @@ int OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* userD
     auto& exchange = *static_cast<Exchange*>(userData);
     if (type == CURLINFO_DATA_OUT) {
         exchange.bytesOut += size;
-        if (exchange.messageBytes > 0 && exchange.bytesOut >= exchange.messageBytes && !exchange.MessageWentOut())
+        if (exchange.messageBytes > 0 && exchange.bytesOut >= exchange.messageBytes &&
+            !exchange.MessageWentOut())
             exchange.linesWhenMessageWentOut = exchange.serverLines.size();
         return 0;
     }
@@ -137,8 +138,8 @@ SendReply ClassifyExchange(CURLcode code, long reply, const Exchange& exchange, 
 
 // What every connection to the server is set up with: the URL, TLS as the
 // URL demands it, the login and the time limits.
-void SetConnection(const CurlLibrary& api, CURL* curl, const SmtpServer& server, const ServerSecurity& security,
-                   curl_slist* resolve)
+void SetConnection(const CurlLibrary& api, CURL* curl, const SmtpServer& server,
+                   const ServerSecurity& security, curl_slist* resolve)
 {
     api.easySetopt(curl, CURLOPT_URL, server.url.c_str());
     api.easySetopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
@@ -160,7 +161,8 @@ void SetConnection(const CurlLibrary& api, CURL* curl, const SmtpServer& server,
     // and one that keeps talking is stopped by the time limit.
     api.easySetopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     api.easySetopt(curl, CURLOPT_LOW_SPEED_TIME, 60L);
-    api.easySetopt(curl, CURLOPT_TIMEOUT, static_cast<long>(std::max<long long>(1, server.timeLimit.count())));
+    api.easySetopt(curl, CURLOPT_TIMEOUT,
+                   static_cast<long>(std::max<long long>(1, server.timeLimit.count())));
 }
 
 // Closing says QUIT and waits for the answer, up to two minutes even
@@ -300,7 +302,8 @@ SendReply SmtpTransport::Send(const std::string& from, const std::string& to, co
     api->easySetopt(curl, CURLOPT_MAIL_RCPT, static_cast<curl_slist*>(nullptr));
     api->easySetopt(curl, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
     api->slistFreeAll(receivers);
-    const SendReply result = ClassifyExchange(code, reply, exchange, error[0] ? error : api->easyStrerror(code));
+    const SendReply result =
+        ClassifyExchange(code, reply, exchange, error[0] ? error : api->easyStrerror(code));
     // After a message of unknown fate the connection is in an unknown state.
     if (result.outcome != SendOutcome::Sent && result.outcome != SendOutcome::Refused) {
         CloseConnection(*api, curl, false);
