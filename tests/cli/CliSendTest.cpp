@@ -191,6 +191,8 @@ TEST_F(CliTest, SendTheSecondRunTheChangedTextAndTheReport)
               "bad@x.org,refused,550 5.1.1 <bad@x.org>: no such user here\r\n"
               "john doe@x.org,skipped,a blank inside the address\r\n");
     EXPECT_NE(mail.Messages().back().find("To: \"Ray Two\" <r2@x.org>\r\n"), std::string::npos);
+    EXPECT_NE(mail.Messages().back().find("Embargo until Monday.\r\n\r\n"), std::string::npos)
+        << "a resumed run keeps the note";
 }
 
 TEST_F(CliTest, SendCheckServerLogsInAndSendsNothing)

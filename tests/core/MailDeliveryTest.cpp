@@ -218,6 +218,32 @@ TEST(MailDeliveryTest, InDoubtAndChangedTextsAreNeverSentAgainUnasked)
               std::string::npos);
 }
 
+// Ledgers of the version that kept one file per text still count: the file
+// name below is what that version computed for this plan.
+TEST(MailDeliveryTest, AnEarlierVersionsLedgerKeepsCounting)
+{
+    TempHome home;
+    LocalSmtpServer server(home.sandbox() + "/mail");
+    SmtpTransport transport(Server(server.Url()));
+    const std::string folder = home.home() + "/.local/state/vantrel/";
+    WriteFileBytes(folder + "7e6b9999b3f550d01a5e412dd4dfe9de.ledger", "sent\ta@x.org\t250 queued\n");
+    DeliveryPlan plan = Plan({"a@x.org", "b@x.org"});
+    plan.perMinute = 0;
+    EXPECT_EQ(LedgerPathFor(plan), folder + ReleaseLedgerId("ann@x.org", "Vantrel", "2.1") + ".ledger");
+    for (const char* note : {"", "Embargo until Monday."}) {
+        SCOPED_TRACE(note);
+        plan.note = note;
+        Result<SendLedger> ledger = OpenReleaseLedger(plan, "Press release from Tarsel");
+        ASSERT_TRUE(ledger);
+        RecordingClock clock;
+        const DeliverySummary summary = DeliverRelease(plan, transport, &*ledger, clock.Clock(), {});
+        ASSERT_EQ(summary.receivers.size(), 2u);
+        EXPECT_EQ(summary.receivers[0].state,
+                  *note ? ReceiverState::EarlierText : ReceiverState::AlreadySent);
+    }
+    EXPECT_EQ(server.Receivers(), std::vector<std::string>{"b@x.org"});
+}
+
 // A server that never stops talking holds a message no longer than the
 // time limit, and Cancel ends a message in transit at once.
 TEST(MailDeliveryTest, ATimeLimitAndCancelEndAMessageInTransit)

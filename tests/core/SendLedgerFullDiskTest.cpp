@@ -1,6 +1,9 @@
 // The ledger on a disk that refuses, brought about with a file size limit
 // (POSIX): the process is not killed by SIGXFSZ, and no cut line stays.
+// And a link planted in its place, which Windows users do not make.
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include <sys/resource.h>
 
@@ -32,6 +35,19 @@ TEST(SendLedgerTest, ADiskThatRefusesIsReported)
     EXPECT_FALSE(ledger->HasSent("b@x.org", "T1"));
     EXPECT_EQ(ReadFileBytes(path), before) << "no cut line is left for the next one to be glued to";
     EXPECT_FALSE(SendLedger::Open(home.sandbox() + "/r.ledger/inside"));
+}
+
+TEST(SendLedgerTest, APlantedLinkIsNotFollowed)
+{
+    TempHome home;
+    const std::string target = home.sandbox() + "/precious.txt";
+    WriteFileBytes(target, "line one\nline two");
+    const std::string planted = home.sandbox() + "/planted.ledger";
+    std::filesystem::create_symlink(target, planted);
+    const Result<SendLedger> linked = SendLedger::Open(planted);
+    ASSERT_FALSE(linked);
+    EXPECT_EQ(linked.failure(), Failure::CannotOpen);
+    EXPECT_EQ(ReadFileBytes(target), "line one\nline two");
 }
 
 }  // namespace
