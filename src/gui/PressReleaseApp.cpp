@@ -82,8 +82,7 @@ bool PressReleaseApp::OnInit()
     auto* panel = new FormPanel(mainWindow, scale);
     CreateFormControls(panel, controls, scale);
     panel->SetTabOrder(FormTabOrder(controls));
-    receiverCount_.SetOwner(this);
-    controls.receivers->Bind(wxEVT_TEXT, &PressReleaseApp::OnReceiversEdited, this);
+    StartCounting();
 
     mainWindow->SetMenuBar(CreateMenuBar());
     mainWindow->ShowRecentDocumentsIn(mainWindow->GetMenuBar()->GetMenu(0));
@@ -101,6 +100,25 @@ bool PressReleaseApp::OnInit()
     ShowSplashScreen();
     wxYield();
     return true;
+}
+
+// The count of a window that is gone is never shown.
+void PressReleaseApp::StartCounting()
+{
+    receiverCount_.SetOwner(this);
+    if (!counter_)
+        counter_ = std::make_unique<ReceiverCounter>(
+            [this](const std::string& text) { mainWindow->ShowStatus(text); });
+    counter_->Forget();
+    PressReleaseFrame* window = mainWindow;
+    window->Bind(wxEVT_DESTROY, [this, window](wxWindowDestroyEvent& event) {
+        if (event.GetEventObject() == window) {
+            receiverCount_.Stop();
+            counter_->Forget();
+        }
+        event.Skip();
+    });
+    controls.receivers->Bind(wxEVT_TEXT, &PressReleaseApp::OnReceiversEdited, this);
 }
 
 void PressReleaseApp::OnReceiversEdited(wxCommandEvent& event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include <wx/timer.h>
@@ -10,6 +11,7 @@
 #include "core/mail/ReleaseDelivery.h"
 #include "core/release/ReceiverList.h"
 #include "gui/FormControls.h"
+#include "gui/ReceiverCounter.h"
 
 class PressReleaseFrame;
 
@@ -52,11 +54,10 @@ private:
     wxMenuBar* CreateMenuBar();
     void ShowSplashScreen();
     bool FormPassesCheck();
-    // "298 receivers; 2 entries are not addresses; 1 twice".
-    std::string ReceiverCount(const std::string& receivers) const;
     // text, then the count of receivers.
-    void ShowStatusWithCount(const std::string& text, const std::string& receivers);
+    void ShowStatusWithCount(const std::string& text, std::string receivers);
     void OnReceiverCount(wxTimerEvent& event);
+    void StartCounting();
     void OnReceiversEdited(wxCommandEvent& event);
     // After a send: the summary, and the refused taken off the list.
     void ShowSendSummary(const DeliverySummary& summary, const std::vector<SkippedReceiver>& skipped);
@@ -64,6 +65,7 @@ private:
     void SendTest(const DeliveryPlan& plan, const SmtpServer& server);
 
     wxTimer receiverCount_;
+    std::unique_ptr<ReceiverCounter> counter_;
 
     // Settings menu (PressReleaseAppSettings.cpp)
     void OnDelimiter(wxCommandEvent& event);

@@ -3,7 +3,6 @@
 #include "core/documents/ReceiverFile.h"
 #include "core/files/FileMessages.h"
 #include "core/files/SafeFileWriter.h"
-#include "core/mail/MailAddresses.h"
 #include "core/release/ReceiverList.h"
 #include "gui/CommandIds.h"
 #include "gui/FileDialogs.h"
@@ -78,19 +77,16 @@ void PressReleaseApp::OnMailServer(wxCommandEvent&)
 // Counting a long list takes a moment, so it waits until the typing stops.
 void PressReleaseApp::CountReceiversSoon() { receiverCount_.StartOnce(kCountAfterMilliseconds); }
 
-std::string PressReleaseApp::ReceiverCount(const std::string& receivers) const
-{
-    return ReceiverCountText(SelectReceivers(receivers, receiverDelimiter));
-}
-
-// The count of the field as it stands makes a pending one needless.
-void PressReleaseApp::ShowStatusWithCount(const std::string& text, const std::string& receivers)
+// The count of the field as it stands makes a pending one needless; the
+// text shows at once, the count follows it when done.
+void PressReleaseApp::ShowStatusWithCount(const std::string& text, std::string receivers)
 {
     receiverCount_.Stop();
-    mainWindow->ShowStatus(text + (text.empty() ? "" : " ") + ReceiverCount(receivers));
+    mainWindow->ShowStatus(text);
+    counter_->Count(text + (text.empty() ? "" : " "), std::move(receivers), receiverDelimiter);
 }
 
 void PressReleaseApp::OnReceiverCount(wxTimerEvent&)
 {
-    mainWindow->ShowStatus(ReceiverCount(controls.receivers->GetValue().utf8_string()));
+    counter_->Count("", controls.receivers->GetValue().utf8_string(), receiverDelimiter);
 }
