@@ -1,8 +1,9 @@
 #!/bin/sh
 # vantrel-cli send through a real MTA (Debian's exim4) bound to loopback,
 # delivering into a maildir; the messages are read back with Python's email
-# parser: every receiver exactly once, the headers as sent, no Bcc, and the
-# body equal to the release. A second run sends nothing.
+# parser: every receiver exactly once, with the name the list gives, the
+# headers as sent, no Bcc, and the body equal to the release. A second run
+# sends nothing.
 set -eu
 cli="$1"
 exim=/usr/sbin/exim4
@@ -59,7 +60,7 @@ import sys
 records = ["Notely", "2.1", "$19.95", "Linux", "http://127.0.0.1/press.png",
            "Takes notes fast and keeps them in sync everywhere.", "25", "", "http://127.0.0.1/",
            "0", "0", "", "Müller & Söhne", "Zoë Ångström", "zoe@vantrel.test", "0",
-           "ann@press.test, bob@press.test;ANN@press.test\ncarl@news.test no-domain@\n"]
+           "Ann Lee <ann@press.test>; \"Bob, Jr.\" <bob@press.test>;ANN@press.test\ncarl@news.test\nno-domain@\n"]
 with open(sys.argv[1], "wb") as document:
     for record in records:
         data = record.encode()
@@ -89,7 +90,10 @@ for name in sorted(os.listdir(folder)):
     message = email.message_from_bytes(raw, policy=email.policy.default)
     receiver = str(message["Envelope-to"])
     seen.append(receiver)
-    assert str(message["To"]) == receiver, (message["To"], receiver)
+    to = message["To"].addresses[0]
+    assert to.addr_spec == receiver, (message["To"], receiver)
+    names = {"ann@press.test": "Ann Lee", "bob@press.test": "Bob, Jr.", "carl@news.test": ""}
+    assert to.display_name == names[receiver], (to.display_name, receiver)
     assert str(message["From"]) == "Zoë Ångström <zoe@vantrel.test>", message["From"]
     assert str(message["Subject"]) == "Press release from Müller & Söhne", message["Subject"]
     assert message["Bcc"] is None and message["Date"] and message["Message-ID"]
