@@ -14,6 +14,7 @@
 #include "gui/ReceiverCounter.h"
 
 class PressReleaseFrame;
+class SendPreviewDialog;
 
 // Holds the form and handles the Settings and Generate menus; the commands
 // the main window does not handle come here.
@@ -63,6 +64,7 @@ private:
     void ShowSendSummary(const DeliverySummary& summary, const std::vector<SkippedReceiver>& skipped);
     void RemoveRefused(const DeliverySummary& summary);
     void SendTest(const DeliveryPlan& plan, const SmtpServer& server);
+    bool AskHowToSend(SendPreviewDialog& preview, DeliveryPlan& plan, SmtpServer& server);
 
     wxTimer receiverCount_;
     std::unique_ptr<ReceiverCounter> counter_;

@@ -202,22 +202,29 @@ void PressReleaseApp::OnSendToReceivers(wxCommandEvent&)
                                   return SendStanding{StandingOf(plan, *ledger), PreviewMessage(plan)};
                               });
     SmtpServer server = MailServerOf(settings);
+    if (AskHowToSend(preview, plan, server))
+        ShowSendSummary(SendWithProgress(mainWindow, plan, server, &*ledger), selection.skipped);
+}
+
+// The send window comes back after each test; false when the user cancels
+// it or the password question.
+bool PressReleaseApp::AskHowToSend(SendPreviewDialog& preview, DeliveryPlan& plan, SmtpServer& server)
+{
     for (;;) {
         const int choice = preview.ShowModal();
         plan.subject = preview.Subject();
         plan.note = preview.Note();
         plan.againInDoubt = preview.AgainInDoubt();
         if (choice != wxID_OK && choice != ID_SEND_EVERYONE && choice != ID_SEND_TEST)
-            return;
+            return false;
         if (!AskMailPassword(mainWindow, server))
-            return;
+            return false;
         if (choice != ID_SEND_TEST) {
             plan.changed = choice == ID_SEND_EVERYONE ? ChangedText::All : ChangedText::Rest;
-            break;
+            return true;
         }
         SendTest(plan, server);
     }
-    ShowSendSummary(SendWithProgress(mainWindow, plan, server, &*ledger), selection.skipped);
 }
 
 // A test goes to the sender alone and is recorded nowhere.
