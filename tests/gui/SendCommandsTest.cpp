@@ -234,6 +234,33 @@ TEST_F(SendCommandsTest, ReceiversInDoubtGetItAgainOnlyWhenAsked)
     EXPECT_EQ(mail.Receivers(), (std::vector<std::string>{"a@x.org", "b@y.org"}));
 }
 
+// The server never answers a@x.org's message: Cancel must end it at once,
+// not after the five minutes' time limit, and leave it in doubt.
+TEST_F(SendCommandsTest, CancelEndsTheMessageInFlightAtOnce)
+{
+    LocalSmtpServer mail(home_->sandbox() + "/mail", {"--script", "a@x.org=hang"});
+    UseServer(mail.Url());
+    // As the user does: the window's own events are all it takes in while
+    // a message travels, so a key from outside, not a timer, presses Cancel.
+    const char* press =
+        "xdotool search --sync --onlyvisible --name '^Sending$' windowfocus --sync; sleep 1.5; "
+        "xdotool search --onlyvisible --name '^Sending$' windowfocus --sync key Escape";
+    const wxString script(press);
+    const wchar_t* argv[] = {L"sh", L"-c", script.wc_str(), nullptr};
+    ASSERT_GT(wxExecute(argv, wxEXEC_ASYNC), 0);
+    std::vector<std::string> rows;
+    wxStopWatch watch;
+    wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), ExpectPreview(wxID_OK),
+                  ExpectSummary([&](SendSummaryDialog* summary) {
+                      for (long row = 0; row < summary->list->GetItemCount(); ++row)
+                          rows.push_back(Utf8(summary->list->GetItemText(row, 0) + " " +
+                                              summary->list->GetItemText(row, 1)));
+                      return wxID_CLOSE;
+                  }));
+    EXPECT_LT(watch.Time(), 30000);
+    EXPECT_EQ(rows, (std::vector<std::string>{"a@x.org in doubt", "b@y.org left", "broken@ skipped"}));
+}
+
 TEST_F(SendCommandsTest, ATestGoesToTheSenderAloneAndCancelSendsNothing)
 {
     LocalSmtpServer mail(home_->sandbox() + "/mail");
