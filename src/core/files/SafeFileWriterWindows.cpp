@@ -56,10 +56,10 @@ bool LockExclusively(int fd)
 {
     // A byte far past any ledger's end: the lock keeps other senders out
     // without barring reads of the file's contents.
-    OVERLAPPED far{};
-    far.OffsetHigh = 0x40000000;
+    OVERLAPPED beyond{};
+    beyond.OffsetHigh = 0x40000000;
     return LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd)),
-                      LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &far) != 0;
+                      LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &beyond) != 0;
 }
 
 // Windows has no file size signal.
