@@ -5,7 +5,6 @@
 #include <optional>
 #include <string_view>
 #include <unordered_set>
-#include <variant>
 
 #include "core/release/ReceiverList.h"
 
@@ -44,7 +43,10 @@ std::string_view Trimmed(std::string_view text)
 
 }  // namespace
 
-std::string AddressProblem(const std::string& text)
+namespace {
+
+// Why text cannot be an address, or nullptr: no copy, no allocation.
+const char* AddressProblemIn(std::string_view text)
 {
     if (text.size() > kMaxAddressBytes)
         return "longer than 254 bytes";
@@ -62,13 +64,13 @@ std::string AddressProblem(const std::string& text)
         return "has no domain";
     if (at == 0)
         return "has no name before the @";
-    const std::string_view local = std::string_view(text).substr(0, at);
+    const std::string_view local = text.substr(0, at);
     for (const char c : local)
         if (!IsAtomCharacter(c) && c != '.')
             return "is not an address";
     if (local.front() == '.' || local.back() == '.' || local.find("..") != std::string_view::npos)
         return "is not an address";
-    std::string_view domain = std::string_view(text).substr(at + 1);
+    std::string_view domain = text.substr(at + 1);
     for (std::size_t dot = domain.find('.');; dot = domain.find('.')) {
         if (!IsDomainLabel(domain.substr(0, dot)))
             return "has no valid domain";
@@ -76,7 +78,15 @@ std::string AddressProblem(const std::string& text)
             break;
         domain.remove_prefix(dot + 1);
     }
-    return {};
+    return nullptr;
+}
+
+}  // namespace
+
+std::string AddressProblem(const std::string& text)
+{
+    const char* problem = AddressProblemIn(text);
+    return problem ? problem : "";
 }
 
 std::string AddressKey(const std::string& address)
@@ -155,13 +165,13 @@ std::optional<std::string> EntryName(std::string_view name)
     return std::nullopt;
 }
 
-std::string BareAddressProblem(std::string_view address)
+const char* BareAddressProblem(std::string_view address)
 {
     if (std::count(address.begin(), address.end(), '@') > 1)
         return "two @";
     if (address.find_first_of(" \t") != std::string_view::npos)
         return "a blank inside the address";
-    return AddressProblem(std::string(address));
+    return AddressProblemIn(address);
 }
 
 std::size_t FirstOutsideQuotes(std::string_view text, char wanted)
@@ -178,51 +188,72 @@ std::size_t FirstOutsideQuotes(std::string_view text, char wanted)
     return std::string_view::npos;
 }
 
-// One entry as a mailbox, or the reason it is skipped.
-std::variant<Mailbox, std::string> ParseEntry(std::string_view entry, int delimiter)
+// One entry: its address (a view into the entry) and name, or the reason
+// it is skipped.
+struct Entry {
+    std::string_view address;
+    std::string name;
+    const char* reason = nullptr;
+};
+
+Entry ParseEntry(std::string_view entry, int delimiter)
 {
     if (entry.find('@') == std::string_view::npos)
-        return delimiter == kDelimiterSpace && entry.find('<') == std::string_view::npos
-            ? "is not an address; with the delimiter Space no name can stand beside an address"
-            : "is not an address";
+        return {{},
+                {},
+                delimiter == kDelimiterSpace && entry.find('<') == std::string_view::npos
+                    ? "is not an address; with the delimiter Space no name can stand beside an address"
+                    : "is not an address"};
     const std::size_t open = FirstOutsideQuotes(entry, '<');
-    if (open == std::string_view::npos && entry.front() == '"')
-        return "text beside the address";
-    if (open == std::string_view::npos) {
-        if (std::string problem = BareAddressProblem(entry); !problem.empty())
-            return problem;
-        return Mailbox{"", std::string(entry)};
-    }
+    if (open == std::string_view::npos)
+        return {entry, {}, entry.front() == '"' ? "text beside the address" : BareAddressProblem(entry)};
     const std::size_t close = entry.find('>', open);
     if (close == std::string_view::npos || close + 1 != entry.size())
-        return "text beside the address";
-    const std::optional<std::string> name = EntryName(TrimmedBlanks(entry.substr(0, open)));
+        return {{}, {}, "text beside the address"};
+    std::optional<std::string> name = EntryName(TrimmedBlanks(entry.substr(0, open)));
     if (!name)
-        return "text beside the address";
+        return {{}, {}, "text beside the address"};
     const std::string_view address = entry.substr(open + 1, close - open - 1);
-    if (const std::string problem = BareAddressProblem(address); !problem.empty())
-        return problem;
-    return Mailbox{*name, std::string(address)};
+    return {address, std::move(*name), BareAddressProblem(address)};
 }
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Addresses compared as AddressKey compares them, without making keys.
+struct CaselessHash {
+    std::size_t operator()(std::string_view text) const
+    {
+        std::size_t hash = 14695981039346656037ull;
+        for (const char c : text)
+            hash = (hash ^ static_cast<unsigned char>(Lower(c))) * 1099511628211ull;
+        return hash;
+    }
+};
+struct CaselessEqual {
+    bool operator()(std::string_view a, std::string_view b) const
+    {
+        return a.size() == b.size() &&
+            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
+    }
+};
 
 }  // namespace
 
 ReceiverSelection SelectReceivers(std::string_view receivers, int delimiter)
 {
     ReceiverSelection selection;
-    std::unordered_set<std::string> seen;
+    std::unordered_set<std::string_view, CaselessHash, CaselessEqual> seen;
+    // Growing the set step by step costs more than counting beforehand.
+    seen.reserve(static_cast<std::size_t>(std::count(receivers.begin(), receivers.end(), '@')));
     ForEachEntry(receivers, delimiter, [&](std::string_view text) {
         const std::string_view entry = TrimmedBlanks(text);
         if (entry.empty())
             return;
-        std::variant<Mailbox, std::string> parsed = ParseEntry(entry, delimiter);
-        if (auto* reason = std::get_if<std::string>(&parsed)) {
-            selection.skipped.push_back({std::string(entry), std::move(*reason)});
-            return;
-        }
-        Mailbox& mailbox = std::get<Mailbox>(parsed);
-        if (seen.insert(AddressKey(mailbox.address)).second)
-            selection.receivers.push_back(std::move(mailbox));
+        Entry parsed = ParseEntry(entry, delimiter);
+        if (parsed.reason)
+            selection.skipped.push_back({std::string(entry), parsed.reason});
+        else if (seen.insert(parsed.address).second)
+            selection.receivers.push_back({std::move(parsed.name), std::string(parsed.address)});
         else
             ++selection.twice;
     });
@@ -265,10 +296,8 @@ std::string RemoveReceivers(std::string_view receivers, int delimiter,
         const std::size_t begin = static_cast<std::size_t>(piece.data() - receivers.data());
         const std::size_t end = std::min(begin + piece.size() + 1, receivers.size());
         const std::string_view entry = TrimmedBlanks(piece);
-        const std::variant<Mailbox, std::string> parsed =
-            entry.empty() ? std::variant<Mailbox, std::string>(std::string()) : ParseEntry(entry, delimiter);
-        const auto* mailbox = std::get_if<Mailbox>(&parsed);
-        lastRemoved = mailbox && removed.count(AddressKey(mailbox->address)) != 0;
+        const Entry parsed = entry.empty() ? Entry{{}, {}, ""} : ParseEntry(entry, delimiter);
+        lastRemoved = !parsed.reason && removed.count(AddressKey(std::string(parsed.address))) != 0;
         if (!lastRemoved)
             kept += receivers.substr(begin, end - begin);
     });

@@ -32,7 +32,7 @@ std::uint64_t Fnv1a(std::string_view bytes, std::uint64_t hash)
 std::string Hash(std::initializer_list<std::string_view> parts)
 {
     std::string all;
-    for (const std::string_view part : parts) {
+    for (const std::string_view& part : parts) {
         if (&part != parts.begin())
             all += '\0';
         all += part;
