@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "TempHome.h"
+#include "core/mail/ReleaseDelivery.h"
 #include "core/mail/SendLedger.h"
 
 namespace {
@@ -122,6 +123,32 @@ TEST(SendLedgerTest, OneRunAtATime)
 
     std::filesystem::create_directory(home.sandbox() + "/folder.ledger");
     EXPECT_FALSE(SendLedger::Open(home.sandbox() + "/folder.ledger"));
+}
+
+// The words a run and its report are told in.
+TEST(SendLedgerTest, WaitsNotesAndReportRows)
+{
+    EXPECT_EQ(RetryWaitText(std::chrono::seconds(100), 1, "451 4.7.1 try again later"),
+              "Waiting 1:40 to try 1 receiver again: 451 4.7.1 try again later");
+    EXPECT_EQ(RetryWaitText(std::chrono::seconds(59), 2, ""), "Waiting 0:59 to try 2 receivers again");
+    EXPECT_EQ(RetryWaitText(std::chrono::seconds(-3), 2, ""), "Waiting 0:00 to try 2 receivers again");
+
+    DeliveryPlan plan;
+    plan.release = "Release.\n";
+    EXPECT_EQ(MessageBody(plan), "Release.\n");
+    plan.note = "Embargo until Monday.\r\n\n ";
+    EXPECT_EQ(MessageBody(plan), "Embargo until Monday.\n\nRelease.\n");
+
+    DeliverySummary summary;
+    summary.receivers = {{"a@x.org", ReceiverState::Sent, ""},
+                         {"b@x.org", ReceiverState::Refused, "550 no, \"never\""},
+                         {"c@x.org", ReceiverState::InDoubt, "dropped\r\nafter data"},
+                         {"d@x.org", ReceiverState::AlreadySent, ""},
+                         {"e@x.org", ReceiverState::Left, ""}};
+    EXPECT_EQ(ReportCsv(NotReached(summary, {{"john doe@x.org", "a blank inside the address"}})),
+              "address,outcome,words\r\nb@x.org,refused,\"550 no, \"\"never\"\"\"\r\n"
+              "c@x.org,in doubt,\"dropped\r\nafter data\"\r\ne@x.org,left,\r\n"
+              "john doe@x.org,skipped,a blank inside the address\r\n");
 }
 
 }  // namespace
