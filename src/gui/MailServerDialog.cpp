@@ -147,6 +147,8 @@ std::string MailServerDialog::Problem() const
         if (const std::string problem = ServerUrlSecurity(url).problem; !problem.empty())
             return "Please correct the server: " + problem + ".";
     }
+    if (const std::string problem = MailUserProblem(Text(server), Text(user)); !problem.empty())
+        return "Please correct the user: " + problem + ".";
     if (const std::string text = Text(sender); !text.empty()) {
         const std::string address = SplitMailbox(text).address;
         if (const std::string problem = AddressProblem(address); !problem.empty())

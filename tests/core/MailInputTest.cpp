@@ -51,4 +51,22 @@ TEST(MailInputTest, PaceIsAWholeNumberFromNoneTo6000)
     }
 }
 
+TEST(MailInputTest, TheUserGoesWithAServer)
+{
+    struct Case {
+        const char* server;
+        const char* user;
+        const char* problem;
+    };
+    const Case cases[] = {
+        {"smtps://mail.x.org", "ann", ""},
+        {"", "", ""},
+        {"", "smtps://mail.x.org", "the user name is a server's URL; give it as the server"},
+        {"smtps://mail.x.org", "smtp://mail.x.org", "the user name is a server's URL; give it as the server"},
+        {"", "ann", "a user name needs a server"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MailUserProblem(c.server, c.user), c.problem) << c.server << " " << c.user;
+}
+
 }  // namespace

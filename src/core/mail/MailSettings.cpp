@@ -57,3 +57,12 @@ Result<> WriteMailSettings(const MailSettings& settings)
             return written;
     return Done();
 }
+
+std::string MailUserProblem(const std::string& server, const std::string& user)
+{
+    if (user.find("://") != std::string::npos)
+        return "the user name is a server's URL; give it as the server";
+    if (server.empty() && !user.empty())
+        return "a user name needs a server";
+    return {};
+}

@@ -32,3 +32,7 @@ Result<> WriteMailSettings(const MailSettings& settings);
 
 // The pace as typed: a whole number from 0 to 6000, or nothing.
 bool ParsePerMinute(const std::string& text, int& perMinute);
+
+// Why the user name cannot go with the server, or empty: a server's URL
+// typed as the user, or a user without a server.
+std::string MailUserProblem(const std::string& server, const std::string& user);
