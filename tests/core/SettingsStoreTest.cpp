@@ -182,18 +182,23 @@ TEST(SettingsStore, ValuesComeBackByteForByte)
     unsetenv("X");
 }
 
-TEST(SettingsStore, AFileBeyond1MiBReadsAsNothingAndTheNextWriteReplacesIt)
+// A file past 1 MiB holds values this program cannot see (another
+// program's groups); writing one line into it must not drop the rest.
+TEST(SettingsStore, AFileBeyond1MiBReadsAsNothingAndIsLeftAlone)
 {
     TempHome home;
     for (const std::size_t size : {1048576u, 1048577u}) {
         SCOPED_TRACE(size);
-        const std::string line = "LatestPath=/a.pre\n";
-        WriteFileBytes(home.SettingsFile(), line + std::string(size - line.size(), '#'));
+        const bool fits = size == 1048576u;
+        const std::string head = "LatestPath=/a.pre\n[Other]\nServer=mail.example.org\n";
+        const std::string bytes = head + std::string(size - head.size() - 1, '#') + "\n";
+        WriteFileBytes(home.SettingsFile(), bytes);
         std::string text;
-        EXPECT_EQ(Read(kLatestPathSetting, text), size == 1048576u);
+        EXPECT_EQ(Read(kLatestPathSetting, text), fits);
+        EXPECT_EQ(static_cast<bool>(WriteSetting(kSettingsKeyPath, kInstallPathSetting, "/opt/v")), fits);
+        const std::string after = ReadFileBytes(home.SettingsFile());
+        EXPECT_EQ(after, fits ? "LatestPath=/a.pre\nInstallPath=/opt/v\n" + bytes.substr(18) : bytes);
     }
-    ASSERT_TRUE(WriteSetting(kSettingsKeyPath, kInstallPathSetting, "/opt/v"));
-    EXPECT_EQ(ReadFileBytes(home.SettingsFile()), "InstallPath=/opt/v\n");
 }
 
 TEST(SettingsStore, ALinkedSettingsFileIsWrittenThrough)

@@ -7,8 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/files/UserFolders.h"
 #include "core/files/Utf8Path.h"
-#include "core/settings/UserFolders.h"
 
 std::string ReleaseFileText(const std::string& companyName, const std::string& release)
 {

@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "core/files/SafeFileWriter.h"
+#include "core/files/UserFolders.h"
 #include "core/settings/SettingsFormat.h"
-#include "core/settings/UserFolders.h"
 
 namespace {
 
@@ -91,8 +91,12 @@ Result<> WriteSettingToFile(const std::string& path, const std::string& valueNam
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
     if (error)
         return Failure::CannotWrite;
-    // A file too large to be ours is replaced; any other is kept but for the one line.
+    // Every other line is kept, so a file that cannot be read whole (too
+    // large to be ours, or unreadable) is left alone: writing it would lose
+    // the values and groups it holds.
     const Result<std::string> old = ReadWholeFile(path, kMaxSettingsFileBytes);
+    if (!old && (old.failure() != Failure::CannotOpen || std::filesystem::exists(path, error)))
+        return Failure::CannotWrite;
     const std::string bytes =
         UpdateSettingsBytes(old ? *old : std::string(), valueName, CutToLength(text, kMaxSettingLength));
     return WriteFileAtomically(path, bytes);

@@ -16,7 +16,8 @@ inline constexpr const char* kInstallPathSetting = "InstallPath";
 inline constexpr std::size_t kMaxSettingLength = 1023;
 
 // A larger file is no settings file of ours: it reads as holding nothing
-// (reading it would take long) and the next write replaces it.
+// (reading it would take long), and writing a setting into it fails and
+// leaves it as it is.
 inline constexpr std::size_t kMaxSettingsFileBytes = 1024 * 1024;
 
 // The user's file that holds the values of keyPath, or empty when no home

@@ -1,4 +1,4 @@
-#include "core/settings/UserFolders.h"
+#include "core/files/UserFolders.h"
 
 #include <shlobj.h>
 
