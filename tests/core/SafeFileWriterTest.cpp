@@ -201,6 +201,11 @@ TEST(SafeFileWriter, WritesInPlaceWhenTheFolderRefusesATemporaryFile)
     const std::string path = OldDocument(folder);
     chmod(path.c_str(), 0640);
     chmod(folder.c_str(), 0555);
+    // The copy of the old document kept meanwhile goes to that user's cache.
+    const std::string cache = home.home() + "/.cache";
+    fs::create_directories(cache);
+    if (geteuid() == 0)
+        ASSERT_EQ(chown(cache.c_str(), kNobody, kNobody), 0);
     const int result = WriteAsUnprivilegedUser(path, true);
     chmod(folder.c_str(), 0755);
     if (result == kCannotTestHere)
@@ -208,6 +213,7 @@ TEST(SafeFileWriter, WritesInPlaceWhenTheFolderRefusesATemporaryFile)
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadFileBytes(path), "new contents");
     EXPECT_EQ(Snapshot(folder).size(), 1u) << "the document and no temporary file";
+    EXPECT_TRUE(fs::is_empty(cache + "/vantrel")) << "no copy once the document is on disk";
     struct stat info;
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);

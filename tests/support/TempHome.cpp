@@ -29,6 +29,8 @@ TempHome::TempHome()
     unsetenv("XDG_CONFIG_HOME");
     // Ledgers of sends go below the temporary home as well.
     unsetenv("XDG_STATE_HOME");
+    // Copies kept while a document is written in place, too.
+    unsetenv("XDG_CACHE_HOME");
     // Settings an installation on this machine made must not reach the tests.
     setenv("XDG_CONFIG_DIRS", (sandbox_ + "/etc/xdg").c_str(), 1);
 }

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <optional>
@@ -16,6 +17,7 @@
 #include <unistd.h>
 
 #include "core/files/ReadToEnd.h"
+#include "core/files/UserFolders.h"
 
 namespace {
 
@@ -109,17 +111,113 @@ void RemoveStaleTempFiles(const std::string& folder)
     closedir(dir);
 }
 
+// Copies from's bytes over to's from the start of each; false when any
+// cannot be read or written.
+bool CopyBytes(int from, int to)
+{
+    if (lseek(from, 0, SEEK_SET) != 0 || lseek(to, 0, SEEK_SET) != 0)
+        return false;
+    bool written = true;
+    const Result<> read = ReadAllInPieces(
+        from, SIZE_MAX, [&](std::string_view piece) { written = written && WriteAll(to, piece); });
+    return read && written;
+}
+
+// A copy of the old document, kept in the user's cache folder (where a
+// user whose folder refuses new files can still write) while the document
+// itself is being overwritten, so that a failed write can put it back.
+class KeptCopy {
+public:
+    // Copies target's bytes and flushes them; false when the copy cannot
+    // be made whole.
+    bool Make(int target)
+    {
+        const std::string cache = CacheFolder();
+        if (cache.empty())
+            return false;
+        mkdir(cache.c_str(), 0700);  // a folder that cannot be made fails the copy
+        path_ = cache + "/vantrel";
+        mkdir(path_.c_str(), 0700);
+        path_ += "/kept-before-save-XXXXXX";
+        fd_ = mkostemp(path_.data(), O_CLOEXEC);
+        return fd_ >= 0 && CopyBytes(target, fd_) && fsync(fd_) == 0;
+    }
+
+    // Puts the old bytes back over what a failed write left.
+    bool PutBack(int target, off_t oldSize) const
+    {
+        return CopyBytes(fd_, target) && ftruncate(target, oldSize) == 0 && fsync(target) == 0;
+    }
+
+    // Once the document is safe again, or when the copy never was whole;
+    // otherwise the copy stays for the user to find.
+    void Remove()
+    {
+        if (fd_ >= 0)
+            unlink(path_.c_str());
+        Close();
+    }
+    void Close()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+        fd_ = -1;
+    }
+    ~KeptCopy() { Close(); }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+};
+
+std::optional<std::string> ProduceIntoMemory(const ProducePieces& produce)
+{
+    std::string bytes;
+    const bool made = produce([&bytes](std::string_view piece) {
+        bytes.append(piece);
+        return true;
+    });
+    return made ? std::optional<std::string>(std::move(bytes)) : std::nullopt;
+}
+
+// Writes bytes over the document's old ones: room reserved first (which
+// also meets a full disk or the file size limit before a byte changes),
+// then written, cut to length and flushed.
+bool Overwrite(int fd, std::string_view bytes, off_t oldSize)
+{
+    const off_t size = static_cast<off_t>(bytes.size());
+    if (size > oldSize && posix_fallocate(fd, 0, size) != 0)
+        return false;
+    return lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, bytes) && ftruncate(fd, size) == 0 && fsync(fd) == 0;
+}
+
 // When no temporary file can be made beside the target (a folder the user
 // may not write) but the target itself may be written, it is written in
-// place, as the desktop's own file layer does: not atomic, but flushed.
+// place, as the desktop's own file layer does: not atomic, so every byte is
+// made and a copy of the old ones kept before the first is changed.
 Result<> WriteInPlace(const std::string& target, const ProducePieces& produce)
 {
-    const int fd = open(target.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
+    const std::optional<std::string> bytes = ProduceIntoMemory(produce);
+    if (!bytes)
         return Failure::CannotWrite;
-    const bool written =
-        produce([fd](std::string_view piece) { return WriteAll(fd, piece); }) && fsync(fd) == 0;
+    const int fd = open(target.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    struct stat info;
+    if (fd < 0 || fstat(fd, &info) != 0) {
+        if (fd >= 0)
+            close(fd);
+        return Failure::CannotWrite;
+    }
+    KeptCopy copy;
+    if (!copy.Make(fd)) {
+        copy.Remove();
+        close(fd);
+        return Failure::CannotWrite;
+    }
+    const bool written = Overwrite(fd, *bytes, info.st_size);
+    const bool safe = written || copy.PutBack(fd, info.st_size);
     const bool closed = close(fd) == 0;
+    if (safe && (closed || !written))
+        copy.Remove();
     return written && closed ? Done() : Failure::CannotWrite;
 }
 
