@@ -130,16 +130,9 @@ int RunCommand(const CliRequest& request, const Document& document, std::ostream
         out << (request.heading ? ReleaseFileText(form.companyName, release) : release);
         return kCliDone;
     }
-    case CliRequest::Command::Receivers: {
-        const int status = PrintReceivers(
-            CollectReceivers(form.receivers, request.delimiter.value_or(document.receiverDelimiter)), out,
-            err);
-        if (status == kCliDone && IsCut(document, kReceiversLabel)) {
-            err << "vantrel-cli: " << CutAtZeroByteText(kReceiversLabel) << '\n';
-            return kCliFailed;
-        }
-        return status;
-    }
+    case CliRequest::Command::Receivers:
+        return PrintReceivers(
+            CollectReceivers(form.receivers, request.delimiter.value_or(document.receiverDelimiter)), out, err);
     case CliRequest::Command::Mailto: return Mailto(document, out, err);
     case CliRequest::Command::Send: {
         if (request.checkServer)
