@@ -53,7 +53,9 @@ TEST(SendLedgerTest, EachReceiverWithTheTextItGotAndWhatACrashLeaves)
     }
     EXPECT_NE(ReadFileBytes(path).find("sent\ta@x.org\t250 queued  as 1\tT1\t1796169600\n"),
               std::string::npos);
-    WriteFileBytes(path, ReadFileBytes(path) + "sent\tf@x.o");
+    // Lines of no known kind, a line without its address, and a crash in
+    // the middle of a line.
+    WriteFileBytes(path, ReadFileBytes(path) + "sent\nsending\nnonsense\ta@x.org\nsent\tf@x.o");
     {
         Result<SendLedger> ledger = SendLedger::Open(path);
         ASSERT_TRUE(ledger);
