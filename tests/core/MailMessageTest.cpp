@@ -110,6 +110,7 @@ TEST(MailMessageTest, RefusedReceiversLeaveTheListAndTheRestStaysAsWritten)
         {kDelimiterSemicolon, "a@x.org; c@z.org; bad@x.org", "a@x.org; c@z.org"},
         {kDelimiterComma, "\"Lee, Bad\" <bad@x.org>, not one, a@x.org", " not one, a@x.org"},
         {kDelimiterSpace, "bad@x.org", ""},
+        {kDelimiterSpace, "a@x.org\tbad@x.org", "a@x.org"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(RemoveReceivers(c.before, c.delimiter, {"bad@x.org"}), c.after) << c.before;

@@ -301,8 +301,8 @@ std::string RemoveReceivers(std::string_view receivers, int delimiter,
         if (!lastRemoved)
             kept += receivers.substr(begin, end - begin);
     });
-    // The separator of an entry that now ends the list goes with the one removed after it.
-    if (lastRemoved && !kept.empty() && (kept.back() == '\n' || kept.back() == EntrySeparator(delimiter)))
+    // Every kept entry brought its separator: the last one now ends the list.
+    if (lastRemoved && !kept.empty())
         kept.pop_back();
     return kept;
 }

@@ -13,7 +13,7 @@
 #include "core/files/SafeFileWriter.h"
 #include "core/files/Utf8Path.h"
 #include "core/mail/MailAddresses.h"
-#include "core/settings/UserFolders.h"
+#include "core/files/UserFolders.h"
 
 namespace {
 
