@@ -166,6 +166,13 @@ TEST(FieldChecks, EachBitAloneWithItsValue)
          {"ada.example.test"}},
         {"no contact", [](FormValues& f, TableProber&) { f.contactName = ""; }, Bits({17}), {""}},
         {"no company", [](FormValues& f, TableProber&) { f.companyName = ""; }, Bits({18}), {""}},
+        {"names of blanks only",
+         [](FormValues& f, TableProber&) {
+             f.contactName = " \t";
+             f.companyName = "   ";
+         },
+         Bits({17, 18}),
+         {"", ""}},
         {"listed word",
          [](FormValues& f, TableProber&) { f.featuresText = "Say Hello to " + Words(6); },
          Bits({19}),

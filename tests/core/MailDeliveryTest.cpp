@@ -140,15 +140,20 @@ TEST(MailDeliveryTest, AWrongPasswordStopsTheRun)
 {
     TempHome home;
     LocalSmtpServer server(home.sandbox() + "/mail", {"--auth", "ann:s3cret"});
-    for (const std::string password : {"wrong", "s3cret"}) {
-        SmtpTransport transport(Server(server.Url(), "ann", password));
-        RecordingClock clock;
-        const DeliverySummary summary =
-            DeliverRelease(Plan({"a@x.org", "b@x.org"}), transport, nullptr, clock.Clock(), {});
-        EXPECT_EQ(summary.sent, password == "wrong" ? 0u : 2u);
-        EXPECT_EQ(summary.stopReason.substr(0, 21), password == "wrong" ? "authentication failed" : "");
-        EXPECT_EQ(summary.stopReason.find(password), std::string::npos);
-    }
+    // No user for a server that wants one stops the run once, as a wrong
+    // password does: nobody is refused for it.
+    for (const std::string user : {"", "ann"})
+        for (const std::string password : {"wrong", "s3cret"}) {
+            SmtpTransport transport(Server(server.Url(), user, password));
+            RecordingClock clock;
+            const DeliverySummary summary =
+                DeliverRelease(Plan({"a@x.org", "b@x.org"}), transport, nullptr, clock.Clock(), {});
+            const bool loggedIn = !user.empty() && password == "s3cret";
+            EXPECT_EQ(summary.sent, loggedIn ? 2u : 0u);
+            EXPECT_EQ(summary.refused, 0u);
+            EXPECT_EQ(summary.stopReason.substr(0, 21), loggedIn ? "" : "authentication failed");
+            EXPECT_EQ(summary.stopReason.find(password), std::string::npos);
+        }
     EXPECT_EQ(server.Receivers().size(), 2u);
 }
 

@@ -136,6 +136,8 @@ void CheckPrice(const FormValues& form, Findings& found)
         found[kPriceNoCurrency] = "";
 }
 
+bool IsBlankOnly(const std::string& text) { return text.find_first_not_of(" \t") == std::string::npos; }
+
 void CheckContact(const FormValues& form, Findings& found)
 {
     if (form.operatingSystem.empty())
@@ -144,9 +146,10 @@ void CheckContact(const FormValues& form, Findings& found)
         found[kContactEmailEmpty] = "";
     else if (form.contactEmail.find('@') == std::string::npos)
         found[kContactEmailBad] = form.contactEmail;
-    if (form.contactName.empty())
+    // A name of blanks only would make the release read "   have released".
+    if (IsBlankOnly(form.contactName))
         found[kContactNameEmpty] = "";
-    if (form.companyName.empty())
+    if (IsBlankOnly(form.companyName))
         found[kCompanyNameEmpty] = "";
 }
 
