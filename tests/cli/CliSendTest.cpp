@@ -122,6 +122,10 @@ TEST_F(CliTest, SendKilledHalfWayResumesWithNobodyTwiceAndNobodyMissing)
     const CliRun second = RunCli(home, arguments);
     EXPECT_EQ(second.status, 4) << second.err;
     EXPECT_NE(second.err.find("in doubt r4@x.org: in doubt since an earlier run\n"), std::string::npos);
+    EXPECT_NE(
+        second.err.find("vantrel-cli: 2 sent, 3 had it already, 0 refused, 1 in doubt, 0 left to send\n"),
+        std::string::npos)
+        << "no skipped part when nothing was skipped";
     EXPECT_EQ(mail.Receivers(),
               (std::vector<std::string>{"r1@x.org", "r2@x.org", "r3@x.org", "r5@x.org", "r6@x.org"}));
     std::vector<std::string> again = arguments;
@@ -211,6 +215,16 @@ TEST_F(CliTest, SendCheckServerLogsInAndSendsNothing)
         {"s3cret", 0, "connected and logged in; the server said: 235 2.7.0 Authentication successful\n"},
         {"wrong", 4, "authentication failed: 535 5.7.8 Authentication credentials invalid\n"},
     };
+    // Option values that are not ASCII reach the program as they are typed.
+    WriteFileBytes(Path("p\xC3\xA4ssword"), "s3cret\n");
+    const CliRun named = RunCli(home,
+                                {"send", "--check-server", "--server=" + login.Url(), "--user=ann",
+                                 "--password-file=" + Path("p\xC3\xA4ssword"), Path("complete.pre")});
+    EXPECT_EQ(named.status, 0) << named.err;
+    const CliRun from = RunCli(
+        home,
+        {"send", "--dry-run", "--no-network", "--from=Zo\xC3\xAB Lee <zoe@x.org>", Path("complete.pre")});
+    EXPECT_NE(from.out.find("From: =?UTF-8?B?Wm/DqyBMZWU=?= <zoe@x.org>\r\n"), std::string::npos) << from.out;
     for (const Case& c : cases) {
         setenv("VANTREL_SMTP_PASSWORD", c.password.c_str(), 1);
         const CliRun run = RunCli(
@@ -223,7 +237,8 @@ TEST_F(CliTest, SendCheckServerLogsInAndSendsNothing)
 
     // A ledger that cannot be kept: nothing goes.
     setenv("XDG_STATE_HOME", Path("complete.pre").c_str(), 1);
-    const CliRun unkept = RunCli(home, {"send", "--no-network", "--server=" + login.Url(), Path("complete.pre")});
+    const CliRun unkept =
+        RunCli(home, {"send", "--no-network", "--server=" + login.Url(), Path("complete.pre")});
     unsetenv("XDG_STATE_HOME");
     EXPECT_EQ(unkept.status, 4);
     EXPECT_NE(unkept.err.find(" cannot be opened; nothing was sent\n"), std::string::npos) << unkept.err;
