@@ -47,11 +47,25 @@ const wxBitmap& FormPanel::ScaledBackground()
     return scaled_;
 }
 
+namespace {
+
+// A list typed by hand is often separated by tabs, so the fields that take
+// Tab as text leave moving on to Ctrl+Tab, as GTK's own text views do.
+bool TabMovesFocus(const wxKeyEvent& event)
+{
+    if (event.GetKeyCode() != WXK_TAB)
+        return false;
+    const int others = event.GetModifiers() & ~wxMOD_SHIFT;
+    const auto* text = dynamic_cast<const wxTextCtrl*>(wxWindow::FindFocus());
+    const bool takesTab = text && text->HasFlag(wxTE_PROCESS_TAB);
+    return others == wxMOD_CONTROL || (others == wxMOD_NONE && !takesTab);
+}
+
+}  // namespace
+
 void FormPanel::OnCharHook(wxKeyEvent& event)
 {
-    const bool plainTab =
-        event.GetKeyCode() == WXK_TAB && (event.GetModifiers() & ~wxMOD_SHIFT) == wxMOD_NONE;
-    if (!plainTab || !MoveFocus(!event.ShiftDown()))
+    if (!TabMovesFocus(event) || !MoveFocus(!event.ShiftDown()))
         event.Skip();
 }
 

@@ -13,7 +13,8 @@ public:
 
     const wxBitmapBundle& background() const { return background_; }
 
-    // Tab and Shift+Tab go through the controls in this order.
+    // Tab and Shift+Tab go through the controls in this order; in the fields
+    // that take Tab as text, Ctrl+Tab and Ctrl+Shift+Tab do.
     void SetTabOrder(std::vector<wxWindow*> order) { tabOrder_ = std::move(order); }
 
 private:

@@ -2,6 +2,7 @@
 
 #include <wx/display.h>
 #include <wx/splash.h>
+#include <wx/uiaction.h>
 
 #include "core/form/ChoiceLists.h"
 #include "gui/CommandIds.h"
@@ -195,13 +196,14 @@ TEST_F(WindowTest, ScreenReadersMeetEachControlByItsLabel)
 }
 
 // Tab as the focused control receives it, before the toolkit acts on it.
-void PressTab(bool forward)
+void PressTab(bool forward, bool control = false)
 {
     wxWindow* focus = wxWindow::FindFocus();
     ASSERT_NE(focus, nullptr);
     wxKeyEvent tab(wxEVT_CHAR_HOOK);
     tab.m_keyCode = WXK_TAB;
     tab.m_shiftDown = !forward;
+    tab.m_controlDown = control;
     tab.SetEventObject(focus);
     focus->HandleWindowEvent(tab);
     PumpEvents(20);
@@ -217,11 +219,32 @@ TEST_F(WindowTest, TabGoesThroughTheFormByRows)
     a.productName->SetFocus();
     PumpEvents();
     for (std::size_t i = 1; i < rows.size(); ++i) {
-        PressTab(true);
+        const bool takesTab = rows[i - 1] == a.featuresText || rows[i - 1] == a.receivers;
+        if (takesTab) {
+            PressTab(true);
+            EXPECT_EQ(wxWindow::FindFocus(), rows[i - 1]) << "Tab stays in its text at step " << i;
+        }
+        PressTab(true, takesTab);
         EXPECT_EQ(wxWindow::FindFocus(), rows[i]) << "step " << i;
     }
     PressTab(false);
     EXPECT_EQ(wxWindow::FindFocus(), a.receivers) << "Shift+Tab goes back";
+}
+
+// Typed as a user types, through the X server: a list separated by tabs.
+TEST_F(WindowTest, TabTypedIntoReceiversLandsInItsText)
+{
+    wxTextCtrl* receivers = app().controls.receivers;
+    app().GetTopWindow()->Raise();
+    receivers->SetFocus();
+    PumpEvents(200);
+    wxUIActionSimulator keys;
+    keys.Text("a");
+    keys.Char(WXK_TAB);
+    keys.Text("b");
+    PumpEvents(200);
+    EXPECT_EQ(Utf8(receivers->GetValue()), "a\tb");
+    EXPECT_EQ(wxWindow::FindFocus(), receivers);
 }
 
 TEST_F(WindowTest, ChoiceListsHoldTheirEntriesInOrder)
