@@ -50,6 +50,8 @@ constexpr const char* kCloseQuestion =
 constexpr const char* kOpenQuestion =
     "The form has changes that have not been saved.\n\nDo you want to save them before opening another "
     "document?";
+constexpr const char* kNewQuestion =
+    "The form has changes that have not been saved.\n\nDo you want to save them before clearing the form?";
 
 std::string FileName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
@@ -84,12 +86,16 @@ PressReleaseFrame::PressReleaseFrame()
     SetDropTarget(new DocumentDropTarget(this));
 }
 
-// Clears the form after one question. Both URL fields become empty, not
-// "http://"; the delimiter setting and LatestPath stay as they are.
+// Clears the form after the question about unsaved changes and then its
+// own, whose default is No: Enter pressed by habit must not empty the form.
+// Both URL fields become empty, not "http://"; the delimiter setting and
+// LatestPath stay as they are.
 void PressReleaseFrame::OnNew(wxCommandEvent&)
 {
+    if (!MayDiscardChanges(kNewQuestion, "Clear &without Saving"))
+        return;
     const int answer = wxMessageBox("Are you sure that you want to clear all settings?\n", "New",
-                                    wxYES_NO | wxICON_QUESTION, this);
+                                    wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION, this);
     // Escape and the window's close button answer Cancel: only Yes clears.
     if (answer != wxYES)
         return;
