@@ -293,8 +293,9 @@ TEST(Durability, AFailedWriteInPlaceKeepsTheOldDocument)
         EXPECT_FALSE(c.write(path));
         refuseTemporaryFilesIn.clear();
         failWritesOf.clear();
-        if (!c.copyKept)
+        if (!c.copyKept) {
             EXPECT_EQ(ReadFileBytes(path), c.old);
+        }
         EXPECT_EQ(TakeCopies(), c.copyKept ? std::vector<std::string>{c.old} : std::vector<std::string>{});
     }
     if (mounted)
