@@ -73,7 +73,7 @@ set(gui_linux_only
   # of their own: no wx event of theirs reaches the test's watcher
   CheckCommandTest.CompleteFormShowsTheCheckBoxAfterBothProbeWindows
   CheckCommandTest.StartFormShowsTheErrorsBoxLineByLine
-  CheckCommandTest.CancelOrEscapeStopsTheDownloadAndTheCheckGoesOn
+  CheckCommandTest.CancelOrEscapeCancelsTheWholeCheck
   # the status bar's name on Windows is its text, what a screen reader
   # hears (NativeFieldStyleMsw.cpp), not "status_line"
   WindowTest.FrameHasTitleSizeCentredPlaceAndOneStatusField

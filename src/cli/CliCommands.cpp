@@ -57,10 +57,12 @@ CheckErrors RunChecks(const CliRequest& request, const FormValues& form, CheckVa
     TerminalProber terminal(err, request.verbose);
     NoNetworkProber offline;
     UrlProber& prober = request.noNetwork ? static_cast<UrlProber&>(offline) : terminal;
-    const CheckErrors errors = CheckSettings(form, values, prober);
+    // Without a progress callback no probe here can be cancelled, so the
+    // check always comes to its end.
+    const std::optional<CheckErrors> errors = CheckSettings(form, values, prober);
     if (request.noNetwork)
         err << "vantrel-cli: the web page and the image were not downloaded (--no-network)\n";
-    return errors;
+    return *errors;
 }
 
 bool IsCut(const Document& document, const char* label)
@@ -132,7 +134,8 @@ int RunCommand(const CliRequest& request, const Document& document, std::ostream
     }
     case CliRequest::Command::Receivers:
         return PrintReceivers(
-            CollectReceivers(form.receivers, request.delimiter.value_or(document.receiverDelimiter)), out, err);
+            CollectReceivers(form.receivers, request.delimiter.value_or(document.receiverDelimiter)), out,
+            err);
     case CliRequest::Command::Mailto: return Mailto(document, out, err);
     case CliRequest::Command::Send: {
         if (request.checkServer)

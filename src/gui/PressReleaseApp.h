@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <wx/timer.h>
@@ -34,8 +35,8 @@ public:
     void SetReceiverDelimiter(int delimiter);
 
     // Checks the whole form; with showProgress the URL probes show their
-    // progress windows.
-    CheckErrors CheckSettings(CheckValues& values, bool showProgress);
+    // progress windows. Nothing when the user cancelled one of them.
+    std::optional<CheckErrors> CheckSettings(CheckValues& values, bool showProgress);
     void ShowCheckErrors(CheckErrors errors, const CheckValues& values);
 
     // The status line shows how many receivers the field holds a moment

@@ -95,16 +95,20 @@ DeliveryPlan PlanOf(const FormValues& form, const MailSettings& settings)
 
 }  // namespace
 
-CheckErrors PressReleaseApp::CheckSettings(CheckValues& values, bool showProgress)
+std::optional<CheckErrors> PressReleaseApp::CheckSettings(CheckValues& values, bool showProgress)
 {
     // The probe windows disable the form, which loses its focus; without a
     // focused control the window's keys (Ctrl+S and the others) go nowhere.
     wxWindow* focused = wxWindow::FindFocus();
     WindowUrlProber prober(showProgress);
-    const CheckErrors errors = ::CheckSettings(ReadForm(Receivers::Skip), values, prober);
+    const std::optional<CheckErrors> errors = ::CheckSettings(ReadForm(Receivers::Skip), values, prober);
     if (focused && focused != wxWindow::FindFocus())
         focused->SetFocus();
-    ShowFieldProblems(controls, FieldProblems(errors, values));
+    // A cancelled check found nothing out: the earlier marks stand.
+    if (errors)
+        ShowFieldProblems(controls, FieldProblems(*errors, values));
+    else
+        mainWindow->ShowStatus(kCheckCancelledText);
     return errors;
 }
 
@@ -114,24 +118,26 @@ void PressReleaseApp::ShowCheckErrors(CheckErrors errors, const CheckValues& val
 }
 
 // Runs the whole check with its probe windows; when anything fails the
-// "Errors" box is shown and nothing may be generated.
+// "Errors" box is shown and nothing may be generated, nor after a cancel.
 bool PressReleaseApp::FormPassesCheck()
 {
     CheckValues values;
-    const CheckErrors errors = CheckSettings(values, true);
-    if (errors != 0)
-        ShowCheckErrors(errors, values);
-    return errors == 0;
+    const std::optional<CheckErrors> errors = CheckSettings(values, true);
+    if (errors && *errors != 0)
+        ShowCheckErrors(*errors, values);
+    return errors == CheckErrors{0};
 }
 
 void PressReleaseApp::OnCheckEverything(wxCommandEvent&)
 {
     CheckValues values;
-    const CheckErrors errors = CheckSettings(values, true);
-    if (errors == 0)
+    const std::optional<CheckErrors> errors = CheckSettings(values, true);
+    if (!errors)
+        return;
+    if (*errors == 0)
         ShowInformation(mainWindow, kCheckOkText, kCheckOkCaption);
     else
-        ShowCheckErrors(errors, values);
+        ShowCheckErrors(*errors, values);
     ShowStatusWithCount("", controls.receivers->GetValue().utf8_string());
 }
 

@@ -85,7 +85,9 @@ ProbeOutcome ProbeWithWindow(const std::string& url, ProbeUse use)
     window->Update(0, message);
     WindowProgress progress(*window, message);
     const ProbeOutcome outcome = ProbeByDownload(url, use, std::ref(progress));
-    KeepShowingFinished(*window, message);
+    // A user who cancelled has seen enough of the window.
+    if (!outcome.cancelled)
+        KeepShowingFinished(*window, message);
     return outcome;
 }
 

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "core/checks/FieldChecks.h"
@@ -92,7 +93,7 @@ void RunCases(const std::vector<Case>& cases)
         TableProber prober = RespondingProber();
         c.change(form, prober);
         CheckValues values;
-        const CheckErrors errors = CheckSettings(form, values, prober);
+        const CheckErrors errors = CheckSettings(form, values, prober).value_or(~CheckErrors{0});
         EXPECT_EQ(errors, c.expected);
         ExpectNoExcludedPair(errors);
         for (std::size_t slot = 0; slot < values.size(); ++slot) {
@@ -318,7 +319,8 @@ TEST(FieldChecks, UrlsAreProbedAsTypedAndOnlyWhenFilled)
         std::string page;
         std::string image;
         std::vector<std::pair<std::string, ProbeUse>> asked;
-        CheckErrors expected;
+        std::optional<CheckErrors> expected;
+        std::string cancelled = "";  // the URL whose probe the user cancels
     } cases[] = {
         {"blanks kept",
          " http://a.test/ ",
@@ -331,6 +333,18 @@ TEST(FieldChecks, UrlsAreProbedAsTypedAndOnlyWhenFilled)
          {{"http://", ProbeUse::WebPage}, {kImageUrl, ProbeUse::Image}},
          Bits({7})},
         {"both empty", "", "", {}, Bits({6, 8, 10})},
+        {"page cancelled: the image is never asked",
+         kPageUrl,
+         kImageUrl,
+         {{kPageUrl, ProbeUse::WebPage}},
+         std::nullopt,
+         kPageUrl},
+        {"image cancelled",
+         kPageUrl,
+         kImageUrl,
+         {{kPageUrl, ProbeUse::WebPage}, {kImageUrl, ProbeUse::Image}},
+         std::nullopt,
+         kImageUrl},
     };
     for (const ProbeCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -338,6 +352,8 @@ TEST(FieldChecks, UrlsAreProbedAsTypedAndOnlyWhenFilled)
         form.productUrl = c.page;
         form.imageUrl = c.image;
         TableProber prober = RespondingProber();
+        if (!c.cancelled.empty())
+            prober.answers[c.cancelled] = {false, std::nullopt, "cancelled", true};
         CheckValues values;
         EXPECT_EQ(CheckSettings(form, values, prober), c.expected);
         EXPECT_EQ(prober.asked, c.asked);
@@ -373,7 +389,7 @@ TEST(FieldChecks, StartFormAndEmptyForm)
     empty.imageUrl = "";
     empty.trialAvailable = true;
     values = {};
-    const CheckErrors errors = CheckSettings(empty, values, prober);
+    const CheckErrors errors = CheckSettings(empty, values, prober).value_or(~CheckErrors{0});
     EXPECT_EQ(errors, Bits({1, 3, 4, 6, 8, 10, 12, 13, 14, 15, 17, 18, 20}));
     ExpectNoExcludedPair(errors);
     EXPECT_EQ(values, CheckValues{});

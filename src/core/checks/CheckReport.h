@@ -18,3 +18,5 @@ inline constexpr const char* kCheckOkCaption = "Check";
 inline constexpr const char* kCheckOkText = "All settings are OK to generate a press release.\n\n"
                                             "Please choose Generate -> Email or Generate -> File\n"
                                             "to generate the press release.";
+// In the status line after the user cancelled a probe window.
+inline constexpr const char* kCheckCancelledText = "The check was cancelled.";

@@ -104,20 +104,27 @@ void CheckProduct(const FormValues& form, Findings& found)
         found[kOtherTypeMissing] = "";
 }
 
-void CheckProductUrl(const FormValues& form, Findings& found, UrlProber& prober)
+// Both URL checks return false when the user cancelled the probe.
+bool CheckProductUrl(const FormValues& form, Findings& found, UrlProber& prober)
 {
-    if (form.productUrl.empty())
+    if (form.productUrl.empty()) {
         found[kProductUrlEmpty] = "";
-    else if (!prober.Probe(form.productUrl, ProbeUse::WebPage).responds)
+        return true;
+    }
+    const ProbeOutcome outcome = prober.Probe(form.productUrl, ProbeUse::WebPage);
+    if (!outcome.responds)
         found[kProductUrlDead] = form.productUrl;
+    return !outcome.cancelled;
 }
 
-void CheckImageUrl(const FormValues& form, Findings& found, UrlProber& prober)
+bool CheckImageUrl(const FormValues& form, Findings& found, UrlProber& prober)
 {
     if (form.imageUrl.empty()) {
         found[kImageUrlEmpty] = "";
     } else {
         const ProbeOutcome outcome = prober.Probe(form.imageUrl, ProbeUse::Image);
+        if (outcome.cancelled)
+            return false;
         if (!outcome.responds)
             found[kImageUrlDead] = form.imageUrl;
         else if (outcome.size && *outcome.size < kMinImageBytes)
@@ -126,6 +133,7 @@ void CheckImageUrl(const FormValues& form, Findings& found, UrlProber& prober)
     const std::string extension = LowerAsciiLetters(LastThreeCharacters(form.imageUrl));
     if (!IsKnownImageExtension(extension))
         found[kImageBadFormat] = extension;
+    return true;
 }
 
 void CheckPrice(const FormValues& form, Findings& found)
@@ -176,14 +184,14 @@ CheckErrors RecordFindings(const Findings& found, CheckValues& values)
 
 }  // namespace
 
-CheckErrors CheckSettings(const FormValues& form, CheckValues& values, UrlProber& prober)
+std::optional<CheckErrors> CheckSettings(const FormValues& form, CheckValues& values, UrlProber& prober)
 {
     Findings found;
     CheckFeatureLength(form, found);
     CheckTrial(form, found);
     CheckProduct(form, found);
-    CheckProductUrl(form, found, prober);
-    CheckImageUrl(form, found, prober);
+    if (!CheckProductUrl(form, found, prober) || !CheckImageUrl(form, found, prober))
+        return std::nullopt;
     CheckPrice(form, found);
     CheckContact(form, found);
     CheckFeatureWording(form, found);

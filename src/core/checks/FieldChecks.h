@@ -46,6 +46,7 @@ struct ProbeOutcome {
     bool responds = false;
     std::optional<std::int64_t> size;  // the image use only, when measured
     std::string whyNot;  // when it does not respond, for logs
+    bool cancelled = false;  // the user stopped it: nothing is known of the URL
 };
 
 // Fetches a URL to see whether it responds. The window layer puts a
@@ -57,4 +58,6 @@ public:
 };
 
 // Runs every check in its fixed order, probing the two URLs at their place.
-CheckErrors CheckSettings(const FormValues& form, CheckValues& values, UrlProber& prober);
+// A cancelled probe cancels the whole check (nothing then): a URL the user
+// gave up on may well respond, and must not be reported as dead.
+std::optional<CheckErrors> CheckSettings(const FormValues& form, CheckValues& values, UrlProber& prober);

@@ -161,6 +161,7 @@ ProbeOutcome ProbeByDownload(const std::string& url, ProbeUse use, const Downloa
     const DownloadResult result = DownloadUrl(url, DownloadLimits{}, progress);
     ProbeOutcome outcome;
     outcome.responds = result.responds;
+    outcome.cancelled = result.cancelled;
     if (use == ProbeUse::Image && result.responds)
         outcome.size = result.size;
     if (!result.responds)
