@@ -5,7 +5,8 @@
 #include <string>
 
 // Hands a file or a URL (mailto: included) to the desktop's default
-// application and returns at once. No shell is involved.
+// application. No shell is involved. False when no application took it
+// (none is set, or the launcher failed), so that the user hears of it.
 bool OpenWithDesktop(const std::string& target);
 
 // The longest request (a mailto: above all) that reaches the handler whole.

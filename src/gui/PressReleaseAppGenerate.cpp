@@ -170,10 +170,9 @@ void PressReleaseApp::OnGenerateEmail(wxCommandEvent&)
     const std::string request =
         mayFit ? MailtoRequest(form.contactEmail, *bcc, form.companyName) : std::string();
     const bool fits = mayFit && request.size() <= MaxLaunchRequestBytes();
-    if (fits)
-        OpenWithDesktop(request);
+    const bool answered = fits && OpenWithDesktop(request);
     PutOnClipboard(ComposePressRelease(form));
-    ShowStatusWithCount(fits ? EmailDraftNote(receiverDelimiter) : kNoDraftNote, form.receivers);
+    ShowStatusWithCount(fits ? EmailDraftNote(receiverDelimiter, answered) : kNoDraftNote, form.receivers);
     if (!fits)
         ShowInformation(mainWindow, kRequestTooLongText, kEmailCaption);
 }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "TempHome.h"
 
@@ -70,10 +71,12 @@ TEST(EmailDraftNote, WarnsOfTheBccListOnlyForBlanksAndLineBreaks)
         "The press release is on the clipboard: click into the message and paste it (Ctrl+V).";
     const std::string warning =
         " Many mail programs drop a Bcc list separated by blanks or line breaks: choose Delimiter: ; for e-mail.";
-    const std::pair<int, std::string> cases[] = {
-        {0, paste}, {1, paste}, {2, paste + warning}, {3, paste + warning}, {7, paste}};
-    for (const auto& [delimiter, note] : cases)
-        EXPECT_EQ(EmailDraftNote(delimiter), note) << delimiter;
+    const std::string unanswered = "No e-mail program answered. The press release is on the clipboard.";
+    const std::tuple<int, bool, std::string> cases[] = {
+        {0, true, paste}, {1, true, paste},       {2, true, paste + warning}, {3, true, paste + warning},
+        {7, true, paste}, {0, false, unanswered}, {2, false, unanswered}};
+    for (const auto& [delimiter, answered, note] : cases)
+        EXPECT_EQ(EmailDraftNote(delimiter, answered), note) << delimiter << (answered ? "" : " unanswered");
 }
 
 TEST(ReleaseFile, HeadingEmptyLineReleaseAndOneMoreLineFeed)

@@ -44,12 +44,24 @@ TEST_F(GenerateCommandsTest, EmailOpensOneRequestAndLeavesTheReleaseOnTheClipboa
               "&body=Click%20here.%20Then%20press%20control-a%20followed%20by%20control-v.\n");
     EXPECT_EQ(ReadClipboardFromOutside(), Release());
     PumpEvents(200);  // the count follows from a thread of its own
-    EXPECT_EQ(StatusText(), EmailDraftNote(kDelimiterSemicolon) + " 0 receivers; 1 entry is not an address");
+    EXPECT_EQ(StatusText(),
+              EmailDraftNote(kDelimiterSemicolon, true) + " 0 receivers; 1 entry is not an address");
 
     // The clipboard is let go after each release, so a second one replaces it.
     SetText(app().controls.companyName, "Jones Ltd");
     EXPECT_TRUE(SendMenuCommand(ID_GENERATE_EMAIL));
     EXPECT_EQ(ReadClipboardFromOutside(), Release());
+}
+
+TEST_F(GenerateCommandsTest, EmailWithoutAnEmailProgramSaysSoInTheStatusLine)
+{
+    desktop.reset();
+    desktop = std::make_unique<FakeDesktop>(home_->sandbox() + "/bin", false);
+    EXPECT_TRUE(SendMenuCommand(ID_GENERATE_EMAIL));
+    EXPECT_NE(desktop->WaitForLaunch(), "");
+    EXPECT_EQ(ReadClipboardFromOutside(), Release());
+    PumpEvents(200);  // the count follows from a thread of its own
+    EXPECT_EQ(StatusText().rfind(EmailDraftNote(kDelimiterSemicolon, false), 0), 0u) << StatusText();
 }
 
 TEST_F(GenerateCommandsTest, TextFileWritesTheReleaseAndOpensIt)

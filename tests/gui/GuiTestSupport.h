@@ -116,7 +116,9 @@ protected:
 // xdg-open's place on Linux, a launcher put in the shell's place on Windows.
 class FakeDesktop {
 public:
-    explicit FakeDesktop(const std::string& folder);
+    // A desktop that does not answer records the launch and then fails it
+    // (xdg-open's status 3: no program for the request).
+    explicit FakeDesktop(const std::string& folder, bool answers = true);
     ~FakeDesktop();
 
     // Waits (at most a few seconds, events flowing) for a launch and

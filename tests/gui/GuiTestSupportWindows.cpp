@@ -14,12 +14,13 @@
 
 const std::size_t kLaunchBoundBytes = 31743;
 
-FakeDesktop::FakeDesktop(const std::string& folder) : folder_(folder), log_(folder + "/launches.log")
+FakeDesktop::FakeDesktop(const std::string& folder, bool answers)
+    : folder_(folder), log_(folder + "/launches.log")
 {
     std::filesystem::create_directories(folder_);
-    UseDesktopLauncher([log = log_](const std::string& target) {
+    UseDesktopLauncher([log = log_, answers](const std::string& target) {
         std::ofstream(log, std::ios::binary | std::ios::app) << target << '\n';
-        return true;
+        return answers;
     });
 }
 

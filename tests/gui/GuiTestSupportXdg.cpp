@@ -9,7 +9,8 @@
 
 const std::size_t kLaunchBoundBytes = 131071;
 
-FakeDesktop::FakeDesktop(const std::string& folder) : folder_(folder), log_(folder + "/launches.log")
+FakeDesktop::FakeDesktop(const std::string& folder, bool answers)
+    : folder_(folder), log_(folder + "/launches.log")
 {
     std::filesystem::create_directories(folder_);
     const std::string script = folder_ + "/xdg-open";
@@ -17,7 +18,7 @@ FakeDesktop::FakeDesktop(const std::string& folder) : folder_(folder), log_(fold
                    "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + log_ +
                        ".part'\n"
                        "mv '" +
-                       log_ + ".part' '" + log_ + "'\n");
+                       log_ + ".part' '" + log_ + "'\n" + (answers ? "" : "exit 3\n"));
     std::filesystem::permissions(script, std::filesystem::perms::owner_all);
     if (const char* path = std::getenv("PATH"))
         oldPath_ = path;

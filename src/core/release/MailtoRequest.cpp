@@ -50,8 +50,10 @@ std::string MailtoRequest(const std::string& contactEmail, const std::string& bc
         EscapeUri("&body=Click here. Then press control-a followed by control-v.");
 }
 
-std::string EmailDraftNote(int receiverDelimiter)
+std::string EmailDraftNote(int receiverDelimiter, bool programAnswered)
 {
+    if (!programAnswered)
+        return "No e-mail program answered. The press release is on the clipboard.";
     std::string note = "The press release is on the clipboard: click into the message and paste it (Ctrl+V).";
     if (receiverDelimiter == kDelimiterSpace || receiverDelimiter == kDelimiterNewline)
         note += " Many mail programs drop a Bcc list separated by blanks or line breaks: choose Delimiter: ; "

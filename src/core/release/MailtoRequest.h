@@ -25,10 +25,11 @@ std::string MailtoRequest(const std::string& contactEmail, const std::string& bc
 // desktop's e-mail program.
 inline constexpr std::size_t kMaxLaunchArgumentBytes = 128 * 1024 - 1;
 
-// What the window says once the draft is open: where the release is and
-// what to do with it; with blanks or line breaks between the receivers,
-// also that most mail programs drop such a Bcc list.
-std::string EmailDraftNote(int receiverDelimiter);
+// What the window says once the draft is handed to the desktop: where the
+// release is and what to do with it; with blanks or line breaks between
+// the receivers, also that most mail programs drop such a Bcc list. When no
+// e-mail program answered, only that and where the release is.
+std::string EmailDraftNote(int receiverDelimiter, bool programAnswered);
 // When no draft could be opened.
 inline constexpr const char* kNoDraftNote = "No e-mail was opened. The press release is on the clipboard.";
 
