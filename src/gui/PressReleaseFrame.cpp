@@ -17,6 +17,7 @@
 #include "gui/NativeFieldStyle.h"
 #include "gui/PressReleaseApp.h"
 #include "gui/RecentDocuments.h"
+#include "gui/Resources.h"
 
 wxBEGIN_EVENT_TABLE(PressReleaseFrame, wxFrame)
     EVT_MENU(ID_NEW, PressReleaseFrame::OnNew)
@@ -316,7 +317,9 @@ void PressReleaseFrame::OnAbout(wxCommandEvent&)
     about.SetCopyright(wxString::FromUTF8(kCopyright));
     about.SetLicence(kLicence);
     about.SetWebSite(kHomePage);
-    about.SetIcon(GetIcon());
+    // Not GetIcon(): that asks for the desktop's icon size, which the
+    // program's icon is not, and comes back empty (a broken image).
+    about.SetIcon(LoadProgramIcon());
     wxAboutBox(about, this);
 }
 

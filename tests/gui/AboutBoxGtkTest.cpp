@@ -8,7 +8,7 @@ namespace {
 using HelpTest = AppTest;
 
 // The toolkit's about box is GTK's own window, not a wx dialog.
-TEST_F(HelpTest, AboutVantrelShowsVersionLicenceAndHomePage)
+TEST_F(HelpTest, AboutVantrelShowsIconVersionLicenceAndHomePage)
 {
     EXPECT_TRUE(SendMenuCommand(ID_ABOUT));
     PumpEvents();
@@ -24,7 +24,10 @@ TEST_F(HelpTest, AboutVantrelShowsVersionLicenceAndHomePage)
     EXPECT_STREQ(gtk_about_dialog_get_version(about), VANTREL_VERSION);
     EXPECT_NE(std::string(gtk_about_dialog_get_license(about)).find("Tarsel Software"), std::string::npos);
     EXPECT_STREQ(gtk_about_dialog_get_website(about), "https://www.tarsel.example/vantrel");
+    GdkPixbuf* logo = gtk_about_dialog_get_logo(about);
+    const int logoWidth = logo ? gdk_pixbuf_get_width(logo) : 0;
     gtk_widget_destroy(GTK_WIDGET(about));
+    EXPECT_EQ(logoWidth, 64) << "the program's icon, not GTK's broken image";
 }
 
 }  // namespace
