@@ -5,6 +5,7 @@
 #include "core/checks/CheckReport.h"
 #include "core/checks/FieldProblems.h"
 #include "core/files/FileMessages.h"
+#include "core/files/LineEnds.h"
 #include "core/files/SafeFileWriter.h"
 #include "core/mail/MailMessage.h"
 #include "core/mail/ReleaseDelivery.h"
@@ -138,7 +139,7 @@ void PressReleaseApp::OnCheckEverything(wxCommandEvent&)
         ShowInformation(mainWindow, kCheckOkText, kCheckOkCaption);
     else
         ShowCheckErrors(*errors, values);
-    ShowStatusWithCount("", controls.receivers->GetValue().utf8_string());
+    ShowStatusWithCount("");
 }
 
 void PressReleaseApp::OnGenerateTextFile(wxCommandEvent&)
@@ -146,7 +147,8 @@ void PressReleaseApp::OnGenerateTextFile(wxCommandEvent&)
     if (!FormPassesCheck())
         return;
     const FormValues form = ReadForm(Receivers::Skip);
-    const std::string text = ReleaseFileText(form.companyName, ComposePressRelease(form));
+    const std::string text =
+        WithLineEnds(ReleaseFileText(form.companyName, ComposePressRelease(form)), kTextFileLineEnds);
     const Result<std::string> installPath = ReadSetting(kSettingsKeyPath, kInstallPathSetting);
     const std::string path = ReleaseFilePath(installPath ? *installPath : std::string());
     if (path.empty() || !WriteFileAtomically(path, text, Links::Replace)) {
@@ -154,8 +156,7 @@ void PressReleaseApp::OnGenerateTextFile(wxCommandEvent&)
         return;
     }
     OpenWithDesktop(path);
-    ShowStatusWithCount("Press release written to " + path + ".",
-                        controls.receivers->GetValue().utf8_string());
+    ShowStatusWithCount("Press release written to " + path + ".");
 }
 
 void PressReleaseApp::OnGenerateEmail(wxCommandEvent&)

@@ -8,6 +8,7 @@
 #include "TempHome.h"
 
 #include "core/release/MailtoRequest.h"
+#include "core/files/LineEnds.h"
 #include "core/release/ReleaseFile.h"
 
 namespace {
@@ -84,6 +85,16 @@ TEST(ReleaseFile, HeadingEmptyLineReleaseAndOneMoreLineFeed)
     const std::string release = "For Immediate Release\n###\nPress image: http://x.org/i.png\n";
     EXPECT_EQ(ReleaseFileText("Acme", release),
               "Press release from Acme\n\nFor Immediate Release\n###\nPress image: http://x.org/i.png\n\n");
+}
+
+TEST(ReleaseFile, LineEndsAsTextModeWritesThem)
+{
+    const std::pair<LineEnds, std::string> cases[] = {
+        {LineEnds::LineFeed, "a\n\nb\r\n\n"},
+        {LineEnds::CarriageReturnLineFeed, "a\r\n\r\nb\r\r\n\r\n"},
+    };
+    for (const auto& [ends, expected] : cases)
+        EXPECT_EQ(WithLineEnds("a\n\nb\r\n\n", ends), expected);
 }
 
 TEST(ReleaseFile, InTheInstallationFolderWhereWritableElseInTheCache)

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "core/files/FileMessages.h"
+#include "core/files/LineEnds.h"
 #include "core/release/MailtoRequest.h"
 #include "core/release/PressReleaseComposer.h"
 #include "core/settings/SettingsStore.h"
@@ -71,7 +72,11 @@ TEST_F(GenerateCommandsTest, TextFileWritesTheReleaseAndOpensIt)
     WriteFileBytes(path, "an older release");
     EXPECT_TRUE(SendMenuCommand(ID_GENERATE_TEXT_FILE));
     EXPECT_EQ(desktop->WaitForLaunch(), path + "\n");
-    EXPECT_EQ(ReadFileBytes(path), "Press release from Tarsel Soft\n\n" + Release() + "\n");
+    std::string expected = "Press release from Tarsel Soft\n\n" + Release() + "\n";
+#ifdef _WIN32
+    expected = WithLineEnds(expected, LineEnds::CarriageReturnLineFeed);
+#endif
+    EXPECT_EQ(ReadFileBytes(path), expected);
     PumpEvents(200);  // the count follows from a thread of its own
     EXPECT_EQ(StatusText(), "Press release written to " + path + ". 0 receivers");
 }

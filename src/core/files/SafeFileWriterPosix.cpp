@@ -1,4 +1,5 @@
 #include "core/files/SafeFileWriter.h"
+#include "core/files/LineEnds.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,6 +19,8 @@
 
 #include "core/files/ReadToEnd.h"
 #include "core/files/UserFolders.h"
+
+const LineEnds kTextFileLineEnds = LineEnds::LineFeed;
 
 namespace {
 

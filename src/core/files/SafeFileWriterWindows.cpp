@@ -1,10 +1,13 @@
 #include "core/files/SafeFileWriter.h"
+#include "core/files/LineEnds.h"
 
 #include <algorithm>
 #include <cerrno>
 
 #include "core/files/ReadToEnd.h"
 #include "core/files/WideTextWindows.h"
+
+const LineEnds kTextFileLineEnds = LineEnds::CarriageReturnLineFeed;
 
 namespace {
 
