@@ -76,6 +76,11 @@ TEST(WindowsRegistry, InstallPathFromTheMachineAndOlderValues)
     block.resize(1024, '\0');
     SetRawValue(registry.UserKey(), L"LatestPath", REG_NONE, block);
     EXPECT_EQ(*ReadSetting(kSettingsKeyPath, kLatestPathSetting), "C:\\Docs\\old.pre");
+    // Zoë in the ANSI code page (Windows-1252 here) and in UTF-8.
+    for (const std::string& zoe : {std::string("C:\\Zo\xEB.pre"), std::string("C:\\Zo\xC3\xAB.pre")}) {
+        SetRawValue(registry.UserKey(), L"LatestPath", REG_NONE, zoe + std::string(8, '\0'));
+        EXPECT_EQ(*ReadSetting(kSettingsKeyPath, kLatestPathSetting), "C:\\Zo\xC3\xAB.pre");
+    }
     SetRawValue(registry.UserKey(), L"LatestPath", REG_NONE, std::string(1100, 'y'));
     EXPECT_EQ(ReadSetting(kSettingsKeyPath, kLatestPathSetting).failure(), Failure::TooLarge);
 }

@@ -1,5 +1,6 @@
 #include "core/settings/SettingsStore.h"
 
+#include "core/documents/TextEncoding.h"
 #include "core/files/WideTextWindows.h"
 #include "core/settings/RegistryRootWindows.h"
 #include "core/settings/SettingsFormat.h"
@@ -8,13 +9,23 @@ namespace {
 
 RegistryRoots roots;
 
+std::string Utf8FromAnsi(const std::string& text)
+{
+    const int size = static_cast<int>(text.size());
+    std::wstring wide(MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
+    return Utf8FromWide(wide);
+}
+
 std::wstring KeyName(const std::wstring& prefix, const std::string& keyPath)
 {
     return prefix.empty() ? WideFromUtf8(keyPath) : prefix + L"\\" + WideFromUtf8(keyPath);
 }
 
-// Values are written as wide strings; an older value of 8-bit characters
-// (REG_NONE or REG_BINARY, NUL-terminated) is read as UTF-8.
+// Values are written as wide strings. An older value of 8-bit characters
+// (REG_NONE or REG_BINARY, NUL-terminated) was written in the ANSI code
+// page by earlier versions, or as UTF-8 by a hand that knew better: bytes
+// that are valid UTF-8 are taken as such, others in the ANSI code page.
 Result<std::string> ReadValue(HKEY root, const std::wstring& keyName, const std::string& valueName)
 {
     HKEY key;
@@ -38,6 +49,8 @@ Result<std::string> ReadValue(HKEY root, const std::wstring& keyName, const std:
     } else {
         text.assign(reinterpret_cast<const char*>(data.data()), size);
         text = text.substr(0, text.find('\0'));
+        if (text.size() <= kMaxSettingLength && !IsValidUtf8(text))
+            return Utf8FromAnsi(text);
     }
     if (text.size() > kMaxSettingLength)
         return Failure::TooLarge;
