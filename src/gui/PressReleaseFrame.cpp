@@ -181,20 +181,36 @@ void PressReleaseFrame::OnClose(wxCloseEvent& event)
 }
 
 // An edited field may well be right now: its mark goes until the next check.
+// The receivers are compared only when they are what changed: they may be
+// a million addresses, the other fields are short.
 void PressReleaseFrame::OnFormChanged(wxCommandEvent& event)
 {
     if (auto* field = dynamic_cast<wxWindow*>(event.GetEventObject()))
         ClearFieldProblem(field);
+    if (event.GetEventObject() == app->controls.receivers)
+        receiversDiffer_ = !ReceiversAsSaved();
     MarkChanged();
     event.Skip();
 }
 
+// Text typed and taken back again, or a value set to what it was, leaves
+// nothing to lose and no "*".
 void PressReleaseFrame::MarkChanged()
 {
-    if (changed_)
+    const bool changed = receiversDiffer_ || app->receiverDelimiter != savedDelimiter_ ||
+        app->ReadForm(PressReleaseApp::Receivers::Skip) != savedForm_;
+    if (changed == changed_)
         return;
-    changed_ = true;
+    changed_ = changed;
     ShowTitle();
+}
+
+// The length first: it costs nothing, and while the user types it differs.
+bool PressReleaseFrame::ReceiversAsSaved() const
+{
+    const wxTextCtrl* receivers = app->controls.receivers;
+    return receivers->GetLastPosition() == savedReceiversLength_ &&
+        receivers->GetValue().utf8_string() == savedReceivers_;
 }
 
 void PressReleaseFrame::MarkUnchanged(const std::string& documentPath)
@@ -205,18 +221,17 @@ void PressReleaseFrame::MarkUnchanged(const std::string& documentPath)
 void PressReleaseFrame::MarkUnchanged(const std::string& documentPath, FormValues shown)
 {
     documentPath_ = documentPath;
+    savedReceivers_ = std::move(shown.receivers);
+    shown.receivers.clear();
     savedForm_ = std::move(shown);
+    savedReceiversLength_ = app->controls.receivers->GetLastPosition();
+    receiversDiffer_ = false;
     savedDelimiter_ = app->receiverDelimiter;
     changed_ = false;
     ShowTitle();
 }
 
-// A change event alone is not enough: text typed and taken back again, or
-// a value set to what it was, leaves nothing to lose.
-bool PressReleaseFrame::HasUnsavedChanges() const
-{
-    return changed_ && (app->receiverDelimiter != savedDelimiter_ || app->ReadForm() != savedForm_);
-}
+bool PressReleaseFrame::HasUnsavedChanges() const { return changed_; }
 
 // "launch.pre – Vantrel", with a "*" before it while changes are unsaved.
 void PressReleaseFrame::ShowTitle()

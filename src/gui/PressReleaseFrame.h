@@ -29,7 +29,8 @@ public:
     // The same with the form as just read from the controls, so that a
     // long receiver list is not read out of GTK once more.
     void MarkUnchanged(const std::string& documentPath, FormValues shown);
-    // The user changed the form (the title shows it).
+    // The user changed the form: the title shows a "*" while it differs
+    // from what was last opened, saved or started with.
     void MarkChanged();
     bool HasUnsavedChanges() const;
 
@@ -51,6 +52,7 @@ private:
     bool SaveDocument();
     void RememberDocument(const std::string& path);
     void ShowTitle();
+    bool ReceiversAsSaved() const;
     void OnFormChanged(wxCommandEvent& event);
     void OnClose(wxCloseEvent& event);
 
@@ -64,7 +66,10 @@ private:
     void OnAbout(wxCommandEvent& event);
 
     std::string documentPath_;
-    FormValues savedForm_;
+    FormValues savedForm_;  // without the receivers, which stand apart
+    std::string savedReceivers_;
+    long savedReceiversLength_ = 0;  // as the field counts it
+    bool receiversDiffer_ = false;
     int savedDelimiter_ = kDelimiterSemicolon;
     bool changed_ = false;
     wxFileHistory recent_;

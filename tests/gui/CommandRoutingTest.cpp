@@ -1,6 +1,7 @@
 #include "GuiTestSupport.h"
 
 #include <filesystem>
+#include <functional>
 
 #include "gui/CommandIds.h"
 
@@ -101,11 +102,24 @@ TEST_F(CommandRoutingTest, TheLibrarysExitIdentifierExitsToo)
     EXPECT_TRUE(DestroysTheMainWindow(app(), [&] { SendMenuCommand(wxID_EXIT); }));
 }
 
+// The receivers' text of the same length as before is still a change.
 TEST_F(CommandRoutingTest, TypingAndTakingItBackLeavesNothingToAskAbout)
 {
-    app().controls.productName->SetValue("typed");
-    app().controls.productName->SetValue("");
-    EXPECT_EQ(Utf8(frame().GetTitle()), "*Vantrel");
+    wxTextCtrl* name = app().controls.productName;
+    wxTextCtrl* receivers = app().controls.receivers;
+    const std::pair<std::function<void()>, const char*> steps[] = {
+        {[&] { name->SetValue("typed"); }, "*Vantrel"},
+        {[&] { name->SetValue(""); }, "Vantrel"},
+        {[&] { receivers->SetValue("a@x.org"); }, "*Vantrel"},
+        {[&] { receivers->SetValue("b@x.org"); }, "*Vantrel"},
+        {[&] { receivers->SetValue(""); }, "Vantrel"},
+        {[&] { SendMenuCommand(ID_DELIMITER_SPACE); }, "*Vantrel"},
+        {[&] { SendMenuCommand(ID_DELIMITER_SEMICOLON); }, "Vantrel"},
+    };
+    for (std::size_t step = 0; step < std::size(steps); ++step) {
+        steps[step].first();
+        EXPECT_EQ(Utf8(frame().GetTitle()), steps[step].second) << "step " << step;
+    }
     EXPECT_TRUE(DestroysTheMainWindow(app(), [&] { frame().Close(false); }));
 }
 
