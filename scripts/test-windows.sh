@@ -2,7 +2,7 @@
 # Builds the Windows programs and their installer (scripts/build-windows.sh)
 # and tests them under Wine in a private prefix that is removed afterwards:
 # the core suite and the fuzz replays as Windows programs, vantrel-cli.exe
-# against the Linux vantrel-cli, the window opening and saving a document,
+# against the Linux vantrel-cli and in the command line's send rows, the window opening and saving a document,
 # and the installer installed and removed.
 #   scripts/test-windows.sh [LINUX_BUILD]     (default: build)
 set -eu
@@ -35,6 +35,11 @@ wineserver -p 120
 
 (cd "$build" && ctest --output-on-failure --timeout 300)
 "$root/tests/e2e/windows_cli.sh" "$build/bin/vantrel-cli.exe" "$linux_build/src/cli/vantrel-cli"
+# The command line's send rows, with the Linux test program starting its
+# mail server (Debian's Python) and vantrel-cli.exe in place of the Linux one.
+VANTREL_CLI_UNDER_TEST="$root/tests/support/wine-cli.sh" VANTREL_CLI_CRLF=1 \
+VANTREL_WINDOWS_CLI="$build/bin/vantrel-cli.exe" \
+    timeout 300 "$linux_build/tests/vantrel_core_tests" --gtest_filter='CliTest.Send*'
 # Keys sent to Wine's windows are now and then lost before a window takes
 # them; the window run gets three tries, and each failed one says why.
 for try in 1 2 3; do

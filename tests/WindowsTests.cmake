@@ -13,7 +13,9 @@
 #   core/MailReadBackTest, core/MailDeliveryTest, cli/CliSendTest,
 #   gui/SendCommandsTest        Debian's Python (the email parser, the aiosmtpd
 #                               mail server), which a Windows program cannot
-#                               start under Wine; cli/CliSendTest also /dev/full
+#                               start under Wine; cli/CliSendTest also /dev/full.
+#                               Its send rows run vantrel-cli.exe from the
+#                               Linux suite (scripts/test-windows.sh)
 #   gui/AboutBoxGtkTest         GTK's own about box
 #   gui/SaveFaultPosixTest      a file size limit and permission bits
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)

@@ -205,7 +205,7 @@ TEST_F(CliTest, SendCheckServerLogsInAndSendsNothing)
     FormValues form = complete;
     form.receivers = "r1@x.org";
     form.companyName = std::string("Acme") + '\0' + " Evil";
-    WriteFileBytes(Path("nul.pre"), WriteDocumentBytes(form, 0));
+    WriteFileBytes(Path("zero-byte.pre"), WriteDocumentBytes(form, 0));
     struct Case {
         std::string password;
         int status;
@@ -244,7 +244,7 @@ TEST_F(CliTest, SendCheckServerLogsInAndSendsNothing)
     EXPECT_NE(unkept.err.find(" cannot be opened; nothing was sent\n"), std::string::npos) << unkept.err;
     EXPECT_TRUE(login.Receivers().empty());
 
-    const CliRun cut = RunCli(home, {"send", "--no-network", "--server=" + login.Url(), Path("nul.pre")});
+    const CliRun cut = RunCli(home, {"send", "--no-network", "--server=" + login.Url(), Path("zero-byte.pre")});
     EXPECT_EQ(cut.status, 1);
     EXPECT_EQ(
         cut.err,

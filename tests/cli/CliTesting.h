@@ -6,6 +6,7 @@
 // (tests/WindowsTests.cmake), whose line ends are CR LF.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -21,12 +22,34 @@ struct CliRun {
     std::string err;
 };
 
+// The vantrel-cli the tests run: the one built beside them, or another
+// that stands in for it (VANTREL_CLI_UNDER_TEST, support/wine-cli.sh for
+// the Windows program, whose line ends are CR LF: VANTREL_CLI_CRLF=1).
+inline const char* CliUnderTest()
+{
+    const char* other = std::getenv("VANTREL_CLI_UNDER_TEST");
+    return other && *other ? other : VANTREL_CLI;
+}
+
+inline std::string WithoutCarriageReturns(std::string text)
+{
+    if (!std::getenv("VANTREL_CLI_CRLF"))
+        return text;
+    std::string lines;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] != '\r' || i + 1 == text.size() || text[i + 1] != '\n')
+            lines += text[i];
+    return lines;
+}
+
 // Starts vantrel-cli (or another program) with arguments, standard input
 // from a file, standard output into out (a file of the sandbox when empty).
 inline ChildProcess StartCli(const TempHome& home, const std::vector<std::string>& arguments,
-                             const std::string& input = "", const char* program = VANTREL_CLI,
+                             const std::string& input = "", const char* program = nullptr,
                              std::string out = "")
 {
+    if (!program)
+        program = CliUnderTest();
     const std::string in = home.sandbox() + "/stdin";
     if (out.empty())
         out = home.sandbox() + "/stdout";
@@ -38,12 +61,12 @@ inline ChildProcess StartCli(const TempHome& home, const std::vector<std::string
 inline CliRun FinishCli(const TempHome& home, ChildProcess child, bool ownOut = true)
 {
     const int status = WaitForProcess(child);
-    return {status, ownOut ? ReadFileBytes(home.sandbox() + "/stdout") : "",
-            ReadFileBytes(home.sandbox() + "/stderr")};
+    return {status, ownOut ? WithoutCarriageReturns(ReadFileBytes(home.sandbox() + "/stdout")) : "",
+            WithoutCarriageReturns(ReadFileBytes(home.sandbox() + "/stderr"))};
 }
 
 inline CliRun RunCli(const TempHome& home, const std::vector<std::string>& arguments,
-                     const std::string& input = "", const char* program = VANTREL_CLI,
+                     const std::string& input = "", const char* program = nullptr,
                      const std::string& out = "")
 {
     return FinishCli(home, StartCli(home, arguments, input, program, out), out.empty());
