@@ -1,6 +1,8 @@
 // The receivers a send goes to, and which server URLs may be used.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "core/mail/MailAddresses.h"
 #include "core/mail/SmtpTransport.h"
 #include "core/release/ReceiverList.h"
@@ -89,7 +91,20 @@ TEST(MailMessageTest, ReceiversOfASendAreWholeEntries)
         EXPECT_EQ(sent, c.sent);
         EXPECT_EQ(skipped, c.skipped);
         EXPECT_EQ(selection.twice, c.twice);
+        // The status line's count, which keeps no entry, finds the same.
+        EXPECT_EQ(ReceiverCountText(CountReceivers(c.receivers, c.delimiter)), ReceiverCountText(selection));
     }
+    // Thousands of addresses, each again in capitals: every second spelling
+    // is found, however full the table of those seen grows.
+    std::string many;
+    for (const char* spelling : {"user%d@x%d.org\n", "USER%d@X%d.ORG\n"})
+        for (int i = 0; i < 3000; ++i) {
+            char entry[40];
+            std::snprintf(entry, sizeof entry, spelling, i, i % 7);
+            many += entry;
+        }
+    EXPECT_EQ(ReceiverCountText(CountReceivers(many, kDelimiterNewline)), "3000 receivers; 3000 twice");
+    EXPECT_EQ(SelectReceivers(many, kDelimiterNewline).receivers.back().address, "user2999@x3.org");
     ReceiverSelection counted = SelectReceivers("a@x.org\nA@X.ORG\nb@y.org\nnot one", kDelimiterNewline);
     EXPECT_EQ(ReceiverCountText(counted), "2 receivers; 1 entry is not an address; 1 twice");
     counted.receivers.resize(1);

@@ -39,7 +39,17 @@ std::string AddressProblem(const std::string& text);
 // in case is dropped.
 ReceiverSelection SelectReceivers(std::string_view receivers, int delimiter);
 
+// What SelectReceivers would find, counted without keeping a copy of any
+// entry: the status line's count of a long list.
+struct ReceiverCounts {
+    std::size_t receivers = 0;
+    std::size_t skipped = 0;
+    std::size_t twice = 0;
+};
+ReceiverCounts CountReceivers(std::string_view receivers, int delimiter);
+
 // "298 receivers; 2 entries are not addresses; 1 twice", for the status line.
+std::string ReceiverCountText(const ReceiverCounts& counts);
 std::string ReceiverCountText(const ReceiverSelection& selection);
 
 Mailbox SplitMailbox(const std::string& text);
