@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include <wx/window.h>
+
+class wxTextCtrl;
 
 // What the form needs from the native toolkit beyond wx.
 
@@ -21,6 +24,17 @@ void MakeFieldCompact(wxWindow* field, double scale);
 void SetAccessibleName(wxWindow* field, const std::string& name);
 std::string AccessibleName(wxWindow* field);
 std::string AccessibleLabel(wxWindow* field);
+
+// The text of a field as UTF-8, as GetValue().utf8_string() gives it, but
+// without the copy in four-byte characters that wx makes on the way: the
+// receivers field may hold megabytes.
+std::string FieldText(wxTextCtrl* field);
+
+// A number that changes whenever the text of a multi-line field changes
+// (also when a program sets it), so that what was worked out from the text
+// need not be worked out again; where that cannot be known, a new number
+// at every call.
+std::uint64_t FieldTextVersion(wxTextCtrl* field);
 
 // A field whose check failed: the toolkit's error style with a red frame,
 // and the message as tooltip and as what a screen reader describes it by.

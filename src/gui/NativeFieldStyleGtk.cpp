@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <gtk/gtk.h>
+#include <wx/textctrl.h>
 #include <wx/tooltip.h>
 
 namespace {
@@ -107,6 +108,16 @@ AtkObject* LabelObject(wxWindow* field, const std::string& text)
     return label;
 }
 
+// The version of a text buffer's text, kept on the buffer itself.
+constexpr const char* kTextVersionKey = "vantrel-text-version";
+constexpr const char* kTextWatchedKey = "vantrel-text-watched";
+
+void CountTextChange(GtkTextBuffer* buffer, gpointer)
+{
+    const gsize version = GPOINTER_TO_SIZE(g_object_get_data(G_OBJECT(buffer), kTextVersionKey));
+    g_object_set_data(G_OBJECT(buffer), kTextVersionKey, GSIZE_TO_POINTER(version + 1));
+}
+
 }  // namespace
 
 double DesktopTextScale()
@@ -149,6 +160,37 @@ std::string AccessibleLabel(wxWindow* field)
     std::string text = name ? name : "";
     g_object_unref(relations);
     return text;
+}
+
+std::string FieldText(wxTextCtrl* field)
+{
+    GtkWidget* view = field->GetConnectWidget();
+    if (!field->IsMultiLine() || !GTK_IS_TEXT_VIEW(view))
+        return field->GetValue().utf8_string();
+    GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(view));
+    GtkTextIter start, end;
+    gtk_text_buffer_get_bounds(buffer, &start, &end);
+    gchar* text = gtk_text_buffer_get_text(buffer, &start, &end, TRUE);
+    // Up to a zero byte, where wx's conversion stops too.
+    std::string utf8 = text ? text : "";
+    g_free(text);
+    return utf8;
+}
+
+std::uint64_t FieldTextVersion(wxTextCtrl* field)
+{
+    GtkWidget* view = field->GetConnectWidget();
+    if (!field->IsMultiLine() || !GTK_IS_TEXT_VIEW(view)) {
+        // Never a version a watched buffer has.
+        static std::uint64_t unknown = std::uint64_t{1} << 63;
+        return ++unknown;
+    }
+    GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(view));
+    if (!g_object_get_data(G_OBJECT(buffer), kTextWatchedKey)) {
+        g_signal_connect(buffer, "changed", G_CALLBACK(CountTextChange), nullptr);
+        g_object_set_data(G_OBJECT(buffer), kTextWatchedKey, GINT_TO_POINTER(1));
+    }
+    return GPOINTER_TO_SIZE(g_object_get_data(G_OBJECT(buffer), kTextVersionKey));
 }
 
 void MarkFieldProblem(wxWindow* field, const std::string& message)

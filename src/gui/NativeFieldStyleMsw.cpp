@@ -102,6 +102,14 @@ FieldProblem* ProblemOf(wxWindow* field) { return dynamic_cast<FieldProblem*>(fi
 
 // Windows has no error style for an edit control: a pale red background
 // marks the field, the message is its tooltip and its help text.
+std::string FieldText(wxTextCtrl* field) { return field->GetValue().utf8_string(); }
+
+std::uint64_t FieldTextVersion(wxTextCtrl*)
+{
+    static std::uint64_t unknown = 0;
+    return ++unknown;
+}
+
 void MarkFieldProblem(wxWindow* field, const std::string& message)
 {
     field->SetClientObject(new FieldProblem(message));

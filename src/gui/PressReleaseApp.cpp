@@ -202,7 +202,7 @@ FormValues PressReleaseApp::ReadForm(Receivers receivers) const
     form.productVersion = Utf8(controls.productVersion->GetValue());
     form.featuresText = Utf8(controls.featuresText->GetValue());
     if (receivers == Receivers::Read)
-        form.receivers = Utf8(controls.receivers->GetValue());
+        form.receivers = FieldText(controls.receivers);
     form.productType = ReadChoice(controls.productType);
     form.otherTypeText = Utf8(controls.otherTypeText->GetValue());
     form.productUrl = Utf8(controls.productUrl->GetValue());

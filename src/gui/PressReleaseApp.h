@@ -56,7 +56,9 @@ private:
     wxMenuBar* CreateMenuBar();
     void ShowSplashScreen();
     bool FormPassesCheck();
-    // text, then the count of receivers.
+    // text, then the count of receivers (the field's text as it stands, or
+    // receivers when that was read already).
+    void ShowStatusWithCount(const std::string& text);
     void ShowStatusWithCount(const std::string& text, std::string receivers);
     void OnReceiverCount(wxTimerEvent& event);
     void StartCounting();

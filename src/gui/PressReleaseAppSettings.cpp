@@ -8,6 +8,7 @@
 #include "gui/FileDialogs.h"
 #include "gui/MailServerDialog.h"
 #include "gui/Messages.h"
+#include "gui/NativeFieldStyle.h"
 #include "gui/PressReleaseApp.h"
 #include "gui/PressReleaseFrame.h"
 
@@ -78,15 +79,32 @@ void PressReleaseApp::OnMailServer(wxCommandEvent&)
 void PressReleaseApp::CountReceiversSoon() { receiverCount_.StartOnce(kCountAfterMilliseconds); }
 
 // The count of the field as it stands makes a pending one needless; the
-// text shows at once, the count follows it when done.
+// text shows at once, the count follows it when done. Text counted before
+// is not counted again.
 void PressReleaseApp::ShowStatusWithCount(const std::string& text, std::string receivers)
 {
     receiverCount_.Stop();
     mainWindow->ShowStatus(text);
-    counter_->Count(text + (text.empty() ? "" : " "), std::move(receivers), receiverDelimiter);
+    const std::string prefix = text + (text.empty() ? "" : " ");
+    const std::uint64_t version = FieldTextVersion(controls.receivers);
+    if (!counter_->ShowKnown(prefix, version, receiverDelimiter))
+        counter_->Count(prefix, std::move(receivers), receiverDelimiter, version);
+}
+
+// The same, reading the field only when its text was not counted yet.
+void PressReleaseApp::ShowStatusWithCount(const std::string& text)
+{
+    receiverCount_.Stop();
+    mainWindow->ShowStatus(text);
+    const std::string prefix = text + (text.empty() ? "" : " ");
+    const std::uint64_t version = FieldTextVersion(controls.receivers);
+    if (!counter_->ShowKnown(prefix, version, receiverDelimiter))
+        counter_->Count(prefix, FieldText(controls.receivers), receiverDelimiter, version);
 }
 
 void PressReleaseApp::OnReceiverCount(wxTimerEvent&)
 {
-    counter_->Count("", controls.receivers->GetValue().utf8_string(), receiverDelimiter);
+    const std::uint64_t version = FieldTextVersion(controls.receivers);
+    if (!counter_->ShowKnown("", version, receiverDelimiter))
+        counter_->Count("", FieldText(controls.receivers), receiverDelimiter, version);
 }

@@ -8,20 +8,30 @@ ReceiverCounter::~ReceiverCounter()
         worker_.join();
 }
 
-void ReceiverCounter::Count(std::string prefix, std::string receivers, int delimiter)
+void ReceiverCounter::Count(std::string prefix, std::string receivers, int delimiter, std::uint64_t version)
 {
     ++generation_;
-    Request request{std::move(prefix), std::move(receivers), delimiter};
+    Request request{std::move(prefix), std::move(receivers), delimiter, version};
     if (counting_)
         next_ = std::move(request);
     else
         Start(std::move(request));
 }
 
+bool ReceiverCounter::ShowKnown(const std::string& prefix, std::uint64_t version, int delimiter)
+{
+    if (counting_ || !counted_ || counted_->version != version || counted_->delimiter != delimiter)
+        return false;
+    ++generation_;
+    show_(prefix + counted_->text);
+    return true;
+}
+
 void ReceiverCounter::Forget()
 {
-    ++generation_;
+    forgotten_ = ++generation_;
     next_.reset();
+    counted_.reset();
 }
 
 void ReceiverCounter::Start(Request request)
@@ -32,20 +42,25 @@ void ReceiverCounter::Start(Request request)
     const unsigned generation = generation_;
     // The thread touches no window: its text comes back as an event.
     worker_ = std::thread([this, generation, request = std::move(request)] {
-        const std::string text =
-            request.prefix + ReceiverCountText(SelectReceivers(request.receivers, request.delimiter));
-        CallAfter([this, generation, text] { OnCounted(generation, text); });
+        Counted counted{request.version, request.delimiter,
+                        ReceiverCountText(CountReceivers(request.receivers, request.delimiter))};
+        CallAfter([this, generation, counted = std::move(counted), prefix = request.prefix] {
+            OnCounted(generation, counted, prefix);
+        });
     });
 }
 
-void ReceiverCounter::OnCounted(unsigned generation, const std::string& text)
+void ReceiverCounter::OnCounted(unsigned generation, const Counted& counted, const std::string& prefix)
 {
     counting_ = false;
+    // A count forgotten meanwhile belongs to a window that is gone.
+    if (generation >= forgotten_)
+        counted_ = counted;
     if (next_) {
         Request request = std::move(*next_);
         next_.reset();
         Start(std::move(request));
     } else if (generation == generation_) {
-        show_(text);
+        show_(prefix + counted.text);
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,8 +21,15 @@ public:
     ReceiverCounter& operator=(const ReceiverCounter&) = delete;
 
     // Shows prefix and "298 receivers; 2 entries are not addresses; 1 twice".
-    void Count(std::string prefix, std::string receivers, int delimiter);
-    // What is under way or waiting is never shown (the window is gone).
+    // version names the field's text (FieldTextVersion), so that the same
+    // text is not counted again.
+    void Count(std::string prefix, std::string receivers, int delimiter, std::uint64_t version);
+    // Shows prefix and the count at once when the last count was of this
+    // version of the text with this delimiter and none is under way; false
+    // when it must be counted.
+    bool ShowKnown(const std::string& prefix, std::uint64_t version, int delimiter);
+    // What is under way or waiting is never shown (the window is gone), and
+    // the last count belongs to the window that is gone.
     void Forget();
 
 private:
@@ -29,13 +37,21 @@ private:
         std::string prefix;
         std::string receivers;
         int delimiter;
+        std::uint64_t version;
+    };
+    struct Counted {
+        std::uint64_t version;
+        int delimiter;
+        std::string text;
     };
     void Start(Request request);
-    void OnCounted(unsigned generation, const std::string& text);
+    void OnCounted(unsigned generation, const Counted& counted, const std::string& prefix);
 
     Show show_;
     std::thread worker_;
     bool counting_ = false;
     unsigned generation_ = 0;  // of the newest request
+    unsigned forgotten_ = 0;   // the generation of the last Forget
     std::optional<Request> next_;
+    std::optional<Counted> counted_;  // the last count finished
 };
