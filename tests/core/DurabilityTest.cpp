@@ -38,6 +38,7 @@ namespace {
 std::vector<std::string> events;  // "fsync PATH", "close PATH", "rename TO"
 std::string failCloseOfPrefix;  // a close of a file whose path starts so fails with EIO
 std::string refuseTemporaryFilesIn;  // mkostemp there fails as in a folder the user may not write
+int refuseWith = EACCES;
 std::string failFsyncOf;  // the next fsync of this path fails with EIO
 std::string failWritesOf;  // writes to this path fail with ENOSPC once writeBytesLeft are used
 std::size_t writeBytesLeft = 0;
@@ -94,7 +95,7 @@ int __wrap_close(int fd)
 int __wrap_mkostemp64(char* pattern, int flags)
 {
     if (!refuseTemporaryFilesIn.empty() && StartsWith(pattern, refuseTemporaryFilesIn + "/")) {
-        errno = EACCES;
+        errno = refuseWith;
         return -1;
     }
     return __real_mkostemp64(pattern, flags);
@@ -200,6 +201,11 @@ TEST(Durability, WritingInPlaceFlushesAndChecksTheClose)
     failCloseOfPrefix = path;
     EXPECT_FALSE(WriteFileAtomically(path, "newer"));
     failCloseOfPrefix.clear();
+    // Some file systems (and seccomp filters) answer EPERM instead.
+    refuseWith = EPERM;
+    EXPECT_TRUE(WriteFileAtomically(path, "newest"));
+    EXPECT_EQ(ReadFileBytes(path), "newest");
+    refuseWith = EACCES;
     refuseTemporaryFilesIn.clear();
 }
 

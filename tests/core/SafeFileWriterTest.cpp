@@ -247,18 +247,27 @@ TEST(SafeFileWriter, RemovesTemporaryFilesThatKilledSavesLeft)
     close(holder);
 }
 
-TEST(SafeFileWriter, ReplacesTheFileAndKeepsItsMode)
+TEST(SafeFileWriter, ReplacesTheFileAndKeepsItsModeAndGroup)
 {
     TempHome home;
     const std::string path = home.sandbox() + "/doc.pre";
     WriteFileBytes(path, std::string(5000, 'o'));
     chmod(path.c_str(), 0604);
+    // A document shared with a group stays the group's (possible for root,
+    // and for a user with a group of their own besides their first).
+    gid_t groups[64];
+    const int count = getgroups(64, groups);
+    gid_t shared = geteuid() == 0 ? kNobody : getegid();
+    for (int i = 0; i < count; ++i)
+        shared = groups[i] != getegid() ? groups[i] : shared;
+    ASSERT_EQ(chown(path.c_str(), static_cast<uid_t>(-1), shared), 0);
 
     ASSERT_TRUE(WriteFileAtomically(path, "short"));
     EXPECT_EQ(ReadFileBytes(path), "short");
     struct stat info;
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0604u);
+    EXPECT_EQ(info.st_gid, shared);
     EXPECT_EQ(Snapshot(home.sandbox()).size(), 2u);  // home and doc.pre, no temporary file
 
     ASSERT_TRUE(WriteFileAtomically(path, ""));
