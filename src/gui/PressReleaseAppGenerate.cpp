@@ -253,6 +253,8 @@ void PressReleaseApp::ShowSendSummary(const DeliverySummary& summary,
     SendSummaryDialog dialog(mainWindow, summary, NotReached(summary, skipped));
     if (dialog.ShowModal() == ID_REMOVE_REFUSED)
         RemoveRefused(summary);
+    // Not the hint of an earlier Email, and counted after the refused left.
+    ShowStatusWithCount(DeliveryStatusText(summary));
 }
 
 // An edit like any other: the form then has unsaved changes.

@@ -105,6 +105,7 @@ void PressReleaseFrame::OnNew(wxCommandEvent&)
     cleared.imageUrl.clear();
     app->WriteForm(cleared);
     MarkUnchanged("");
+    ShowStatus("");  // it named the document that was open
 }
 
 void PressReleaseFrame::OnOpen(wxCommandEvent&)
@@ -208,9 +209,8 @@ void PressReleaseFrame::MarkChanged()
 // The length first: it costs nothing, and while the user types it differs.
 bool PressReleaseFrame::ReceiversAsSaved() const
 {
-    const wxTextCtrl* receivers = app->controls.receivers;
-    return receivers->GetLastPosition() == savedReceiversLength_ &&
-        receivers->GetValue().utf8_string() == savedReceivers_;
+    wxTextCtrl* receivers = app->controls.receivers;
+    return receivers->GetLastPosition() == savedReceiversLength_ && FieldText(receivers) == savedReceivers_;
 }
 
 void PressReleaseFrame::MarkUnchanged(const std::string& documentPath)

@@ -48,6 +48,22 @@ std::string DeliveryTotalsText(const DeliverySummary& summary, std::size_t skipp
     return text;
 }
 
+std::string DeliveryStatusText(const DeliverySummary& summary)
+{
+    std::string text = "Sent: " + std::to_string(summary.sent);
+    if (summary.alreadySent > 0)
+        text += ", had it already: " + std::to_string(summary.alreadySent);
+    text += ", refused: " + std::to_string(summary.refused);
+    if (summary.inDoubt > 0)
+        text += ", in doubt: " + std::to_string(summary.inDoubt);
+    text += ", left to send: " + std::to_string(summary.left) + ".";
+    if (!summary.stopReason.empty())
+        text += " The sending stopped.";
+    else if (summary.cancelled)
+        text += " The sending was cancelled.";
+    return text;
+}
+
 wxBEGIN_EVENT_TABLE(SendSummaryDialog, wxDialog)
     EVT_BUTTON(ID_COPY_REPORT, SendSummaryDialog::OnCopy)
     EVT_BUTTON(ID_SAVE_REPORT, SendSummaryDialog::OnSave)

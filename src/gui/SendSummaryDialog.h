@@ -12,6 +12,11 @@
 // refused, in doubt, left, skipped, and why the run ended early.
 std::string DeliveryTotalsText(const DeliverySummary& summary, std::size_t skipped);
 
+// The same in one line for the status line, without the skipped entries
+// (the receiver count that follows it names them):
+// "Sent: 296, refused: 2, left to send: 0."
+std::string DeliveryStatusText(const DeliverySummary& summary);
+
 // The "Send" window after a run: the totals and every receiver not reached,
 // to copy, save as CSV or take off the list. Ends with ID_REMOVE_REFUSED
 // when the refused should leave the receivers field, else wxID_CLOSE.

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "FormSamples.h"
+#include "core/documents/DocumentFormat.h"
 #include "gui/CommandIds.h"
 
 namespace {
@@ -31,12 +32,14 @@ TEST_F(NewDocumentTest, NoAndCancelKeepEverything)
 
 TEST_F(NewDocumentTest, YesClearsTheFormButKeepsTheDelimiter)
 {
-    app().WriteForm(SampleForm());
-    SendMenuCommand(ID_DELIMITER_NEWLINE);
-    frame().MarkUnchanged("");
+    const std::string path = home_->sandbox() + "/launch.pre";
+    WriteFileBytes(path, WriteDocumentBytes(SampleForm(), 3));
+    ASSERT_TRUE(frame().ReadDocument(path));
     ShownBox box;
     wxTEST_DIALOG(SendMenuCommand(ID_NEW), ExpectBox(wxID_YES, &box));
     EXPECT_EQ(box.count, 1);
+    EXPECT_EQ(StatusText(), "") << "no more \"Opened " << path << "\"";
+    EXPECT_EQ(Utf8(frame().GetTitle()), "Vantrel");
 
     FormValues cleared;
     cleared.productUrl = "";  // not "http://" as at start-up

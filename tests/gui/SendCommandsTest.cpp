@@ -172,6 +172,7 @@ TEST_F(SendCommandsTest, SendsTheEditedTextOnceEachAndRemovesTheRefused)
     EXPECT_EQ(rows, 2);  // b@y.org refused, broken@ skipped
     EXPECT_EQ(Utf8(app().controls.receivers->GetValue()), "a@x.org; A@X.ORG; broken@\n");
     EXPECT_TRUE(frame().HasUnsavedChanges());
+    EXPECT_EQ(StatusText().rfind("Sent: 1, refused: 1, left to send: 0.", 0), 0u) << StatusText();
 }
 
 TEST_F(SendCommandsTest, ASecondSendOfTheReleaseWaitsForTheFirst)
