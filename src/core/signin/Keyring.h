@@ -11,7 +11,8 @@
 enum class SecretKind { Password, RefreshToken };
 
 // The secret stored for server and user: Missing when none is,
-// CannotOpen when no keyring answers (no desktop session, none installed).
+// CannotOpen when no keyring answers (no desktop session, none installed)
+// or when it stays locked.
 Result<std::string> ReadSecret(SecretKind kind, const std::string& server, const std::string& user);
 
 // Stores (or replaces) it; CannotOpen when no keyring answers, CannotWrite
@@ -22,5 +23,5 @@ Result<> StoreSecret(SecretKind kind, const std::string& server, const std::stri
                      const std::string& secret);
 
 // Removes it; done also when none was stored. CannotOpen when no keyring
-// answers, CannotWrite when it refused.
+// answers, CannotWrite when it refused (also when locked).
 Result<> ForgetSecret(SecretKind kind, const std::string& server, const std::string& user);
