@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "ResultTesting.h"
@@ -62,28 +63,21 @@ TEST(KeyringTest, EachSecretUnderItsKindServerAndUser)
         GTEST_SKIP() << "runs through tests/support/private-keyring.sh";
 #endif
     const std::string zoe = "zo\xc3\xab.m\xc3\xbcller@b\xc3\xbcro.de";
-    const std::string invalid = "ann\xff@x.org";
+    // A store is read back, a forgotten secret is Missing after.
     const std::vector<Step> steps = {
         {Do::Read, P, kGmail, "ann@x.org", "", Failure::Missing},
         {Do::Forget, P, kGmail, "ann@x.org", "", std::nullopt},
         {Do::Store, P, kGmail, "ann@x.org", kPassword, std::nullopt},
-        {Do::Read, P, kGmail, "ann@x.org", kPassword, std::nullopt},
-        // another kind, user or server finds nothing
+        // another kind, server or user finds nothing, and stores its own
         {Do::Read, R, kGmail, "ann@x.org", "", Failure::Missing},
-        {Do::Read, P, kGmail, "bob@x.org", "", Failure::Missing},
         {Do::Read, P, kOffice, "ann@x.org", "", Failure::Missing},
-        {Do::Read, P, "smtps://smtp.gmail.com", "ann@x.org", "", Failure::Missing},
         {Do::Read, P, kGmail, "ann@x.org.", "", Failure::Missing},
         {Do::Store, R, kGmail, "ann@x.org", kToken, std::nullopt},
         {Do::Store, P, kOffice, "ann@x.org", "office", std::nullopt},
         {Do::Store, P, kGmail, "bob@x.org", "bob's", std::nullopt},
         {Do::Read, P, kGmail, "ann@x.org", kPassword, std::nullopt},
-        {Do::Read, R, kGmail, "ann@x.org", kToken, std::nullopt},
-        {Do::Read, P, kOffice, "ann@x.org", "office", std::nullopt},
-        {Do::Read, P, kGmail, "bob@x.org", "bob's", std::nullopt},
         // a replaced secret leaves no old one behind
         {Do::Store, P, kGmail, "ann@x.org", kNewPassword, std::nullopt},
-        {Do::Read, P, kGmail, "ann@x.org", kNewPassword, std::nullopt},
         {Do::Read, R, kGmail, "ann@x.org", kToken, std::nullopt},
         // colons in server and user cannot make two keys one
         {Do::Store, P, "smtp://a:1", "b:c", "first", std::nullopt},
@@ -91,52 +85,37 @@ TEST(KeyringTest, EachSecretUnderItsKindServerAndUser)
         {Do::Store, P, "smtp://a:1:b%3Ac", "", "third", std::nullopt},
         {Do::Read, P, "smtp://a:1", "b:c", "first", std::nullopt},
         {Do::Read, P, "smtp://a:1:b", "c", "second", std::nullopt},
-        {Do::Read, P, "smtp://a:1:b%3Ac", "", "third", std::nullopt},
         // text beyond ASCII, bytes beyond text
         {Do::Store, P, kGmail, zoe, "p\xc3\xa4sswort \xe2\x82\xac", std::nullopt},
-        {Do::Read, P, kGmail, zoe, "p\xc3\xa4sswort \xe2\x82\xac", std::nullopt},
         {Do::Store, R, kOffice, zoe, std::string("a\0b\0", 4), std::nullopt},
-        {Do::Read, R, kOffice, zoe, std::string("a\0b\0", 4), std::nullopt},
-        {Do::Read, R, kOffice, "zo", "", Failure::Missing},
         {Do::Store, R, kGmail, zoe, LongSecret(), std::nullopt},
-        {Do::Read, R, kGmail, zoe, LongSecret(), std::nullopt},
         {Do::Store, P, kOffice, "empty@x.org", "", std::nullopt},
-        {Do::Read, P, kOffice, "empty@x.org", "", std::nullopt},
         // keys that are not text are refused, not cut or mixed up
-        {Do::Store, P, kGmail, invalid, "never", Failure::Damaged},
-        {Do::Read, P, kGmail, invalid, "", Failure::Damaged},
+        {Do::Store, P, kGmail, "ann\xff@x.org", "never", Failure::Damaged},
+        {Do::Read, P, kGmail, "ann\xff@x.org", "", Failure::Damaged},
         {Do::Store, P, kGmail, std::string("ann@x.org\0evil", 14), "never", Failure::Damaged},
-        {Do::Read, P, kGmail, "ann@x.org", kNewPassword, std::nullopt},
         {Do::Forget, P, std::string("smtp\0", 5), "ann@x.org", "", Failure::Damaged},
+        {Do::Read, P, kGmail, "ann@x.org", kNewPassword, std::nullopt},
         // forgetting one leaves the others; forgetting nothing is done
         {Do::Forget, P, kGmail, "ann@x.org", "", std::nullopt},
-        {Do::Read, P, kGmail, "ann@x.org", "", Failure::Missing},
         {Do::Read, R, kGmail, "ann@x.org", kToken, std::nullopt},
         {Do::Read, P, kGmail, "bob@x.org", "bob's", std::nullopt},
         {Do::Forget, P, kGmail, "ann@x.org", "", std::nullopt},
-        {Do::Forget, R, kGmail, "ann@x.org", "", std::nullopt},
-        {Do::Read, R, kGmail, "ann@x.org", "", Failure::Missing},
-        {Do::Read, P, kOffice, "ann@x.org", "office", std::nullopt},
     };
     for (std::size_t i = 0; i < steps.size(); ++i) {
         const Step& step = steps[i];
         SCOPED_TRACE("step " + std::to_string(i) + ": " + step.server + " " + step.user);
-        switch (step.what) {
-        case Do::Store:
-            EXPECT_EQ(FailureOf(StoreSecret(step.kind, step.server, step.user, step.secret)), step.failure);
-            break;
-        case Do::Read: {
-            const Result<std::string> read = ReadSecret(step.kind, step.server, step.user);
-            EXPECT_EQ(FailureOf(read), step.failure);
-            if (read) {
-                EXPECT_EQ(*read, step.secret);
-            }
-            break;
+        if (step.what != Do::Read) {
+            const std::optional<Failure> failure = step.what == Do::Store
+                ? FailureOf(StoreSecret(step.kind, step.server, step.user, step.secret))
+                : FailureOf(ForgetSecret(step.kind, step.server, step.user));
+            EXPECT_EQ(failure, step.failure);
+            if (failure)
+                continue;
         }
-        case Do::Forget:
-            EXPECT_EQ(FailureOf(ForgetSecret(step.kind, step.server, step.user)), step.failure);
-            break;
-        }
+        const Result<std::string> read = ReadSecret(step.kind, step.server, step.user);
+        EXPECT_EQ(FailureOf(read), step.what == Do::Forget ? Failure::Missing : step.failure);
+        EXPECT_EQ(ValueOf(read).value_or(""), step.secret);
     }
 
     std::vector<std::string> folders = {std::getenv("HOME")};
