@@ -16,6 +16,7 @@ set(core_tests
   core/MailMessageTest.cpp
   core/MailInputTest.cpp
   core/SendLedgerTest.cpp
+  core/SignInTest.cpp
   # the command line, run as a program
   cli/CliTest.cpp
 )

@@ -13,6 +13,8 @@ LocalSocket BindLoopback(int port);
 bool StartListening(LocalSocket socket);
 int PortOf(LocalSocket socket);
 LocalSocket AcceptConnection(LocalSocket listener);
+// A connection to port on 127.0.0.1, or kNoSocket when none listens there.
+LocalSocket ConnectLoopback(int port);
 // True when bytes or a connection wait on socket within milliseconds.
 bool WaitReadable(LocalSocket socket, int milliseconds);
 // Whole bytes sent; false when the peer is gone (never a signal).

@@ -64,3 +64,19 @@ long ReceiveSome(LocalSocket socket, char* buffer, std::size_t size)
 }
 
 void CloseSocket(LocalSocket socket) { close(static_cast<int>(socket)); }
+
+LocalSocket ConnectLoopback(int port)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return kNoSocket;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return kNoSocket;
+    }
+    return fd;
+}

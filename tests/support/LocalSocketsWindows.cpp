@@ -77,3 +77,21 @@ long ReceiveSome(LocalSocket socket, char* buffer, std::size_t size)
 }
 
 void CloseSocket(LocalSocket socket) { closesocket(Native(socket)); }
+
+LocalSocket ConnectLoopback(int port)
+{
+    if (!Started())
+        return kNoSocket;
+    const SOCKET made = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (made == INVALID_SOCKET)
+        return kNoSocket;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<u_short>(port));
+    if (connect(made, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        closesocket(made);
+        return kNoSocket;
+    }
+    return static_cast<LocalSocket>(made);
+}

@@ -109,7 +109,7 @@ SendReply Classify(CURLcode code, long reply, const std::string& serverReply, co
     if (code == CURLE_ABORTED_BY_CALLBACK)
         return {SendOutcome::Cancelled, reply, "cancelled", true};
     if (IsAuthenticationFailure(code, reply))
-        return {SendOutcome::Stop, reply, "authentication failed: " + said};
+        return {SendOutcome::Stop, reply, "authentication failed: " + said, false, true};
     if (IsTlsFailure(code))
         return {SendOutcome::Stop, reply, std::string("TLS failed: ") + error};
     if (IsServerUnreachable(code))
@@ -139,7 +139,7 @@ SendReply ClassifyExchange(CURLcode code, long reply, const Exchange& exchange, 
 // What every connection to the server is set up with: the URL, TLS as the
 // URL demands it, the login and the time limits.
 void SetConnection(const CurlLibrary& api, CURL* curl, const SmtpServer& server,
-                   const ServerSecurity& security, curl_slist* resolve)
+                   const ServerSecurity& security, curl_slist* resolve, const std::string& bearer)
 {
     api.easySetopt(curl, CURLOPT_URL, server.url.c_str());
     api.easySetopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
@@ -151,7 +151,11 @@ void SetConnection(const CurlLibrary& api, CURL* curl, const SmtpServer& server,
         api.easySetopt(curl, CURLOPT_CAINFO, server.caFile.c_str());
     if (!server.user.empty()) {
         api.easySetopt(curl, CURLOPT_USERNAME, server.user.c_str());
-        api.easySetopt(curl, CURLOPT_PASSWORD, server.password.c_str());
+        // libcurl takes OAUTHBEARER or XOAUTH2, whichever the server offers.
+        if (server.tokens)
+            api.easySetopt(curl, CURLOPT_XOAUTH2_BEARER, bearer.c_str());
+        else
+            api.easySetopt(curl, CURLOPT_PASSWORD, server.password.c_str());
     }
     if (resolve)
         api.easySetopt(curl, CURLOPT_RESOLVE, resolve);
@@ -247,6 +251,7 @@ ServerSecurity ServerUrlSecurity(const std::string& url)
 struct SmtpTransport::Connection {
     CURL* handle = nullptr;
     curl_slist* resolve = nullptr;
+    std::string bearer;  // the access token the connection logged in with
 };
 
 SmtpTransport::SmtpTransport(SmtpServer server, TransferIdle idle)
@@ -265,6 +270,17 @@ SmtpTransport::~SmtpTransport()
 
 SendReply SmtpTransport::Send(const std::string& from, const std::string& to, const std::string& message)
 {
+    SendReply reply = SendOnce(from, to, message, false);
+    // The server may take a token as expired before we do; a refused
+    // login comes before the message, so it can go again on a new token.
+    if (server_.tokens && reply.outcome == SendOutcome::Stop && reply.authenticationFailed)
+        reply = SendOnce(from, to, message, true);
+    return reply;
+}
+
+SendReply SmtpTransport::SendOnce(const std::string& from, const std::string& to, const std::string& message,
+                                  bool renewToken)
+{
     const ServerSecurity security = ServerUrlSecurity(server_.url);
     if (!security.problem.empty())
         return {SendOutcome::Stop, 0, security.problem};
@@ -274,12 +290,23 @@ SendReply SmtpTransport::Send(const std::string& from, const std::string& to, co
     if (!connection_->resolve)
         for (const std::string& entry : server_.resolve)
             connection_->resolve = api->slistAppend(connection_->resolve, entry.c_str());
+    if (server_.tokens) {
+        const BearerToken token = server_.tokens->Token(renewToken);
+        if (!token.problem.empty())
+            return {SendOutcome::Stop, 0, token.problem};
+        // A new token means a new login, on a connection of its own.
+        if (connection_->handle && token.token != connection_->bearer) {
+            CloseConnection(*api, connection_->handle, true);
+            connection_->handle = nullptr;
+        }
+        connection_->bearer = token.token;
+    }
     if (!connection_->handle)
         connection_->handle = api->easyInit();
     CURL* curl = connection_->handle;
     if (!curl)
         return {SendOutcome::Stop, 0, "libcurl cannot be started"};
-    SetConnection(*api, curl, server_, security, connection_->resolve);
+    SetConnection(*api, curl, server_, security, connection_->resolve, connection_->bearer);
 
     const std::string mailFrom = "<" + from + ">";
     curl_slist* receivers = api->slistAppend(nullptr, ("<" + to + ">").c_str());
@@ -323,10 +350,15 @@ SendReply CheckMailServer(const SmtpServer& server, TransferIdle idle)
     CURL* curl = api->easyInit();
     if (!curl)
         return {SendOutcome::Stop, 0, "libcurl cannot be started"};
+    BearerToken token;
+    if (server.tokens && !(token = server.tokens->Token(false)).problem.empty()) {
+        api->easyCleanup(curl);
+        return {SendOutcome::Stop, 0, token.problem};
+    }
     curl_slist* resolve = nullptr;
     for (const std::string& entry : server.resolve)
         resolve = api->slistAppend(resolve, entry.c_str());
-    SetConnection(*api, curl, server, security, resolve);
+    SetConnection(*api, curl, server, security, resolve, token.token);
     // Connecting is all that is done: the greeting, EHLO, STARTTLS and
     // the login, then the connection is closed with QUIT.
     api->easySetopt(curl, CURLOPT_CONNECT_ONLY, 1L);

@@ -6,12 +6,30 @@
 #include <string>
 #include <vector>
 
+// An OAuth 2.0 access token for the server, or why there is none.
+struct BearerToken {
+    std::string token;
+    std::string problem;  // empty when token may be used
+    bool signInAgain = false;  // the provider refused: only a new sign-in helps
+};
+
+// Where access tokens come from: asked before every message, it hands out
+// the one it holds while that lives, and a new one when renew is set
+// (the server refused the last).
+class AccessTokenSource {
+public:
+    virtual ~AccessTokenSource() = default;
+    virtual BearerToken Token(bool renew) = 0;
+};
+
 // The user's mail server and how to reach it. The password lives only in
 // memory.
 struct SmtpServer {
     std::string url;  // smtps://host[:port] or smtp://host[:port]
     std::string user;  // no authentication when empty
     std::string password;
+    // Set: the login is SASL XOAUTH2 or OAUTHBEARER with its tokens, not the password.
+    std::shared_ptr<AccessTokenSource> tokens;
     std::string caFile;  // certificates to trust besides the system's
     std::vector<std::string> resolve;  // "host:port:address", as curl's --resolve
     // A message that takes longer than this, however busily the server
@@ -47,6 +65,7 @@ struct SendReply {
     long code = 0;  // the server's last reply code, 0 when there was none
     std::string reply;  // the server's last reply, or what went wrong
     bool cancelled = false;  // the user stopped it, whatever its outcome
+    bool authenticationFailed = false;  // the server refused the login
 };
 
 // Hands messages to a server, one envelope receiver each.
@@ -72,6 +91,9 @@ public:
     SendReply Send(const std::string& from, const std::string& to, const std::string& message) override;
 
 private:
+    SendReply SendOnce(const std::string& from, const std::string& to, const std::string& message,
+                       bool renewToken);
+
     struct Connection;
     SmtpServer server_;
     TransferIdle idle_;
