@@ -151,3 +151,30 @@ std::vector<wxWindow*> FormTabOrder(const FormControls& c)
             c.contactEmail, c.companyName,    c.featuresText, c.trialAvailable,
             c.trialKind,    c.trialLimit,     c.contactName,  c.receivers};
 }
+
+wxWindow* FirstFieldWithProblem(const FormControls& controls)
+{
+    for (wxWindow* field : FormTabOrder(controls)) {
+        if (HasFieldProblem(field))
+            return field;
+    }
+    return nullptr;
+}
+
+ProblemTooltipsWithheld::ProblemTooltipsWithheld(const FormControls& controls)
+{
+    for (wxWindow* field : FormTabOrder(controls)) {
+        if (HasFieldProblem(field) && field->GetToolTip()) {
+            withheld_.emplace_back(field, field->GetToolTipText());
+            field->UnsetToolTip();
+        }
+    }
+}
+
+ProblemTooltipsWithheld::~ProblemTooltipsWithheld()
+{
+    for (const auto& [field, tip] : withheld_) {
+        if (HasFieldProblem(field))
+            field->SetToolTip(tip);
+    }
+}

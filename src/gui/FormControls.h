@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <wx/wx.h>
@@ -49,6 +50,25 @@ wxWindow* ControlLabelled(const FormControls& controls, const std::string& label
 // Marks the fields whose checks failed with their messages and clears the
 // marks of every other field.
 void ShowFieldProblems(const FormControls& controls, const std::vector<FieldProblem>& problems);
+
+// The first marked field in the order Tab visits them, or nullptr.
+wxWindow* FirstFieldWithProblem(const FormControls& controls);
+
+// The marked fields' messages stand in the "Errors" box, and their tooltips
+// would pop up over it as the pointer passes or rests on a field: GTK shows
+// tooltips also in a window that a modal box has disabled. While an object
+// of this class lives the marked fields have none; it gives them back to
+// the fields still marked.
+class ProblemTooltipsWithheld {
+public:
+    explicit ProblemTooltipsWithheld(const FormControls& controls);
+    ~ProblemTooltipsWithheld();
+    ProblemTooltipsWithheld(const ProblemTooltipsWithheld&) = delete;
+    ProblemTooltipsWithheld& operator=(const ProblemTooltipsWithheld&) = delete;
+
+private:
+    std::vector<std::pair<wxWindow*, wxString>> withheld_;
+};
 
 // The order in which Tab visits the controls, as the eye reads the form:
 // the left column top to bottom, then features, trial, contact name and

@@ -113,9 +113,15 @@ std::optional<CheckErrors> PressReleaseApp::CheckSettings(CheckValues& values, b
     return errors;
 }
 
+// The user goes on where the first correction is due.
 void PressReleaseApp::ShowCheckErrors(CheckErrors errors, const CheckValues& values)
 {
-    ShowInformation(mainWindow, CheckErrorsText(errors, values), kCheckErrorsCaption);
+    {
+        const ProblemTooltipsWithheld withheld(controls);
+        ShowInformation(mainWindow, CheckErrorsText(errors, values), kCheckErrorsCaption);
+    }
+    if (wxWindow* first = FirstFieldWithProblem(controls))
+        first->SetFocus();
 }
 
 // Runs the whole check with its probe windows; when anything fails the

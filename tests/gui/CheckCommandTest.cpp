@@ -199,6 +199,47 @@ TEST_F(CheckCommandTest, FailedFieldsAreMarkedUntilEditedOrTheNextCheckPasses)
     EXPECT_EQ(c.price->GetToolTip(), nullptr);
 }
 
+// Answers the "Errors" box, noting the fields that had a tooltip meanwhile.
+class ExpectErrorsBox : public wxExpectModalBase<wxMessageDialog, ExpectErrorsBox> {
+public:
+    explicit ExpectErrorsBox(std::vector<wxWindow*>* withTooltip) : withTooltip_(withTooltip) {}
+
+protected:
+    int OnInvoked(wxMessageDialog* box) const override
+    {
+        EXPECT_EQ(Utf8(box->GetCaption()), "Errors");
+        for (wxWindow* field : ControlsInTabOrder())
+            if (field->GetToolTip())
+                withTooltip_->push_back(field);
+        return wxID_OK;
+    }
+
+private:
+    std::vector<wxWindow*>* withTooltip_;
+};
+
+// Tooltips would pop up over the box; after it, the user goes on in the
+// first field to correct, from Check and from Email alike.
+TEST_F(CheckCommandTest, TheErrorsBoxStandsWithoutTooltipsAndLeavesTheFocusInTheFirstMarkedField)
+{
+    FillCompleteForm();
+    const FormControls& c = app().controls;
+    c.price->SetValue("20");
+    c.contactName->SetValue("");
+    for (const int command : {ID_CHECK_EVERYTHING, ID_GENERATE_EMAIL}) {
+        SCOPED_TRACE(command);
+        c.companyName->SetFocus();
+        PumpEvents();
+        std::vector<wxWindow*> withTooltip;
+        wxTEST_DIALOG(SendMenuCommand(command), ExpectErrorsBox(&withTooltip));
+        EXPECT_TRUE(withTooltip.empty());
+        EXPECT_EQ(Utf8(c.price->GetToolTipText()), "No currency has been specified for the price.");
+        EXPECT_NE(c.contactName->GetToolTip(), nullptr);
+        PumpEvents();
+        EXPECT_EQ(wxWindow::FindFocus(), c.price);
+    }
+}
+
 // The site may well be up: a cancel reports nothing and delivers nothing
 // (no box, no e-mail program, no image probe), only says so.
 TEST_F(CheckCommandTest, CancelOrEscapeCancelsTheWholeCheck)
