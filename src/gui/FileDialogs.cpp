@@ -1,11 +1,12 @@
 #include "gui/FileDialogs.h"
 
 #include <wx/filename.h>
-#include <wx/stdpaths.h>
 #include <wx/msgdlg.h>
+#include <wx/stdpaths.h>
 #include <wx/utils.h>
 
 #include "core/files/FileNames.h"
+#include "gui/RecentDocuments.h"
 
 namespace {
 
@@ -30,9 +31,11 @@ bool MayReplace(wxWindow* parent, const std::string& typed, const std::string& p
 {
     if (path == typed || !wxFileName::Exists(wxString::FromUTF8(path)))
         return true;
-    const std::string question = "A file named \"" + wxFileName(wxString::FromUTF8(path)).GetFullName().utf8_string() +
-                                 "\" already exists. Do you want to replace it?";
-    return wxMessageBox(wxString::FromUTF8(question), "Replace file?", wxYES_NO | wxICON_QUESTION, parent) == wxYES;
+    const std::string question = "A file named \"" +
+        wxFileName(wxString::FromUTF8(path)).GetFullName().utf8_string() +
+        "\" already exists. Do you want to replace it?";
+    return wxMessageBox(wxString::FromUTF8(question), "Replace file?", wxYES_NO | wxICON_QUESTION, parent) ==
+        wxYES;
 }
 
 }  // namespace
@@ -52,5 +55,7 @@ std::string ChooseFile(wxWindow* parent, const char* message, const std::string&
         return path.utf8_string();
     const std::string typed = path.utf8_string();
     const std::string named = WithExtension(typed, pattern.substr(1));
+    if (named != typed)
+        ForgetFromDesktopRecentList(typed);
     return MayReplace(parent, typed, named) ? named : std::string();
 }

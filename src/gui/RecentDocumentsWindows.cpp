@@ -11,3 +11,6 @@ void AddToDesktopRecentList(const std::string& path)
     const wxString wide = wxString::FromUTF8(path.data(), path.size());
     SHAddToRecentDocs(SHARD_PATHW, wide.wc_str());
 }
+
+// Nothing to take back: the shell keeps its own list of what its dialog named.
+void ForgetFromDesktopRecentList(const std::string&) {}

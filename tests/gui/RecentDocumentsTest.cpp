@@ -8,6 +8,7 @@
 #include "core/documents/DocumentFormat.h"
 #include "core/settings/SettingsStore.h"
 #include "gui/CommandIds.h"
+#include "gui/RecentDocuments.h"
 
 namespace {
 
@@ -64,6 +65,18 @@ TEST_F(RecentDocumentsTest, TheLastDocumentsStandInTheFileMenuTheSettingsAndTheD
     wxTEST_DIALOG(SendMenuCommand(wxID_FILE2), ExpectBox(wxID_OK, nullptr));
     EXPECT_EQ(file->FindItem(wxID_FILE2), nullptr);
     EXPECT_EQ(Recent(2), "");
+}
+
+// GTK's file dialog puts the name as typed on the desktop's list; Save
+// adds ".pre", so that name is of no file and leaves the list again.
+TEST_F(RecentDocumentsTest, TheDesktopsListHoldsTheSavedNameNotTheTypedOne)
+{
+    const std::string typed = home_->sandbox() + "/launch";
+    AddToDesktopRecentList(typed);  // as the dialog does
+    wxTEST_DIALOG(SendMenuCommand(ID_SAVE), ExpectFileDialog(typed));
+    const std::string desktopList = ReadFileBytes(home_->home() + "/.local/share/recently-used.xbel");
+    EXPECT_NE(desktopList.find("\"file://" + typed + ".pre\""), std::string::npos) << desktopList;
+    EXPECT_EQ(desktopList.find("\"file://" + typed + "\""), std::string::npos) << desktopList;
 }
 
 TEST_F(RecentDocumentsTest, ADocumentDroppedOnTheWindowOpensAfterTheQuestion)
