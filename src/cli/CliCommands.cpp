@@ -156,6 +156,8 @@ int RunCommand(const CliRequest& request, const Document& document, std::ostream
         }
         return SendRelease(request, document, out, err);
     }
+    case CliRequest::Command::Login:
+    case CliRequest::Command::Logout:
     case CliRequest::Command::Help:
     case CliRequest::Command::Version: break;
     }

@@ -16,7 +16,8 @@ const std::map<std::string, CliRequest::Command>& Commands()
     static const std::map<std::string, CliRequest::Command> commands = {
         {"check", CliRequest::Command::Check},         {"release", CliRequest::Command::Release},
         {"receivers", CliRequest::Command::Receivers}, {"mailto", CliRequest::Command::Mailto},
-        {"send", CliRequest::Command::Send},
+        {"send", CliRequest::Command::Send},           {"login", CliRequest::Command::Login},
+        {"logout", CliRequest::Command::Logout},
     };
     return commands;
 }
@@ -39,8 +40,14 @@ const wxCmdLineEntryDesc kOptions[] = {
     {wxCMD_LINE_SWITCH, nullptr, "verbose", "check: why a download failed", wxCMD_LINE_VAL_NONE, 0},
     {wxCMD_LINE_SWITCH, nullptr, "heading", "release: with the heading", wxCMD_LINE_VAL_NONE, 0},
     {wxCMD_LINE_OPTION, nullptr, "delimiter", "receivers: the separator", wxCMD_LINE_VAL_STRING, 0},
-    {wxCMD_LINE_OPTION, nullptr, "server", "send: the server URL", wxCMD_LINE_VAL_STRING, 0},
-    {wxCMD_LINE_OPTION, nullptr, "user", "send: the user name", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_OPTION, nullptr, "server", "send, login, logout: the server URL", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_OPTION, nullptr, "user", "send, login, logout: the user name", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_OPTION, nullptr, "provider", "login: microsoft, google or other", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_OPTION, nullptr, "authorize-url", "login: the authorization URL", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_OPTION, nullptr, "token-url", "login: the token URL", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_OPTION, nullptr, "scope", "login: the scope", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_OPTION, nullptr, "client-id", "login: this program's client ID", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_SWITCH, nullptr, "no-browser", "login: only print the URL", wxCMD_LINE_VAL_NONE, 0},
     {wxCMD_LINE_OPTION, nullptr, "password-file", "send: the password's file", wxCMD_LINE_VAL_STRING, 0},
     {wxCMD_LINE_OPTION, nullptr, "from", "send: the sender", wxCMD_LINE_VAL_STRING, 0},
     {wxCMD_LINE_OPTION, nullptr, "cacert", "send: certificates to trust", wxCMD_LINE_VAL_STRING, 0},
@@ -89,12 +96,21 @@ std::string OptionMisplaced(const wxCmdLineParser& parser, CliRequest::Command c
     if (parser.Found("no-network") && command != CliRequest::Command::Check &&
         command != CliRequest::Command::Send)
         return "--no-network belongs to check and send";
+    const bool signIn = command == CliRequest::Command::Login || command == CliRequest::Command::Logout;
+    for (const char* option : {"server", "user"})
+        if (parser.Found(option) && command != CliRequest::Command::Send && !signIn)
+            return std::string("--") + option + " belongs to send, login and logout";
     if (command != CliRequest::Command::Send)
         for (const char* option :
-             {"server", "user", "password-file", "from", "cacert", "rate", "test-to", "dry-run", "again",
-              "again-in-doubt", "changed", "subject", "note-file", "report", "check-server"})
+             {"password-file", "from", "cacert", "rate", "test-to", "dry-run", "again", "again-in-doubt",
+              "changed", "subject", "note-file", "report", "check-server"})
             if (parser.Found(option))
                 return std::string("--") + option + " belongs to send";
+    if (command != CliRequest::Command::Login)
+        for (const char* option :
+             {"provider", "authorize-url", "token-url", "scope", "client-id", "no-browser"})
+            if (parser.Found(option))
+                return std::string("--") + option + " belongs to login";
     if (parser.Found("verbose") && command != CliRequest::Command::Check)
         return "--verbose belongs to check";
     if (parser.Found("heading") && command != CliRequest::Command::Release)
@@ -128,6 +144,15 @@ void ReadSendOptions(const wxCmdLineParser& parser, ParsedCommandLine& parsed)
     request.noteFile = FoundText(parser, "note-file");
     request.reportFile = FoundText(parser, "report");
     request.changed = FoundText(parser, "changed");
+    request.provider = FoundText(parser, "provider");
+    request.authorizeUrl = FoundText(parser, "authorize-url");
+    request.tokenUrl = FoundText(parser, "token-url");
+    request.scope = FoundText(parser, "scope");
+    request.clientId = FoundText(parser, "client-id");
+    request.noBrowser = parser.Found("no-browser");
+    if (request.provider && *request.provider != "microsoft" && *request.provider != "google" &&
+        *request.provider != "other" && parsed.usageError.empty())
+        parsed.usageError = "--provider is microsoft, google or other";
     if (request.changed && *request.changed != "rest" && *request.changed != "all" &&
         parsed.usageError.empty())
         parsed.usageError = "--changed is rest or all";
@@ -172,9 +197,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
         request.command = CliRequest::Command::Version;
         return parsed;
     }
-    if (parser.GetParamCount() < 2) {
-        parsed.usageError = parser.GetParamCount() == 0 ? "a command and a document are needed"
-                                                        : "a document is needed (\"-\" reads standard input)";
+    if (parser.GetParamCount() == 0) {
+        parsed.usageError = "a command and a document are needed";
         return parsed;
     }
     const auto command = Commands().find(Utf8(parser.GetParam(0)));
@@ -183,6 +207,17 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
         return parsed;
     }
     request.command = command->second;
+    if (request.command == CliRequest::Command::Login || request.command == CliRequest::Command::Logout) {
+        parsed.usageError = OptionMisplaced(parser, request.command);
+        ReadSendOptions(parser, parsed);
+        if (parser.GetParamCount() > 1 && parsed.usageError.empty())
+            parsed.usageError = Utf8(parser.GetParam(0)) + " takes no document";
+        return parsed;
+    }
+    if (parser.GetParamCount() < 2) {
+        parsed.usageError = "a document is needed (\"-\" reads standard input)";
+        return parsed;
+    }
     // The document's own bytes, whatever they are.
     for (const std::string& argument : arguments)
         if (FromArgument(argument) == parser.GetParam(1))
@@ -205,6 +240,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 std::string UsageText()
 {
     return "Usage: vantrel-cli COMMAND DOCUMENT [OPTION]\n"
+           "       vantrel-cli login|logout [OPTION]\n"
            "Checks and composes the press release of a Vantrel document (.pre; \"-\" reads\n"
            "standard input). The document is only read.\n"
            "\n"
@@ -218,6 +254,10 @@ std::string UsageText()
            "  send       check the form, then send the release through a mail server, one\n"
            "             message per receiver; a ledger keeps who has it, so a run that\n"
            "             stops resumes with those still waiting\n"
+           "  login      sign in to the mail server with OAuth 2.0 in the browser; the\n"
+           "             refresh token goes to the desktop's keyring, and send then\n"
+           "             signs in with it (VANTREL_SMTP_TOKEN gives an access token instead)\n"
+           "  logout     forget the sign-in of the server and user\n"
            "\n"
            "Options:\n"
            "  --no-network            check, send: skip the two downloads\n"
@@ -244,6 +284,12 @@ std::string UsageText()
            "  --note-file=FILE        send: a note to put above the release\n"
            "  --report=FILE           send: write who was not reached as CSV\n"
            "  --check-server          send: connect, start TLS and log in, send nothing\n"
+           "  --provider=NAME         login: microsoft (Microsoft 365), google, or other\n"
+           "                          with --authorize-url=URL, --token-url=URL, --scope=TEXT\n"
+           "  --client-id=ID          login: the client ID registered for Vantrel (default:\n"
+           "                          the setting MicrosoftOAuthClientId, GoogleOAuthClientId\n"
+           "                          or OtherOAuthClientId)\n"
+           "  --no-browser            login: print the URL to open, do not open a browser\n"
            "  -h, --help              show this help\n"
            "  --version               show the version\n"
            "\n"
@@ -252,6 +298,8 @@ std::string UsageText()
            "line, 3 a document that is missing, unreadable or damaged; send: 1 the check\n"
            "found problems (nothing sent), 4 a receiver refused, left unsent or in doubt,\n"
            "another send of the release running, an earlier text already sent, or the\n"
-           "server, TLS or the login failed. Settings given with the window (server, user,\n"
-           "sender, rate, time limit) are used when no option overrides them.\n";
+           "server, TLS or the login failed, or the sign-in must be made again; login: 4\n"
+           "the sign-in was refused, cancelled or cannot be kept. Settings given with the\n"
+           "window (server, user, sender, rate, time limit) are used when no option\n"
+           "overrides them.\n";
 }

@@ -6,7 +6,7 @@
 
 // What vantrel-cli was asked to do.
 struct CliRequest {
-    enum class Command { Check, Release, Receivers, Mailto, Send, Help, Version };
+    enum class Command { Check, Release, Receivers, Mailto, Send, Login, Logout, Help, Version };
     Command command = Command::Help;
     std::string document;  // a path, or "-" for standard input
     bool noNetwork = false;
@@ -29,6 +29,13 @@ struct CliRequest {
     bool again = false;
     bool againInDoubt = false;
     bool checkServer = false;
+    // login: the provider, its endpoints and this program's registration
+    std::optional<std::string> provider;  // "microsoft", "google" or "other"
+    std::optional<std::string> authorizeUrl;
+    std::optional<std::string> tokenUrl;
+    std::optional<std::string> scope;
+    std::optional<std::string> clientId;
+    bool noBrowser = false;
 };
 
 // The request, or a one-line message saying what is wrong with the command

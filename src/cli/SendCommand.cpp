@@ -5,11 +5,13 @@
 #include <optional>
 #include <ostream>
 
+#include "cli/SignInCommand.h"
 #include "core/files/SafeFileWriter.h"
 #include "core/mail/MailMessage.h"
 #include "core/mail/MailSettings.h"
 #include "core/mail/ReleaseDelivery.h"
 #include "core/release/PressReleaseComposer.h"
+#include "core/signin/TokenSource.h"
 
 namespace {
 
@@ -72,8 +74,10 @@ void PrintSummary(std::ostream& err, const DeliverySummary& summary, std::size_t
 }
 
 // The server and login as the options and the settings give them.
-Result<SmtpServer> ServerOf(const CliRequest& request, const MailSettings& settings, std::string& problem)
+Result<SmtpServer> ServerOf(const CliRequest& request, const MailSettings& settings, std::string& problem,
+                            int& status)
 {
+    status = kCliUsage;
     SmtpServer server;
     server.url = request.server.value_or(settings.server);
     server.user = request.user.value_or(settings.user);
@@ -88,6 +92,16 @@ Result<SmtpServer> ServerOf(const CliRequest& request, const MailSettings& setti
         return Failure::Damaged;
     }
     if (!server.user.empty()) {
+        SignInTokens tokens = TokensFor(server.url, server.user);
+        if (!tokens.problem.empty()) {
+            problem = tokens.problem;
+            status = tokens.status;
+            return Failure::Missing;
+        }
+        if (tokens.source) {
+            server.tokens = std::move(tokens.source);
+            return server;
+        }
         const Result<std::string> password = ReadPassword(request);
         if (!password) {
             problem = "the password file " + request.passwordFile.value_or("") + " cannot be read";
@@ -133,9 +147,10 @@ Result<> ChooseText(const CliRequest& request, const SendLedger* ledger, Deliver
 int CheckServer(const CliRequest& request, std::ostream& err)
 {
     std::string problem;
-    const Result<SmtpServer> server = ServerOf(request, ReadMailSettings(), problem);
+    int status = kCliUsage;
+    const Result<SmtpServer> server = ServerOf(request, ReadMailSettings(), problem, status);
     if (!server)
-        return Problem(err, kCliUsage, problem);
+        return Problem(err, status, problem);
     const SendReply reply = CheckMailServer(*server);
     err << "vantrel-cli: " << server->url << ": "
         << (reply.outcome == SendOutcome::Sent ? "connected and logged in; the server said: " : "")
@@ -183,9 +198,10 @@ int SendRelease(const CliRequest& request, const Document& document, std::ostrea
         return kCliDone;
     }
     std::string problem;
-    const Result<SmtpServer> server = ServerOf(request, settings, problem);
+    int status = kCliUsage;
+    const Result<SmtpServer> server = ServerOf(request, settings, problem, status);
     if (!server)
-        return Problem(err, kCliUsage, problem);
+        return Problem(err, status, status == kCliNotDelivered ? "nothing was sent: " + problem : problem);
 
     // A test message is no delivery: it is neither looked up nor recorded.
     std::optional<SendLedger> ledger;
@@ -217,6 +233,9 @@ int SendRelease(const CliRequest& request, const Document& document, std::ostrea
     const DeliverySummary summary =
         DeliverRelease(plan, transport, ledger ? &*ledger : nullptr, SystemDeliveryClock(), events);
     PrintSummary(err, summary, selection.skipped.size());
+    if (const auto* tokens = dynamic_cast<const RefreshingTokenSource*>(server->tokens.get());
+        tokens && tokens->Refused())
+        err << "vantrel-cli: " << SignInAgainAdvice(server->url, server->user) << '\n';
     return WriteReport(request, summary, selection.skipped, err,
                        summary.EveryoneHasIt() ? kCliDone : kCliNotDelivered);
 }

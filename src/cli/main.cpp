@@ -9,6 +9,7 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CommandLine.h"
+#include "cli/SignInCommand.h"
 #include "cli/StandardInput.h"
 #include "core/documents/DocumentFormat.h"
 #include "core/documents/StoredReceivers.h"
@@ -158,6 +159,10 @@ int Run(const CliRequest& request)
         std::cout << "vantrel-cli " << VANTREL_VERSION << '\n';
         return kCliDone;
     }
+    if (request.command == CliRequest::Command::Login)
+        return Login(request, std::cout, std::cerr);
+    if (request.command == CliRequest::Command::Logout)
+        return Logout(request, std::cerr);
     if (request.command == CliRequest::Command::Receivers)
         return PrintReceivers(request);
     // The check and the release never use the receivers, which are most of

@@ -10,7 +10,7 @@ ReceiverCounter::~ReceiverCounter()
 
 void ReceiverCounter::Count(std::string prefix, std::string receivers, int delimiter, std::uint64_t version)
 {
-    ++generation_;
+    runningPrefix_.reset();  // only the newest request is shown
     Request request{std::move(prefix), std::move(receivers), delimiter, version};
     if (counting_)
         next_ = std::move(request);
@@ -20,16 +20,21 @@ void ReceiverCounter::Count(std::string prefix, std::string receivers, int delim
 
 bool ReceiverCounter::ShowKnown(const std::string& prefix, std::uint64_t version, int delimiter)
 {
+    if (counting_ && running_ == std::pair(version, delimiter)) {
+        next_.reset();
+        runningPrefix_ = prefix;
+        return true;
+    }
     if (counting_ || !counted_ || counted_->version != version || counted_->delimiter != delimiter)
         return false;
-    ++generation_;
     show_(prefix + counted_->text);
     return true;
 }
 
 void ReceiverCounter::Forget()
 {
-    forgotten_ = ++generation_;
+    running_.reset();
+    runningPrefix_.reset();
     next_.reset();
     counted_.reset();
 }
@@ -39,28 +44,29 @@ void ReceiverCounter::Start(Request request)
     if (worker_.joinable())
         worker_.join();  // it has handed its result over already
     counting_ = true;
-    const unsigned generation = generation_;
+    running_ = std::pair(request.version, request.delimiter);
+    runningPrefix_ = request.prefix;
     // The thread touches no window: its text comes back as an event.
-    worker_ = std::thread([this, generation, request = std::move(request)] {
+    worker_ = std::thread([this, request = std::move(request)] {
         Counted counted{request.version, request.delimiter,
                         ReceiverCountText(CountReceivers(request.receivers, request.delimiter))};
-        CallAfter([this, generation, counted = std::move(counted), prefix = request.prefix] {
-            OnCounted(generation, counted, prefix);
-        });
+        CallAfter([this, counted = std::move(counted)] { OnCounted(counted); });
     });
 }
 
-void ReceiverCounter::OnCounted(unsigned generation, const Counted& counted, const std::string& prefix)
+void ReceiverCounter::OnCounted(const Counted& counted)
 {
     counting_ = false;
     // A count forgotten meanwhile belongs to a window that is gone.
-    if (generation >= forgotten_)
+    if (running_)
         counted_ = counted;
+    running_.reset();
+    if (runningPrefix_)
+        show_(*runningPrefix_ + counted.text);
+    runningPrefix_.reset();
     if (next_) {
         Request request = std::move(*next_);
         next_.reset();
         Start(std::move(request));
-    } else if (generation == generation_) {
-        show_(prefix + counted.text);
     }
 }

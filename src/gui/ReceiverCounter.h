@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include <wx/event.h>
 
@@ -24,9 +25,10 @@ public:
     // version names the field's text (FieldTextVersion), so that the same
     // text is not counted again.
     void Count(std::string prefix, std::string receivers, int delimiter, std::uint64_t version);
-    // Shows prefix and the count at once when the last count was of this
-    // version of the text with this delimiter and none is under way; false
-    // when it must be counted.
+    // Shows prefix and the count of this version of the text with this
+    // delimiter without counting it again: at once when it was counted
+    // last, or when the count under way is of it, as soon as that is done.
+    // False when it must be counted.
     bool ShowKnown(const std::string& prefix, std::uint64_t version, int delimiter);
     // What is under way or waiting is never shown (the window is gone), and
     // the last count belongs to the window that is gone.
@@ -45,13 +47,15 @@ private:
         std::string text;
     };
     void Start(Request request);
-    void OnCounted(unsigned generation, const Counted& counted, const std::string& prefix);
+    void OnCounted(const Counted& counted);
 
     Show show_;
     std::thread worker_;
     bool counting_ = false;
-    unsigned generation_ = 0;  // of the newest request
-    unsigned forgotten_ = 0;   // the generation of the last Forget
+    // What the count under way counts, unless forgotten, and the prefix it
+    // is shown with unless a newer request came.
+    std::optional<std::pair<std::uint64_t, int>> running_;
+    std::optional<std::string> runningPrefix_;
     std::optional<Request> next_;
     std::optional<Counted> counted_;  // the last count finished
 };

@@ -18,6 +18,12 @@ constexpr const char* kScript = VANTREL_TEST_SUPPORT_DIR "/smtp_server.py";
 }  // namespace
 
 LocalSmtpServer::LocalSmtpServer(const std::string& folder, const std::vector<std::string>& arguments)
+    : LocalSmtpServer(folder, arguments, kScript)
+{
+}
+
+LocalSmtpServer::LocalSmtpServer(const std::string& folder, const std::vector<std::string>& arguments,
+                                 const std::string& script)
     : folder_(folder)
 {
     std::filesystem::create_directories(folder);
@@ -25,7 +31,7 @@ LocalSmtpServer::LocalSmtpServer(const std::string& folder, const std::vector<st
     int fromServer[2];
     if (pipe(toServer) != 0 || pipe(fromServer) != 0)
         throw std::runtime_error("pipe failed");
-    std::vector<std::string> texts = {"/usr/bin/python3", "-W", "ignore", kScript, "--dir", folder};
+    std::vector<std::string> texts = {"/usr/bin/python3", "-W", "ignore", script, "--dir", folder};
     texts.insert(texts.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& text : texts)
@@ -82,6 +88,13 @@ std::string LocalSmtpServer::WaitForLine(const std::string& prefix)
         line.clear();
     }
     return {};
+}
+
+void LocalSmtpServer::SendLine(const std::string& line)
+{
+    const std::string bytes = line + "\n";
+    if (write(input_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+        throw std::runtime_error("the server's input is closed");
 }
 
 std::vector<std::string> LocalSmtpServer::Receivers() const

@@ -9,6 +9,10 @@ class LocalSmtpServer {
 public:
     // arguments go to the script after --dir: --script ADDRESS=451, --starttls CERT KEY, ...
     explicit LocalSmtpServer(const std::string& folder, const std::vector<std::string>& arguments = {});
+    // Another server script of this folder that says "port N" the same way
+    // and ends when its standard input closes (oauth_server.py).
+    LocalSmtpServer(const std::string& folder, const std::vector<std::string>& arguments,
+                    const std::string& script);
     ~LocalSmtpServer();
     LocalSmtpServer(const LocalSmtpServer&) = delete;
     LocalSmtpServer& operator=(const LocalSmtpServer&) = delete;
@@ -21,6 +25,8 @@ public:
     std::vector<std::string> Messages() const;
     // Blocks until the server prints a line that begins with prefix.
     std::string WaitForLine(const std::string& prefix);
+    // A line to the script's standard input.
+    void SendLine(const std::string& line);
 
 private:
     std::string folder_;

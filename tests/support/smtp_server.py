@@ -9,19 +9,23 @@ answer one receiver its own way: 451 (the first time, then it accepts),
 after the message's data, the first time; prints "hanging ADDRESS"),
 dropdata (take the message, then drop the connection before the final
 reply, the first time) or chatter (answer RCPT with reply lines that never
-end, for at most ten seconds).
+end, for at most ten seconds). --oauth FILE takes logins with the access
+tokens of oauth_server.py only, and writes to DIR/tokens-used the serial
+of the token each message came under.
 """
 import argparse
 import asyncio
+import base64
 import logging
 import os
 import socket
 import ssl
 import sys
 import threading
+import time
 
 from aiosmtpd.controller import Controller
-from aiosmtpd.smtp import AuthResult, LoginPassword
+from aiosmtpd.smtp import MISSING, AuthResult, LoginPassword
 
 
 def free_port():
@@ -84,6 +88,66 @@ class Handler:
         return "250 2.0.0 queued as %d" % self.count
 
 
+def valid_tokens(path):
+    """The access tokens oauth_server.py says are valid now."""
+    now = time.time()
+    tokens = set()
+    with open(path) as lines:
+        for line in lines:
+            token, end = line.split()
+            if float(end) > now:
+                tokens.add(token)
+    return tokens
+
+
+def bearer_of(text):
+    """The token of an XOAUTH2 or OAUTHBEARER response (RFC 7628)."""
+    for field in text.split("\x01"):
+        if field.startswith("auth=Bearer "):
+            return field[len("auth=Bearer "):]
+    return None
+
+
+class OAuthHandler(Handler):
+    """Takes only XOAUTH2 and OAUTHBEARER with a token that is valid now, and
+    refuses a message whose session's token has run out since."""
+
+    def __init__(self, folder, script, tokens):
+        super().__init__(folder, script)
+        self.tokens = tokens
+
+    async def bearer_login(self, server, arguments):
+        if len(arguments) > 2:
+            response = base64.b64decode(arguments[2])
+        else:
+            response = await server.challenge_auth("")
+            if response is MISSING:
+                return AuthResult(success=False, handled=True)
+        token = bearer_of(response.decode(errors="replace"))
+        if token and token in valid_tokens(self.tokens):
+            return AuthResult(success=True, auth_data=token)
+        print("refused token", (token or "none").split("-")[0], flush=True)
+        return AuthResult(success=False, handled=False, message="535 5.7.8 Authentication credentials invalid")
+
+    async def auth_XOAUTH2(self, server, arguments):
+        return await self.bearer_login(server, arguments)
+
+    async def auth_OAUTHBEARER(self, server, arguments):
+        return await self.bearer_login(server, arguments)
+
+    async def handle_MAIL(self, server, session, envelope, address, options):
+        if session.auth_data not in valid_tokens(self.tokens):
+            return "530 5.7.0 the access token has run out"
+        envelope.mail_from = address
+        envelope.mail_options.extend(options)
+        return "250 OK"
+
+    async def handle_DATA(self, server, session, envelope):
+        with open(os.path.join(self.folder, "tokens-used"), "a") as used:
+            used.write(session.auth_data.split("-")[0] + "\n")
+        return await super().handle_DATA(server, session, envelope)
+
+
 def tls_context(cert, key):
     context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
     context.load_cert_chain(cert, key)
@@ -96,14 +160,18 @@ def main():
     parser.add_argument("--starttls", nargs=2, metavar=("CERT", "KEY"))
     parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
     parser.add_argument("--auth", metavar="USER:PASSWORD")
+    parser.add_argument("--oauth", metavar="ACCESS-TOKENS")
     parser.add_argument("--script", action="append", default=[])
     arguments = parser.parse_args()
     # Refused handshakes are what some tests are about; their tracebacks are noise.
     logging.disable(logging.CRITICAL)
 
+    options = {}
     script = dict(entry.lower().rsplit("=", 1) for entry in arguments.script)
     handler = Handler(arguments.dir, script)
-    options = {}
+    if arguments.oauth:
+        handler = OAuthHandler(arguments.dir, script, arguments.oauth)
+        options.update(auth_required=True, auth_require_tls=False, auth_exclude_mechanism=["LOGIN", "PLAIN"])
     if arguments.starttls:
         options["tls_context"] = tls_context(*arguments.starttls)
         options["require_starttls"] = True

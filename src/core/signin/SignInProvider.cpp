@@ -10,6 +10,7 @@ constexpr const char* kSignInUserSetting = "MailSignInUser";
 constexpr const char* kSignInAuthorizeSetting = "MailSignInAuthorizeUrl";
 constexpr const char* kSignInTokenSetting = "MailSignInTokenUrl";
 constexpr const char* kSignInScopeSetting = "MailSignInScope";
+constexpr const char* kSignInClientIdSetting = "MailSignInClientId";
 
 std::string SettingOr(const std::string& name, const std::string& fallback = "")
 {
@@ -97,6 +98,7 @@ Result<> RememberSignIn(const RememberedSignIn& signIn)
           {kSignInAuthorizeSetting, signIn.endpoints.authorizeUrl},
           {kSignInTokenSetting, signIn.endpoints.tokenUrl},
           {kSignInScopeSetting, signIn.endpoints.scope},
+          {kSignInClientIdSetting, signIn.endpoints.clientId},
           // Last: a half-written sign-in is no sign-in.
           {kSignInProviderSetting, ProviderName(signIn.provider)}})
         if (Result<> written = WriteSetting(kSettingsKeyPath, name, value); !written)
@@ -114,6 +116,7 @@ Result<RememberedSignIn> RememberedSignInFor(const std::string& server, const st
     signIn.endpoints.authorizeUrl = SettingOr(kSignInAuthorizeSetting);
     signIn.endpoints.tokenUrl = SettingOr(kSignInTokenSetting);
     signIn.endpoints.scope = SettingOr(kSignInScopeSetting);
+    signIn.endpoints.clientId = SettingOr(kSignInClientIdSetting);
     return signIn;
 }
 

@@ -45,7 +45,7 @@ struct RememberedSignIn {
     std::string server;
     std::string user;
     SignInProvider provider = SignInProvider::Other;
-    OAuthEndpoints endpoints;  // without the client registration
+    OAuthEndpoints endpoints;  // with the client ID, never the client secret
 };
 Result<> RememberSignIn(const RememberedSignIn& signIn);
 // Missing when server and user sign in with a password.
