@@ -31,7 +31,8 @@ void RemoveForgotten(GtkRecentManager* manager)
         gchar* path = g_filename_from_uri(uri.c_str(), nullptr, nullptr);
         const bool exists = path && g_file_test(path, G_FILE_TEST_EXISTS);
         g_free(path);
-        if (!exists && gtk_recent_manager_has_item(manager, uri.c_str()))
+        // Not has_item first: on a list that is not there yet it complains.
+        if (!exists)
             gtk_recent_manager_remove_item(manager, uri.c_str(), nullptr);
     }
 }
