@@ -17,6 +17,7 @@ set(core_tests
   core/MailInputTest.cpp
   core/SendLedgerTest.cpp
   core/SignInTest.cpp
+  core/FormLookTest.cpp
   # the command line, run as a program
   cli/CliTest.cpp
 )
@@ -35,6 +36,7 @@ set(gui_tests
   gui/ReceiverCommandsTest.cpp
   gui/GenerateCommandsTest.cpp
   gui/RecentDocumentsTest.cpp
+  gui/FormPanelLookTest.cpp
 )
 
 # name:source of each fuzz target, whose seeds and past failures every test

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gui/FormLabelPainting.h"
 #include "gui/Resources.h"
 
 wxBEGIN_EVENT_TABLE(FormPanel, wxPanel)
@@ -10,16 +11,24 @@ wxBEGIN_EVENT_TABLE(FormPanel, wxPanel)
     EVT_CHAR_HOOK(FormPanel::OnCharHook)
 wxEND_EVENT_TABLE()
 
-FormPanel::FormPanel(wxWindow* parent, double scale)
+FormPanel::FormPanel(wxWindow* parent, double scale, FormLook look)
     : wxPanel(parent, wxID_ANY, wxPoint(0, 0), wxSize(536, 1024), wxCLIP_SIBLINGS | wxRAISED_BORDER,
               "Vantrel"),
-      scale_(scale), background_(LoadBackground())
+      scale_(scale), look_(look), background_(LoadBackground(look))
 {
 }
 
 void FormPanel::OnEraseBackground(wxEraseEvent& event)
 {
     wxDC* dc = event.GetDC();
+    if (dc && look_ == FormLook::SystemColours) {
+        // The labels in the theme's text colour on its window colour, as
+        // its own dialogs draw theirs.
+        dc->SetBackground(wxBrush(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE)));
+        dc->Clear();
+        DrawFormLabels(*dc, scale_, wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT));
+        return;
+    }
     const wxBitmap picture = scale_ > 1 ? ScaledBackground() : background_.GetBitmapFor(this);
     if (!dc || !picture.IsOk())
         return;

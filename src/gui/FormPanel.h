@@ -4,12 +4,15 @@
 
 #include <wx/wx.h>
 
+#include "gui/NativeFieldStyle.h"
+
 // The frame's only child: paints the background with the form's labels and
 // carries the controls.
 class FormPanel : public wxPanel {
 public:
-    // scale: how much the form grows for larger desktop text (1: as drawn).
-    explicit FormPanel(wxWindow* parent, double scale = 1);
+    // scale: how much the form grows for larger desktop text (1: as drawn);
+    // look: the picture behind the fields, or the theme's own colours.
+    explicit FormPanel(wxWindow* parent, double scale = 1, FormLook look = DesktopFormLook());
 
     const wxBitmapBundle& background() const { return background_; }
 
@@ -24,6 +27,7 @@ private:
     const wxBitmap& ScaledBackground();
 
     double scale_;
+    FormLook look_;
     wxBitmapBundle background_;
     wxBitmap scaled_;
     std::vector<wxWindow*> tabOrder_;

@@ -5,6 +5,8 @@
 
 #include <wx/window.h>
 
+#include "core/form/FormLook.h"
+
 class wxTextCtrl;
 
 // What the form needs from the native toolkit beyond wx.
@@ -12,6 +14,10 @@ class wxTextCtrl;
 // How much larger than normal the desktop asks text to be (the text
 // scaling of accessibility settings); never below 1. The form grows by it.
 double DesktopTextScale();
+
+// The look that suits the desktop's theme (ChooseFormLook), from the
+// theme's name, its high contrast setting and the colour of its fields.
+FormLook DesktopFormLook();
 
 // Small font, grown by the form's scale, and narrow inner padding, so that
 // ordinary values are readable in the form's small fields.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <gtk/gtk.h>
+#include <wx/settings.h>
 #include <wx/textctrl.h>
 #include <wx/tooltip.h>
 
@@ -124,6 +125,22 @@ double DesktopTextScale()
 {
     const double dpi = gdk_screen_get_resolution(gdk_screen_get_default());
     return dpi > kNormalTextDpi ? std::min(dpi / kNormalTextDpi, kLargestTextScale) : 1.0;
+}
+
+// GTK_THEME, when set, is the theme GTK draws with, whatever the settings say.
+FormLook DesktopFormLook()
+{
+    std::string theme;
+    if (const char* forced = g_getenv("GTK_THEME"); forced && *forced) {
+        theme = forced;
+    } else {
+        gchar* name = nullptr;
+        g_object_get(gtk_settings_get_default(), "gtk-theme-name", &name, nullptr);
+        theme = name ? name : "";
+        g_free(name);
+    }
+    const wxColour field = wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW);
+    return ChooseFormLook(theme, false, ThemeColour{field.Red(), field.Green(), field.Blue()});
 }
 
 void MakeFieldCompact(wxWindow* field, double scale)

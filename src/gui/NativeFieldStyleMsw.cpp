@@ -62,6 +62,18 @@ private:
 // the desktop's scale reaches the form as a larger resolution.
 double DesktopTextScale() { return std::clamp(wxDisplay().GetScaleFactor(), 1.0, 3.0); }
 
+// Windows has no theme name to go by; it says whether high contrast is on.
+FormLook DesktopFormLook()
+{
+    HIGHCONTRASTW contrast = {};
+    contrast.cbSize = sizeof(contrast);
+    const bool highContrast = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+        (contrast.dwFlags & HCF_HIGHCONTRASTON);
+    const COLORREF field = GetSysColor(COLOR_WINDOW);
+    return ChooseFormLook("", highContrast,
+                          ThemeColour{GetRValue(field), GetGValue(field), GetBValue(field)});
+}
+
 void MakeFieldCompact(wxWindow* field, double scale)
 {
     const int pixels = static_cast<int>(std::lround(kFieldFontPixels * scale));

@@ -11,6 +11,10 @@ extern const unsigned char theBackRuns[];
 extern const std::size_t theBackRuns_size;
 extern const unsigned char theBackRuns2x[];
 extern const std::size_t theBackRuns2x_size;
+extern const unsigned char theBackRunsDark[];
+extern const std::size_t theBackRunsDark_size;
+extern const unsigned char theBackRunsDark2x[];
+extern const std::size_t theBackRunsDark2x_size;
 extern const unsigned char regIconPng[];
 extern const std::size_t regIconPng_size;
 
@@ -60,8 +64,15 @@ wxBitmap BitmapFromRuns(const unsigned char* runs, std::size_t size)
     return bitmap;
 }
 
+struct Runs {
+    const unsigned char* data;
+    std::size_t size;
+};
+
 class BackgroundBundle : public wxBitmapBundleImpl {
 public:
+    BackgroundBundle(Runs once, Runs twice) : onceRuns_(once), twiceRuns_(twice) {}
+
     wxSize GetDefaultSize() const override { return wxSize(1024, 768); }
 
     // Between the two, the larger one shrunk looks better than the smaller
@@ -76,7 +87,8 @@ public:
         const bool twice = size.x > GetDefaultSize().x;
         wxBitmap& bitmap = twice ? twice_ : once_;
         if (!bitmap.IsOk()) {
-            bitmap = twice ? BitmapFromRuns(theBackRuns2x, theBackRuns2x_size) : LoadBackgroundDesign();
+            const Runs& runs = twice ? twiceRuns_ : onceRuns_;
+            bitmap = BitmapFromRuns(runs.data, runs.size);
             if (twice)
                 bitmap.SetScaleFactor(2);
         }
@@ -84,6 +96,8 @@ public:
     }
 
 private:
+    Runs onceRuns_;
+    Runs twiceRuns_;
     wxBitmap once_;
     wxBitmap twice_;
 };
@@ -92,7 +106,19 @@ private:
 
 wxBitmap LoadBackgroundDesign() { return BitmapFromRuns(theBackRuns, theBackRuns_size); }
 
-wxBitmapBundle LoadBackground() { return wxBitmapBundle::FromImpl(new BackgroundBundle); }
+wxBitmapBundle LoadBackground(FormLook look)
+{
+    switch (look) {
+    case FormLook::LightPicture:
+        return wxBitmapBundle::FromImpl(
+            new BackgroundBundle({theBackRuns, theBackRuns_size}, {theBackRuns2x, theBackRuns2x_size}));
+    case FormLook::DarkPicture:
+        return wxBitmapBundle::FromImpl(new BackgroundBundle({theBackRunsDark, theBackRunsDark_size},
+                                                             {theBackRunsDark2x, theBackRunsDark2x_size}));
+    case FormLook::SystemColours: break;
+    }
+    return {};
+}
 
 wxIcon LoadProgramIcon()
 {

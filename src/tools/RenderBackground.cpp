@@ -4,32 +4,39 @@
 // scripts/render-background.sh after the design or a label changes.
 // With SCALE 2 it draws the same picture at twice the pixels, for screens
 // that scale the desktop by 2: the design enlarged, the labels drawn anew.
-// Usage: vantrel-render-background DESIGN.png OUTPUT.png [SCALE]
+// With "dark" it draws the picture for dark themes: the design darkened,
+// the labels light.
+// Usage: vantrel-render-background DESIGN.png OUTPUT.png [SCALE [dark]]
 #include <cstdio>
 
 #include <wx/dcmemory.h>
 #include <wx/image.h>
 #include <wx/wx.h>
 
-#include "gui/FormControls.h"
+#include "gui/FormLabelPainting.h"
 
 namespace {
 
-// About 8 pixels a character, capitals about 10 pixels high.
-wxFont LabelFont(int scale)
+// The dark picture, for themes with dark fields: the light design's
+// lightness turned round into a narrow dark band near the dark themes' own
+// window colour, its hues kept; the already dark bar at the top stays.
+void MakeDark(wxImage& design)
 {
-    return wxFont(wxFontInfo(wxSize(0, 13 * scale)).Family(wxFONTFAMILY_TELETYPE));
+    unsigned char* pixel = design.GetData();
+    for (int n = design.GetWidth() * design.GetHeight(); n > 0; --n, pixel += 3) {
+        wxImage::HSVValue hsv = wxImage::RGBtoHSV(wxImage::RGBValue(pixel[0], pixel[1], pixel[2]));
+        if (hsv.value < 0.5)
+            continue;
+        hsv.value = 0.17 + (1 - hsv.value) * 0.6;
+        const wxImage::RGBValue rgb = wxImage::HSVtoRGB(hsv);
+        pixel[0] = rgb.red;
+        pixel[1] = rgb.green;
+        pixel[2] = rgb.blue;
+    }
 }
 
-// The blank rows above the letters, so that the letters' tops land on their place.
-int InternalLeading(wxDC& dc)
-{
-    wxCoord width = 0, height = 0, descent = 0, leading = 0;
-    dc.GetTextExtent("H", &width, &height, &descent, &leading);
-    // Ascent minus the height of a capital, which is about 72% of the ascent.
-    const int ascent = height - descent;
-    return ascent - (ascent * 72 + 50) / 100;
-}
+// The dark themes' own text colour (Adwaita's), softer than white.
+wxColour LightLabels() { return wxColour(238, 238, 236); }
 
 }  // namespace
 
@@ -37,9 +44,10 @@ class RenderBackgroundApp : public wxApp {
 public:
     bool OnInit() override
     {
-        const int scale = argc == 4 ? wxAtoi(argv[3]) : 1;
-        if ((argc != 3 && argc != 4) || scale < 1 || scale > 4) {
-            std::fprintf(stderr, "usage: vantrel-render-background DESIGN.png OUTPUT.png [SCALE]\n");
+        const int scale = argc >= 4 ? wxAtoi(argv[3]) : 1;
+        const bool dark = argc == 5 && argv[4] == "dark";
+        if (argc < 3 || argc > 5 || scale < 1 || scale > 4 || (argc == 5 && !dark)) {
+            std::fprintf(stderr, "usage: vantrel-render-background DESIGN.png OUTPUT.png [SCALE [dark]]\n");
             return false;
         }
         wxImage::AddHandler(new wxPNGHandler);
@@ -48,14 +56,12 @@ public:
             return false;
         if (scale > 1)
             design.Rescale(design.GetWidth() * scale, design.GetHeight() * scale, wxIMAGE_QUALITY_BICUBIC);
+        if (dark)
+            MakeDark(design);
         wxBitmap bitmap(design, 24);
         {
             wxMemoryDC dc(bitmap);
-            dc.SetFont(LabelFont(scale));
-            dc.SetTextForeground(*wxBLACK);
-            dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
-            for (const FormLabel& label : FormLabels())
-                dc.DrawText(label.text, label.x * scale, label.top * scale - InternalLeading(dc));
+            DrawFormLabels(dc, scale, dark ? LightLabels() : *wxBLACK);
         }
         result_ = bitmap.ConvertToImage().SaveFile(argv[2], wxBITMAP_TYPE_PNG) ? 0 : 1;
         return true;  // on to OnRun, which ends with the result at once
