@@ -34,6 +34,10 @@ if [ -z "${WAYLAND_DAY_SANDBOX:-}" ]; then
             useradd --system --user-group --no-create-home --home-dir /nonexistent \
                 --shell /usr/sbin/nologin "$day_user" || exit 1
         chown "$day_user:" "$sandbox/day" "$sandbox/shots"
+        # The build may lie where that user cannot reach (a clone under
+        # /root); the program needs nothing beside itself.
+        cp "$program" "$sandbox/vantrel"
+        program="$sandbox/vantrel"
         run_as="setpriv --reuid=$day_user --regid=$day_user --init-groups"
     else
         run_as=""
