@@ -1,11 +1,12 @@
 #!/bin/sh
 # The 10 MB document saved and opened once in a fresh process, as a user
 # does it, against plain stdio writing and reading the same bytes (both
-# flushed to the disk): medians of RUNS processes each, taking turns.
+# flushed to the disk): medians of RUNS processes (an odd count) each, taking turns.
 # Usage: bench/document.sh [build folder] [runs]
 set -eu
 bench=$(cd "${1:-build}" && pwd)/bench/vantrel_bench
 runs="${2:-15}"
+[ $((runs % 2)) -eq 1 ] || { echo "runs must be odd, for a true median" >&2; exit 2; }
 sandbox=$(mktemp -d)
 trap 'rm -rf "$sandbox"' EXIT
 

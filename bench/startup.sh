@@ -2,12 +2,16 @@
 # Start-up time (to the first idle moment after the window is shown) and
 # peak memory of Vantrel against two floors built in the same tree: a bare
 # 835 x 470 wxFrame with a status bar, and that frame with the same menus
-# and sixteen plain controls (the window's own floor). Medians of RUNS runs
+# and sixteen plain controls (the window's own floor). Medians of RUNS runs (an odd count)
 # each, taking turns, on a private X server.
 # Usage: bench/startup.sh [build folder] [runs]
 set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-build}" && pwd)
 runs="${2:-15}"
+[ $((runs % 2)) -eq 1 ] || { echo "runs must be odd, for a true median" >&2; exit 2; }
+. "$root/bench/need.sh"
+need xvfb xauth fonts-liberation fonts-dejavu-core
 if [ -z "${STARTUP_INNER:-}" ]; then
     export STARTUP_INNER=1
     exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build" "$runs"
