@@ -28,6 +28,9 @@ add_executable(vantrel_core_tests
   support/ProcessRunnerWindows.cpp
   ${core_tests}
   core/WindowsPlatformTest.cpp
+  # Linux runs it in a keyring of its own (tests/CMakeLists.txt); here the
+  # Credential Manager is the test prefix's
+  core/KeyringTest.cpp
 )
 target_include_directories(vantrel_core_tests PRIVATE core support)
 target_compile_definitions(vantrel_core_tests PRIVATE VANTREL_CLI="$<TARGET_FILE:vantrel-cli>"

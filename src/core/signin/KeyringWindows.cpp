@@ -12,6 +12,9 @@
 // kept for the user on this machine only (never roamed with the profile).
 namespace {
 
+// Windows' own limit since Vista; MinGW's header still gives XP's 512.
+constexpr std::size_t kMostCredentialBytes = 5 * 512;
+
 // The user comes last and its colons are escaped, so that no other server
 // and user ("smtp://a:1" with "b:c", "smtp://a:1:b" with "c") give the same
 // name. Windows compares these names without regard to case.
@@ -57,7 +60,7 @@ Result<> StoreSecret(SecretKind kind, const std::string& server, const std::stri
 {
     if (!IsKeyText(server) || !IsKeyText(user))
         return Failure::Damaged;
-    if (secret.size() > CRED_MAX_CREDENTIAL_BLOB_SIZE)
+    if (secret.size() > kMostCredentialBytes)
         return Failure::TooLarge;
     std::wstring target = TargetName(kind, server, user);
     std::wstring userName = WideFromUtf8(user);
