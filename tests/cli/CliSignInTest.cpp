@@ -158,6 +158,19 @@ TEST_F(CliSignInTest, APacedRunOutlivingItsTokenRenewsItAndReachesEachReceiverOn
     EXPECT_NE(used.substr(0, used.find('\n')), used.substr(used.rfind('\n', used.size() - 2) + 1));
 }
 
+TEST_F(CliSignInTest, WithoutAKeyringLoginSaysSoBeforeTheBrowser)
+{
+    StartServers();
+    const std::string bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + Path("no-bus")).c_str(), 1);
+    const CliRun run = RunCli(home, LoginArguments());
+    setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
+    EXPECT_EQ(run.status, 4);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "vantrel-cli: no keyring answers (is a desktop session running?); give the token in "
+                       "VANTREL_SMTP_TOKEN, or log in with a password\n");
+}
+
 TEST_F(CliSignInTest, AnAccessTokenFromTheEnvironmentIsUsedAsItIs)
 {
     WriteFileBytes(Path("ci-tokens"), "ci-token 9999999999\n");
