@@ -213,8 +213,9 @@ TEST_F(CliTest, SendTheSecondRunTheChangedTextAndTheReport)
         const CliRun run = RunCli(home, arguments);
         EXPECT_EQ(run.status, c.status);
         EXPECT_NE(run.err.find(c.errHas), std::string::npos) << run.err;
-        if (!c.received.empty())
+        if (!c.received.empty()) {
             EXPECT_EQ(mail.Receivers(), c.received);
+        }
     }
     EXPECT_EQ(ReadFileBytes(Path("report.csv")),
               "address,outcome,words\r\nr2@x.org,in doubt,in doubt since an earlier run\r\n"
