@@ -32,6 +32,18 @@ std::wstring TargetName(SecretKind kind, const std::string& server, const std::s
     return WideFromUtf8(std::string("Vantrel:") + SecretKindName(kind) + ":" + server + ":" + escaped);
 }
 
+// The label and the user name only describe the entry (the target name
+// finds it) and have limits of their own: cut where Windows would refuse.
+std::wstring CutTo(std::wstring text, std::size_t most)
+{
+    if (text.size() <= most)
+        return text;
+    // Never half of a surrogate pair.
+    const bool splitsPair = text[most - 1] >= 0xD800 && text[most - 1] <= 0xDBFF;
+    text.resize(splitsPair ? most - 1 : most);
+    return text;
+}
+
 // Without a logon session (a service account that never logged on) there is
 // no credential store to reach.
 Failure WhyNot(Failure otherwise)
@@ -63,8 +75,8 @@ Result<> StoreSecret(SecretKind kind, const std::string& server, const std::stri
     if (secret.size() > kMostCredentialBytes)
         return Failure::TooLarge;
     std::wstring target = TargetName(kind, server, user);
-    std::wstring userName = WideFromUtf8(user);
-    std::wstring label = WideFromUtf8(SecretLabel(kind, server, user));
+    std::wstring userName = CutTo(WideFromUtf8(user), CRED_MAX_USERNAME_LENGTH);
+    std::wstring label = CutTo(WideFromUtf8(SecretLabel(kind, server, user)), CRED_MAX_STRING_LENGTH);
     CREDENTIALW credential{};
     credential.Type = CRED_TYPE_GENERIC;
     credential.TargetName = target.data();
