@@ -17,6 +17,7 @@
 #                               Its send rows run vantrel-cli.exe from the
 #                               Linux suite (scripts/test-windows.sh)
 #   gui/AboutBoxGtkTest         GTK's own about box
+#   gui/ThemeChangeGtkTest      GTK's theme name (GTK_THEME)
 #   gui/SaveFaultPosixTest      a file size limit and permission bits
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 

@@ -8,14 +8,30 @@
 
 wxBEGIN_EVENT_TABLE(FormPanel, wxPanel)
     EVT_ERASE_BACKGROUND(FormPanel::OnEraseBackground)
+    EVT_SYS_COLOUR_CHANGED(FormPanel::OnSysColourChanged)
     EVT_CHAR_HOOK(FormPanel::OnCharHook)
 wxEND_EVENT_TABLE()
 
-FormPanel::FormPanel(wxWindow* parent, double scale, FormLook look)
+FormPanel::FormPanel(wxWindow* parent, double scale, std::optional<FormLook> look)
     : wxPanel(parent, wxID_ANY, wxPoint(0, 0), wxSize(536, 1024), wxCLIP_SIBLINGS | wxRAISED_BORDER,
               "Vantrel"),
-      scale_(scale), look_(look), background_(LoadBackground(look))
+      scale_(scale), followsDesktop_(!look), look_(look ? *look : DesktopFormLook()),
+      background_(LoadBackground(look_))
 {
+}
+
+// A desktop switched to a dark or high contrast theme while the program
+// runs redraws the fields at once; the picture behind them follows.
+void FormPanel::OnSysColourChanged(wxSysColourChangedEvent& event)
+{
+    event.Skip();
+    const FormLook look = DesktopFormLook();
+    if (!followsDesktop_ || look == look_)
+        return;
+    look_ = look;
+    background_ = LoadBackground(look);
+    scaled_ = wxBitmap();
+    Refresh();
 }
 
 void FormPanel::OnEraseBackground(wxEraseEvent& event)

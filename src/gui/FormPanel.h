@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include <wx/wx.h>
@@ -11,8 +12,9 @@
 class FormPanel : public wxPanel {
 public:
     // scale: how much the form grows for larger desktop text (1: as drawn);
-    // look: the picture behind the fields, or the theme's own colours.
-    explicit FormPanel(wxWindow* parent, double scale = 1, FormLook look = DesktopFormLook());
+    // look: the picture behind the fields, or the theme's own colours; by
+    // default the desktop's, followed when the user changes the theme.
+    explicit FormPanel(wxWindow* parent, double scale = 1, std::optional<FormLook> look = std::nullopt);
 
     const wxBitmapBundle& background() const { return background_; }
 
@@ -22,11 +24,13 @@ public:
 
 private:
     void OnEraseBackground(wxEraseEvent& event);
+    void OnSysColourChanged(wxSysColourChangedEvent& event);
     void OnCharHook(wxKeyEvent& event);
     bool MoveFocus(bool forward);
     const wxBitmap& ScaledBackground();
 
     double scale_;
+    bool followsDesktop_;
     FormLook look_;
     wxBitmapBundle background_;
     wxBitmap scaled_;
