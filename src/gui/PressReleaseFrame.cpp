@@ -103,7 +103,7 @@ void PressReleaseFrame::OnNew(wxCommandEvent&)
     FormValues cleared;
     cleared.productUrl.clear();
     cleared.imageUrl.clear();
-    app->WriteForm(cleared);
+    WriteWholeForm(cleared);
     MarkUnchanged("");
     ShowStatus("");  // it named the document that was open
 }
@@ -188,10 +188,21 @@ void PressReleaseFrame::OnFormChanged(wxCommandEvent& event)
 {
     if (auto* field = dynamic_cast<wxWindow*>(event.GetEventObject()))
         ClearFieldProblem(field);
+    event.Skip();
+    if (writingForm_)
+        return;
     if (event.GetEventObject() == app->controls.receivers)
         receiversDiffer_ = !ReceiversAsSaved();
     MarkChanged();
-    event.Skip();
+}
+
+// The form as a whole is then as saved: comparing it field by field on the
+// way (a million receivers read back) would be for nothing.
+void PressReleaseFrame::WriteWholeForm(const FormValues& form)
+{
+    writingForm_ = true;
+    app->WriteForm(form);
+    writingForm_ = false;
 }
 
 // Text typed and taken back again, or a value set to what it was, leaves
@@ -278,7 +289,7 @@ bool PressReleaseFrame::ReadDocument(const std::string& path)
         return false;
     }
 
-    app->WriteForm(document->form);
+    WriteWholeForm(document->form);
     app->SetReceiverDelimiter(document->receiverDelimiter);
     // A single-line field of GTK holds less than 64 KiB and cuts the rest
     // without a word; the user must know before saving the cut values. The

@@ -53,6 +53,8 @@ private:
     void RememberDocument(const std::string& path);
     void ShowTitle();
     bool ReceiversAsSaved() const;
+    // Writes the form that MarkUnchanged is about to record.
+    void WriteWholeForm(const FormValues& form);
     void OnFormChanged(wxCommandEvent& event);
     void OnClose(wxCloseEvent& event);
 
@@ -72,6 +74,7 @@ private:
     bool receiversDiffer_ = false;
     int savedDelimiter_ = kDelimiterSemicolon;
     bool changed_ = false;
+    bool writingForm_ = false;
     wxFileHistory recent_;
 
     wxDECLARE_EVENT_TABLE();
