@@ -15,7 +15,28 @@ export HOME="$home" XDG_DATA_HOME="$home/.local/share" XDG_CONFIG_HOME="$home/.c
 unset DISPLAY WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS GNOME_KEYRING_CONTROL
 status=0
 dbus-run-session -- sh -c '
-    eval "$(printf %s vantrel-test | gnome-keyring-daemon --unlock --components=secrets)"
-    export GNOME_KEYRING_CONTROL
-    exec "$@"' sh "$@" || status=$?
+    printf %s vantrel-test |
+        gnome-keyring-daemon --foreground --unlock --components=secrets >/dev/null 2>&1 &
+    keyring=$!
+    # The program starts once the keyring holds its name on the bus; before
+    # that, its first call would have the bus start a second one.
+    tries=0
+    until dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+            org.freedesktop.DBus.NameHasOwner string:org.freedesktop.secrets 2>/dev/null |
+            grep -q "boolean true"; do
+        tries=$((tries + 1))
+        if [ "$tries" -ge 100 ]; then
+            echo "GNOME Keyring did not start" >&2
+            kill "$keyring"
+            exit 1
+        fi
+        sleep 0.1
+    done
+    status=0
+    "$@" || status=$?
+    # Ended here, not left to notice the bus going: a keyring that outlives
+    # its session keeps the folder alive.
+    kill "$keyring"
+    wait "$keyring" 2>/dev/null
+    exit $status' sh "$@" || status=$?
 exit $status
