@@ -151,14 +151,16 @@ RedirectOutcome ReadRedirect(const std::string& target, const std::string& expec
         return found == values.end() ? std::string() : found->second;
     };
     if (!SameText(value("state"), expectedState) || expectedState.empty())
-        return {"", "the answer to the sign-in is not the one this sign-in asked for (its state differs)"};
+        return {"", "the answer to the sign-in is not the one this sign-in asked for (its state differs)",
+                true};
     if (values.count("error")) {
         const std::string description = value("error_description");
         return {"",
                 "the provider refused the sign-in: " + value("error") +
-                    (description.empty() ? "" : " (" + description + ")")};
+                    (description.empty() ? "" : " (" + description + ")"),
+                true};
     }
     if (value("code").empty())
-        return {"", "the provider's answer holds no authorization code"};
-    return {value("code"), ""};
+        return {"", "the provider's answer holds no authorization code", true};
+    return {value("code"), "", false};
 }

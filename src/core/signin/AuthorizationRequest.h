@@ -34,5 +34,6 @@ std::string AuthorizationUrl(const OAuthEndpoints& endpoints, const std::string&
 struct RedirectOutcome {
     std::string code;
     std::string problem;  // empty when code may be exchanged
+    bool refused = false;  // the answer came, and was no sign-in of ours
 };
 RedirectOutcome ReadRedirect(const std::string& target, const std::string& expectedState);
