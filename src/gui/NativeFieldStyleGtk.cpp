@@ -109,6 +109,8 @@ AtkObject* LabelObject(wxWindow* field, const std::string& text)
     return label;
 }
 
+constexpr int kLinesAtOnce = 4096;
+
 // The version of a text buffer's text, kept on the buffer itself.
 constexpr const char* kTextVersionKey = "vantrel-text-version";
 constexpr const char* kTextWatchedKey = "vantrel-text-watched";
@@ -185,12 +187,21 @@ std::string FieldText(wxTextCtrl* field)
     if (!field->IsMultiLine() || !GTK_IS_TEXT_VIEW(view))
         return field->GetValue().utf8_string();
     GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(view));
+    // In pieces of some thousand lines into a string of at least the
+    // characters' size: the whole text at once would stand in a string of
+    // GTK's that grows by doubling, beside the copy made of it.
+    std::string utf8;
+    utf8.reserve(static_cast<std::size_t>(std::max(gtk_text_buffer_get_char_count(buffer), 0)));
     GtkTextIter start, end;
-    gtk_text_buffer_get_bounds(buffer, &start, &end);
-    gchar* text = gtk_text_buffer_get_text(buffer, &start, &end, TRUE);
-    // Up to a zero byte, where wx's conversion stops too.
-    std::string utf8 = text ? text : "";
-    g_free(text);
+    gtk_text_buffer_get_start_iter(buffer, &start);
+    while (!gtk_text_iter_is_end(&start)) {
+        end = start;
+        gtk_text_iter_forward_lines(&end, kLinesAtOnce);
+        gchar* piece = gtk_text_iter_get_text(&start, &end);  // what get_text takes, hidden text too
+        utf8 += piece;
+        g_free(piece);
+        start = end;
+    }
     return utf8;
 }
 
