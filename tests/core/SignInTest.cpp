@@ -5,6 +5,7 @@
 
 #include <thread>
 
+#include "LocalHttpServer.h"
 #include "LocalSockets.h"
 #include "ResultTesting.h"
 #include "core/signin/AuthorizationRequest.h"
@@ -198,6 +199,52 @@ TEST(SignInTest, TokenReplyIsReadAsJsonOrRefused)
              {"http://127.0.0.1@evil.example/token", "the token URL holds a user name"},
              {"ftp://127.0.0.1/token", "the token URL begins with https://"}})
         EXPECT_EQ(TokenUrlProblem(url), problem) << url;
+}
+
+TEST(SignInTest, TokenEndpointGrantsRefusesOrFails)
+{
+    LocalHttpServer server;
+    const auto answer = [&server](const char* path, int status, const std::string& body,
+                                  std::int64_t filler = 0) {
+        LocalHttpServer::Route route;
+        route.status = status;
+        route.body = body;
+        route.bodySize = filler;
+        server.Serve(path, route);
+    };
+    answer("/ok", 200, R"({"access_token":"a9","expires_in":60})");
+    answer("/revoked", 400, R"({"error":"invalid_grant","error_description":"revoked"})");
+    answer("/busy", 503, R"({"error":"temporarily_unavailable"})");
+    answer("/huge", 200, "", 70000);
+    answer("/html", 502, "<html>Bad Gateway</html>");
+    server.ServeRedirect("/moved", server.Url("/ok"));
+    struct Case {
+        std::string url;
+        TokenResult result;
+        std::string problem;
+    };
+    const Case cases[] = {
+        {server.Url("/ok"), TokenResult::Granted, ""},
+        {server.Url("/revoked"), TokenResult::Refused, "the provider refused: invalid_grant (revoked)"},
+        {server.Url("/busy"), TokenResult::Failed, "the provider refused: temporarily_unavailable"},
+        {server.Url("/huge"), TokenResult::Failed, "the token endpoint's answer is too large"},
+        {server.Url("/html"), TokenResult::Failed,
+         "the token endpoint's answer (HTTP 502) is not the JSON of tokens"},
+        {server.Url("/moved"), TokenResult::Failed,
+         "the token endpoint's answer (HTTP 302) is not the JSON of tokens"},
+        {"http://198.51.100.7/token", TokenResult::Failed,
+         "the token URL begins with https:// (http only to this machine)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.url);
+        OAuthEndpoints endpoints;
+        endpoints.tokenUrl = c.url;
+        endpoints.clientId = "c";
+        const TokenOutcome outcome = RefreshAccessToken(endpoints, "r1");
+        EXPECT_EQ(outcome.result, c.result);
+        EXPECT_EQ(outcome.problem, c.problem);
+        EXPECT_EQ(outcome.reply.accessToken, c.result == TokenResult::Granted ? "a9" : "");
+    }
 }
 
 TEST(SignInTest, AccessTokenIsRenewedAheadOfItsEndAndAfterARefusal)
