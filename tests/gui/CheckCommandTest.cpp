@@ -147,6 +147,12 @@ TEST_F(CheckCommandTest, CompleteFormShowsTheCheckBoxAfterBothProbeWindows)
     EXPECT_EQ(server.RequestCount(), 2);
     ExpectBothWindows(watcher);
     EXPECT_EQ(wxWindow::FindFocus(), app().controls.companyName) << "the keys need a focused control";
+    // Receivers set without an event are counted anew, not taken from the last count.
+    PumpEvents(500);
+    app().controls.receivers->ChangeValue("a@x.org; b@y.org; a@X.org");
+    wxTEST_DIALOG(EXPECT_TRUE(SendMenuCommand(ID_CHECK_EVERYTHING)), ExpectBox(wxID_OK, &box));
+    PumpEvents(500);
+    EXPECT_EQ(StatusText(), "2 receivers; 1 twice");
 }
 
 TEST_F(CheckCommandTest, StartFormShowsTheErrorsBoxLineByLine)
