@@ -38,9 +38,10 @@ TEST(MailTokenLoginTest, EachMessageGoesWithAValidTokenOrNotAtAll)
 {
     struct Case {
         std::deque<std::string> tokens;
-        std::vector<SendOutcome> outcomes;  // of three messages
+        std::vector<SendOutcome> outcomes;  // of three messages, the second to late@x.org
         std::string asked;
         std::string used;  // the tokens the server took, one line per message
+        std::string script = "none@x.org=550";
     };
     const Case cases[] = {
         {{"good1"},
@@ -60,6 +61,12 @@ TEST(MailTokenLoginTest, EachMessageGoesWithAValidTokenOrNotAtAll)
         // the renewal is refused as well: the message stays unsent
         {{"stale", "stale2", ""}, {SendOutcome::Stop, SendOutcome::Stop, SendOutcome::Stop}, "tRtt", ""},
         {{"good1", ""}, {SendOutcome::Sent, SendOutcome::Stop, SendOutcome::Stop}, "ttt", "good1\n"},
+        // refused after its data went out: never sent again on a new token
+        {{"good1", "good2"},
+         {SendOutcome::Sent, SendOutcome::Stop, SendOutcome::Sent},
+         "ttt",
+         "good1\ngood2\ngood2\n",
+         "late@x.org=535data"},
     };
     TempHome home;
     int number = 0;
@@ -67,7 +74,7 @@ TEST(MailTokenLoginTest, EachMessageGoesWithAValidTokenOrNotAtAll)
         SCOPED_TRACE(c.asked);
         const std::string folder = home.sandbox() + "/mail" + std::to_string(++number);
         WriteFileBytes(home.sandbox() + "/tokens", "good1 9999999999\ngood2 9999999999\n");
-        LocalSmtpServer mail(folder, {"--oauth", home.sandbox() + "/tokens"});
+        LocalSmtpServer mail(folder, {"--oauth", home.sandbox() + "/tokens", "--script", c.script});
         auto tokens = std::make_shared<ScriptedTokens>(c.tokens);
         SmtpServer server;
         server.url = mail.Url();
@@ -75,7 +82,8 @@ TEST(MailTokenLoginTest, EachMessageGoesWithAValidTokenOrNotAtAll)
         server.tokens = tokens;
         SmtpTransport transport(server);
         std::vector<SendOutcome> outcomes;
-        for (const char* to : {"a@x.org", "b@x.org", "c@x.org"})
+        for (const char* to :
+             {"a@x.org", c.script == "late@x.org=535data" ? "late@x.org" : "b@x.org", "c@x.org"})
             outcomes.push_back(transport.Send("ann@x.org", to, "Subject: x\r\n\r\nbody\r\n").outcome);
         EXPECT_EQ(outcomes, c.outcomes);
         EXPECT_EQ(tokens->asked, c.asked);

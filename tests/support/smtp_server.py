@@ -9,7 +9,8 @@ answer one receiver its own way: 451 (the first time, then it accepts),
 after the message's data, the first time; prints "hanging ADDRESS"),
 dropdata (take the message, then drop the connection before the final
 reply, the first time) or chatter (answer RCPT with reply lines that never
-end, for at most ten seconds). --oauth FILE takes logins with the access
+end, for at most ten seconds) or 535data (refuse the message's data as if
+the login had failed). --oauth FILE takes logins with the access
 tokens of oauth_server.py only, and writes to DIR/tokens-used the serial
 of the token each message came under.
 """
@@ -71,6 +72,8 @@ class Handler:
 
     async def handle_DATA(self, server, session, envelope):
         for address in envelope.rcpt_tos:
+            if self.script.get(address.lower()) == "535data":
+                return "535 5.7.8 Authentication credentials invalid"
             if self.script.get(address.lower()) == "hang" and self.first_time(address, "hang"):
                 print("hanging", address, flush=True)
                 await asyncio.sleep(3600)

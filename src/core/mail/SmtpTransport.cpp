@@ -329,8 +329,11 @@ SendReply SmtpTransport::SendOnce(const std::string& from, const std::string& to
     api->easySetopt(curl, CURLOPT_MAIL_RCPT, static_cast<curl_slist*>(nullptr));
     api->easySetopt(curl, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
     api->slistFreeAll(receivers);
-    const SendReply result =
-        ClassifyExchange(code, reply, exchange, error[0] ? error : api->easyStrerror(code));
+    SendReply result = ClassifyExchange(code, reply, exchange, error[0] ? error : api->easyStrerror(code));
+    // A refusal after the message went out is no refused login: sending
+    // again on a new token could deliver it twice.
+    if (exchange.MessageWentOut())
+        result.authenticationFailed = false;
     // After a message of unknown fate the connection is in an unknown state.
     if (result.outcome != SendOutcome::Sent && result.outcome != SendOutcome::Refused) {
         CloseConnection(*api, curl, false);
