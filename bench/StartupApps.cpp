@@ -61,6 +61,7 @@ public:
 };
 #elif defined(VANTREL_STARTUP_FORM)
 #include <curl/curl.h>
+#include <dlfcn.h>
 #include <gtk/gtk.h>
 #include <sstream>
 #include <wx/progdlg.h>
@@ -75,18 +76,27 @@ int Pulse(void* window, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
     return 0;
 }
 
+// libcurl is loaded when the first URL is checked, as Vantrel loads it, so
+// that its libraries weigh on the check and not on the start.
 void ProbeUrl(const std::string& url)
 {
+    static void* curlLibrary = dlopen("libcurl.so.4", RTLD_NOW);
+    if (!curlLibrary)
+        return;
+    const auto init = reinterpret_cast<CURL* (*)()>(dlsym(curlLibrary, "curl_easy_init"));
+    const auto setopt = reinterpret_cast<CURLcode (*)(CURL*, CURLoption, ...)>(dlsym(curlLibrary, "curl_easy_setopt"));
+    const auto perform = reinterpret_cast<CURLcode (*)(CURL*)>(dlsym(curlLibrary, "curl_easy_perform"));
+    const auto cleanup = reinterpret_cast<void (*)(CURL*)>(dlsym(curlLibrary, "curl_easy_cleanup"));
     wxProgressDialog window("Checking...", "Checking...\n" + url, 100, wxTheApp->GetTopWindow(),
                            wxPD_CAN_ABORT | wxPD_APP_MODAL);
-    CURL* curl = curl_easy_init();
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Discard);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, Pulse);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &window);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_perform(curl);
-    curl_easy_cleanup(curl);
+    CURL* curl = init();
+    setopt(curl, CURLOPT_URL, url.c_str());
+    setopt(curl, CURLOPT_WRITEFUNCTION, Discard);
+    setopt(curl, CURLOPT_XFERINFOFUNCTION, Pulse);
+    setopt(curl, CURLOPT_XFERINFODATA, &window);
+    setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    perform(curl);
+    cleanup(curl);
     wxStopWatch shown;
     do {
         window.Update(1);
