@@ -179,7 +179,7 @@ void PressReleaseApp::OnGenerateEmail(wxCommandEvent&)
     const bool fits = mayFit && request.size() <= MaxLaunchRequestBytes();
     const bool answered = fits && OpenWithDesktop(request);
     PutOnClipboard(ComposePressRelease(form));
-    ShowStatusWithCount(fits ? EmailDraftNote(receiverDelimiter, answered) : kNoDraftNote, form.receivers);
+    ShowStatusWithCount(fits ? EmailDraftNote(receiverDelimiter, answered) : kNoDraftNote);
     if (!fits)
         ShowInformation(mainWindow, kRequestTooLongText, kEmailCaption);
 }
