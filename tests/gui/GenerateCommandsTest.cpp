@@ -44,8 +44,7 @@ TEST_F(GenerateCommandsTest, EmailOpensOneRequestAndLeavesTheReleaseOnTheClipboa
               "&subject=Press%20release%20from%20Smith%20%26%20Sons"
               "&body=Click%20here.%20Then%20press%20control-a%20followed%20by%20control-v.\n");
     EXPECT_EQ(ReadClipboardFromOutside(), Release());
-    PumpEvents(200);  // the count follows from a thread of its own
-    EXPECT_EQ(StatusText(),
+    EXPECT_EQ(CountedStatusText(),
               EmailDraftNote(kDelimiterSemicolon, true) + " 0 receivers; 1 entry is not an address");
 
     // The clipboard is let go after each release, so a second one replaces it.
@@ -61,8 +60,7 @@ TEST_F(GenerateCommandsTest, EmailWithoutAnEmailProgramSaysSoInTheStatusLine)
     EXPECT_TRUE(SendMenuCommand(ID_GENERATE_EMAIL));
     EXPECT_NE(desktop->WaitForLaunch(), "");
     EXPECT_EQ(ReadClipboardFromOutside(), Release());
-    PumpEvents(200);  // the count follows from a thread of its own
-    EXPECT_EQ(StatusText().rfind(EmailDraftNote(kDelimiterSemicolon, false), 0), 0u) << StatusText();
+    EXPECT_EQ(CountedStatusText().rfind(EmailDraftNote(kDelimiterSemicolon, false), 0), 0u) << StatusText();
 }
 
 TEST_F(GenerateCommandsTest, TextFileWritesTheReleaseAndOpensIt)
@@ -77,8 +75,7 @@ TEST_F(GenerateCommandsTest, TextFileWritesTheReleaseAndOpensIt)
     expected = WithLineEnds(expected, LineEnds::CarriageReturnLineFeed);
 #endif
     EXPECT_EQ(ReadFileBytes(path), expected);
-    PumpEvents(200);  // the count follows from a thread of its own
-    EXPECT_EQ(StatusText(), "Press release written to " + path + ". 0 receivers");
+    EXPECT_EQ(CountedStatusText(), "Press release written to " + path + ". 0 receivers");
 }
 
 TEST_F(GenerateCommandsTest, AFailingFormShowsErrorsAndTouchesNothing)
@@ -123,8 +120,7 @@ TEST_F(GenerateCommandsTest, AnOverLongRequestIsNotLaunchedButTheReleaseIsOnTheC
     ExpectInformationBox(box, &frame(), kRequestTooLongText, kEmailCaption);
     EXPECT_EQ(desktop->WaitForLaunch(500), "");
     EXPECT_EQ(ReadClipboardFromOutside(), Release());
-    PumpEvents(200);
-    EXPECT_EQ(StatusText(), "No e-mail was opened. The press release is on the clipboard. 6000 receivers");
+    EXPECT_EQ(CountedStatusText(), "No e-mail was opened. The press release is on the clipboard. 6000 receivers");
 }
 
 // A request is launched up to the desktop's bound (131,071 bytes on Linux,

@@ -164,6 +164,15 @@ std::string LatestPath()
     return path ? *path : std::string();
 }
 
+std::string CountedStatusText()
+{
+    wxStopWatch watch;
+    while (Utf8(wxGetApp().mainWindow->GetStatusBar()->GetStatusText()).find(" receiver") == std::string::npos &&
+           watch.Time() < 5000)
+        PumpEvents(10);
+    return StatusText();
+}
+
 std::string StatusText()
 {
     wxStatusBar* status = wxGetApp().mainWindow->GetStatusBar();

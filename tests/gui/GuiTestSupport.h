@@ -156,6 +156,9 @@ void SetClipboardText(const std::string& text);
 
 // The status line's text, checked to be what a screen reader hears.
 std::string StatusText();
+// The same once the receivers' count, made on a thread of its own, has
+// come (at most 5 s).
+std::string CountedStatusText();
 
 // Lets pending events run for a moment.
 void PumpEvents(int milliseconds = 50);
