@@ -42,8 +42,17 @@ if [ -z "${WAYLAND_DAY_SANDBOX:-}" ]; then
     else
         run_as=""
     fi
+    # A sanitized build keeps its options, its suppressions copied where
+    # the day's user can read them.
+    suppressions=$(printf %s "${LSAN_OPTIONS:-}" | sed -n 's/.*suppressions=\([^:]*\).*/\1/p')
+    if [ -n "$suppressions" ] && [ -r "$suppressions" ]; then
+        cp "$suppressions" "$sandbox/lsan.supp"
+        chmod 644 "$sandbox/lsan.supp"
+        LSAN_OPTIONS=$(printf %s "$LSAN_OPTIONS" | sed "s|suppressions=[^:]*|suppressions=$sandbox/lsan.supp|")
+    fi
     # A clean environment: nothing of the caller's desktop reaches the day.
     $run_as env -i PATH=/usr/local/bin:/usr/bin:/bin LANG=C.UTF-8 WAYLAND_DAY_SANDBOX="$sandbox" \
+        ASAN_OPTIONS="${ASAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
         "$0" "$program" "$artifacts"
     exit $?
 fi
