@@ -16,6 +16,7 @@
 
 class PressReleaseFrame;
 class SendPreviewDialog;
+class MailLogin;
 
 // Holds the form and handles the Settings and Generate menus; the commands
 // the main window does not handle come here.
@@ -66,8 +67,8 @@ private:
     // After a send: the summary, and the refused taken off the list.
     void ShowSendSummary(const DeliverySummary& summary, const std::vector<SkippedReceiver>& skipped);
     void RemoveRefused(const DeliverySummary& summary);
-    void SendTest(const DeliveryPlan& plan, const SmtpServer& server);
-    bool AskHowToSend(SendPreviewDialog& preview, DeliveryPlan& plan, SmtpServer& server);
+    void SendTest(const DeliveryPlan& plan, const SmtpServer& server, MailLogin& login);
+    bool AskHowToSend(SendPreviewDialog& preview, DeliveryPlan& plan, SmtpServer& server, MailLogin& login);
 
     wxTimer receiverCount_;
     std::unique_ptr<ReceiverCounter> counter_;

@@ -14,6 +14,7 @@
 #include "core/release/ReceiverList.h"
 #include "core/release/ReleaseFile.h"
 #include "core/settings/SettingsStore.h"
+#include "core/signin/TokenSource.h"
 #include "gui/CommandIds.h"
 #include "gui/DesktopLauncher.h"
 #include "gui/MailServerDialog.h"
@@ -214,13 +215,24 @@ void PressReleaseApp::OnSendToReceivers(wxCommandEvent&)
                                   return SendStanding{StandingOf(plan, *ledger), PreviewMessage(plan)};
                               });
     SmtpServer server = MailServerOf(settings);
-    if (AskHowToSend(preview, plan, server))
-        ShowSendSummary(SendWithProgress(mainWindow, plan, server, &*ledger), selection.skipped);
+    MailLogin login(settings);
+    if (!AskHowToSend(preview, plan, server, login))
+        return;
+    const DeliverySummary summary = SendWithProgress(mainWindow, plan, server, &*ledger);
+    login.Sent(server, summary.sent > 0);
+    ShowSendSummary(summary, selection.skipped);
+    if (const auto* tokens = dynamic_cast<const RefreshingTokenSource*>(server.tokens.get());
+        tokens && tokens->Refused())
+        ShowInformation(mainWindow,
+                        "The provider no longer accepts the sign-in, so the rest was not sent.\n\n"
+                        "Please sign in again: Settings, Mail Server..., Sign In...",
+                        kSendCaption);
 }
 
 // The send window comes back after each test; false when the user cancels
 // it or the password question.
-bool PressReleaseApp::AskHowToSend(SendPreviewDialog& preview, DeliveryPlan& plan, SmtpServer& server)
+bool PressReleaseApp::AskHowToSend(SendPreviewDialog& preview, DeliveryPlan& plan, SmtpServer& server,
+                                   MailLogin& login)
 {
     for (;;) {
         const int choice = preview.ShowModal();
@@ -229,22 +241,23 @@ bool PressReleaseApp::AskHowToSend(SendPreviewDialog& preview, DeliveryPlan& pla
         plan.againInDoubt = preview.AgainInDoubt();
         if (choice != wxID_OK && choice != ID_SEND_EVERYONE && choice != ID_SEND_TEST)
             return false;
-        if (!AskMailPassword(mainWindow, server))
+        if (!login.Prepare(mainWindow, server))
             return false;
         if (choice != ID_SEND_TEST) {
             plan.changed = choice == ID_SEND_EVERYONE ? ChangedText::All : ChangedText::Rest;
             return true;
         }
-        SendTest(plan, server);
+        SendTest(plan, server, login);
     }
 }
 
 // A test goes to the sender alone and is recorded nowhere.
-void PressReleaseApp::SendTest(const DeliveryPlan& plan, const SmtpServer& server)
+void PressReleaseApp::SendTest(const DeliveryPlan& plan, const SmtpServer& server, MailLogin& login)
 {
     DeliveryPlan test = plan;
     test.receivers = {plan.sender};
     const DeliverySummary tested = SendWithProgress(mainWindow, test, server, nullptr);
+    login.Sent(server, tested.sent == 1);
     ShowInformation(mainWindow,
                     tested.sent == 1
                         ? "A test message went to " + plan.sender.address + "."

@@ -65,12 +65,16 @@ void PressReleaseApp::OnImportReceivers(wxCommandEvent&)
 // still comes back (a test's answer) is shown the same way, in the dialog.
 void PressReleaseApp::OnMailServer(wxCommandEvent&)
 {
-    MailServerDialog dialog(mainWindow, ReadMailSettings());
+    const MailSettings before = ReadMailSettings();
+    MailServerDialog dialog(mainWindow, before);
     while (dialog.ShowModal() == wxID_OK) {
         if (!dialog.ShowProblem())
             continue;
-        if (!WriteMailSettings(dialog.Settings()))
+        if (!WriteMailSettings(dialog.Settings())) {
             ShowInformation(mainWindow, "The mail server settings cannot be saved.", kMailServerCaption);
+            return;
+        }
+        ApplyLoginChoice(before, dialog);
         return;
     }
 }

@@ -42,6 +42,7 @@ MailSettings ReadMailSettings()
     int timeLimit = 0;
     if (ParsePerMinute(ReadOr(kMailTimeLimitSetting, ""), timeLimit) && timeLimit > 0)
         settings.timeLimit = timeLimit;
+    settings.rememberPassword = ReadOr(kMailRememberPasswordSetting, "") == "1";
     return settings;
 }
 
@@ -52,7 +53,8 @@ Result<> WriteMailSettings(const MailSettings& settings)
           {kMailUserSetting, settings.user},
           {kMailSenderSetting, settings.sender},
           {kMailPaceSetting, std::to_string(settings.perMinute)},
-          {kMailTimeLimitSetting, std::to_string(settings.timeLimit)}})
+          {kMailTimeLimitSetting, std::to_string(settings.timeLimit)},
+          {kMailRememberPasswordSetting, settings.rememberPassword ? "1" : "0"}})
         if (Result<> written = WriteSetting(kSettingsKeyPath, name, value); !written)
             return written;
     return Done();

@@ -10,6 +10,8 @@ inline constexpr const char* kMailUserSetting = "MailUser";
 inline constexpr const char* kMailSenderSetting = "MailSender";
 inline constexpr const char* kMailPaceSetting = "MailPerMinute";
 inline constexpr const char* kMailTimeLimitSetting = "MailTimeLimit";
+// "1" when the password is kept in the keyring; the password itself never is here.
+inline constexpr const char* kMailRememberPasswordSetting = "MailRememberPassword";
 
 // A pace that common providers accept from a desktop program.
 inline constexpr int kDefaultMessagesPerMinute = 20;
@@ -22,6 +24,7 @@ struct MailSettings {
     std::string sender;  // empty: the form's contact
     int perMinute = kDefaultMessagesPerMinute;
     int timeLimit = kDefaultMessageTimeLimit;  // seconds, 1 to 6000
+    bool rememberPassword = false;
 };
 
 // What the settings file holds; missing values keep their defaults, and a
