@@ -324,13 +324,24 @@ void MailServerDialog::OnOk(wxCommandEvent& event)
 {
     if (SigningIn())
         return;  // the sign-in's end decides what OK keeps
-    if (ShowProblem())
-        event.Skip();  // the dialog's own handler ends it with OK
+    if (!ShowProblem())
+        return;
+    // Saved without its sign-in, a provider's server would be sent to with
+    // a password, which it refuses.
+    if (const std::optional<SignInProvider> provider = Provider()) {
+        const Result<RememberedSignIn> now = SignedIn(Text(server), Text(user));
+        if (!now || now->provider != *provider) {
+            ShowProblem("Please sign in first (Sign In...), or log in with a password.");
+            return;
+        }
+    }
+    event.Skip();  // the dialog's own handler ends it with OK
 }
 
-bool MailServerDialog::ShowProblem()
+bool MailServerDialog::ShowProblem() { return ShowProblem(Problem()); }
+
+bool MailServerDialog::ShowProblem(const std::string& text)
 {
-    const std::string text = Problem();
     problem->SetLabel(FromUtf8(text));
     problem->Wrap(server->GetSize().x + 160);
     problem->Show(!text.empty());

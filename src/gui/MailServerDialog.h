@@ -61,6 +61,7 @@ private:
     void OnSignOut(wxCommandEvent& event);
     void OnClose(wxCloseEvent& event);
 
+    bool ShowProblem(const std::string& text);
     void ShowLoginFields();
     void ShowSignedIn();
     void ShowSignInText(const std::string& text);

@@ -147,6 +147,20 @@ TEST_F(MailSignInTest, SendingUsesTheSignInAndARefusedOneSendsNothing)
     EXPECT_EQ(mail->Receivers().size(), 2u);
 }
 
+TEST_F(MailSignInTest, AProviderIsNotSavedWithoutItsSignIn)
+{
+    std::string shown;
+    wxTEST_DIALOG(SendMenuCommand(ID_MAIL_SERVER), Answer<MailServerDialog>([&](MailServerDialog* dialog) {
+                      Choose(dialog, 2);
+                      dialog->user->SetValue("ann@gmail.com");
+                      wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
+                      dialog->ProcessWindowEvent(ok);
+                      shown = Utf8(dialog->problem->GetLabel());
+                      return wxID_CANCEL;
+                  }));
+    EXPECT_EQ(shown, "Please sign in first (Sign In...), or log in with a password.");
+}
+
 TEST_F(MailSignInTest, ARememberedPasswordIsAskedOnceAndForgottenWhenUnticked)
 {
     LocalSmtpServer server(Path("mail"), {"--auth", "ann:s3cret"});
