@@ -488,7 +488,9 @@ void ApplyLoginChoice(const MailSettings& before, const MailServerDialog& dialog
     if (before.rememberPassword && !before.user.empty() &&
         (!after.rememberPassword || after.server != before.server || after.user != before.user))
         (void)ForgetSecret(SecretKind::Password, before.server, before.user);  // no keyring: none is kept
-    // The settings were just written, and without a keyring there is no token to remove.
-    if (!dialog.Provider() && RememberedSignInFor(after.server, after.user))
-        (void)SignOut(after.server, after.user);
+    // Without a keyring the token cannot be removed, but the choice of a
+    // password must hold all the same: else each send would stop at the
+    // sign-in it cannot read.
+    if (!dialog.Provider() && RememberedSignInFor(after.server, after.user) && !SignOut(after.server, after.user))
+        (void)ForgetSignIn();  // the settings were just written
 }

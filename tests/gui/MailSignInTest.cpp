@@ -127,6 +127,19 @@ TEST_F(MailSignInTest, SignInRunsInTheBrowserAndTheDialogSaysWhoIsSignedIn)
     }
 }
 
+TEST_F(MailSignInTest, ChoosingAPasswordEndsTheSignIn)
+{
+    StartServers();
+    SignInFromTheDialog();
+    wxTEST_DIALOG(SendMenuCommand(ID_MAIL_SERVER), Answer<MailServerDialog>([](MailServerDialog* dialog) {
+                      EXPECT_EQ(dialog->login->GetSelection(), 3);
+                      Choose(dialog, 0);
+                      return wxID_OK;
+                  }));
+    EXPECT_EQ(ReadSecret(SecretKind::RefreshToken, mail->Url(), "ann@x.org").failure(), Failure::Missing);
+    EXPECT_FALSE(RememberedSignInFor(mail->Url(), "ann@x.org"));
+}
+
 // No password is asked: the mail server takes only the provider's tokens.
 TEST_F(MailSignInTest, SendingUsesTheSignInAndARefusedOneSendsNothing)
 {
