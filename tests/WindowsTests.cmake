@@ -17,8 +17,8 @@
 #                               Its send rows run vantrel-cli.exe from the
 #                               Linux suite (scripts/test-windows.sh)
 #   core/MailTokenLoginTest,    the same mail server with access tokens, the OAuth
-#   cli/CliSignInTest           server and its browser in Python, and GNOME
-#                               Keyring in a private D-Bus session
+#   cli/CliSignInTest,          server and its browser in Python, and GNOME
+#   gui/MailSignInTest          Keyring in a private D-Bus session
 #   gui/AboutBoxGtkTest         GTK's own about box
 #   gui/ThemeChangeGtkTest      GTK's theme name (GTK_THEME)
 #   gui/SaveFaultPosixTest      a file size limit and permission bits
