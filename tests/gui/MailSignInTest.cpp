@@ -160,6 +160,32 @@ TEST_F(MailSignInTest, SendingUsesTheSignInAndARefusedOneSendsNothing)
     EXPECT_EQ(mail->Receivers().size(), 2u);
 }
 
+// The window answers while the browser is awaited, and its Cancel is heard.
+TEST_F(MailSignInTest, CancelEndsASignInThatWaitsForTheBrowser)
+{
+    FakeDesktop desktop(Path("desktop"));
+    std::string shown, launched;
+    wxTEST_DIALOG(SendMenuCommand(ID_MAIL_SERVER), Answer<MailServerDialog>([&](MailServerDialog* dialog) {
+                      Choose(dialog, 3);
+                      dialog->server->SetValue("smtps://mail.x.org");
+                      dialog->user->SetValue("ann@x.org");
+                      dialog->authorizeUrl->SetValue("http://127.0.0.1:9/authorize");
+                      dialog->tokenUrl->SetValue("http://127.0.0.1:9/token");
+                      dialog->scope->SetValue("mail");
+                      dialog->clientId->SetValue("vantrel-test");
+                      Click(dialog, dialog->signIn);
+                      launched = desktop.WaitForLaunch();
+                      EXPECT_EQ(Utf8(dialog->signIn->GetLabel()), "Cancel Sign-In");
+                      Click(dialog, dialog->signIn);
+                      while (dialog->SigningIn())
+                          PumpEvents(50);
+                      shown = Utf8(dialog->signedIn->GetLabel());
+                      return wxID_CANCEL;
+                  }));
+    EXPECT_EQ(launched.rfind("http://127.0.0.1:9/authorize?", 0), 0u) << launched;
+    EXPECT_EQ(shown, "Not signed in: cancelled.");
+}
+
 TEST_F(MailSignInTest, AProviderIsNotSavedWithoutItsSignIn)
 {
     std::string shown;
