@@ -1,5 +1,7 @@
 #include "gui/MailServerDialog.h"
 
+#include <cctype>
+
 #include <wx/textdlg.h>
 
 #include "core/mail/MailAddresses.h"
@@ -79,12 +81,10 @@ MailServerDialog::MailServerDialog(wxWindow* parent, const MailSettings& setting
     auto* grid = new wxFlexGridSizer(2, 8, 8);
     grid->AddGrowableCol(1);
     grid->Add(new wxStaticText(this, wxID_ANY, "Log in with:"), 0, wxALIGN_CENTER_VERTICAL);
-    login = new wxChoice(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, 4, [] {
-        static wxString items[4];
-        for (int i = 0; i < 4; ++i)
-            items[i] = kLoginChoices[i];
-        return items;
-    }());
+    wxArrayString choices;
+    for (const char* choice : kLoginChoices)
+        choices.Add(choice);
+    login = new wxChoice(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, choices);
     login->SetSelection(ChoiceOf(remembered ? std::optional(remembered->provider) : std::nullopt));
     grid->Add(login, 0);
     server = AddField(this, grid, "Server:", settings.server);
