@@ -31,6 +31,10 @@ inline const char* CliUnderTest()
     return other && *other ? other : VANTREL_CLI;
 }
 
+// The Windows program keeps its settings in the registry, not in the
+// settings file of the test's home.
+inline bool CliKeepsSettingsInTheRegistry() { return std::getenv("VANTREL_WINDOWS_CLI") != nullptr; }
+
 inline std::string WithoutCarriageReturns(std::string text)
 {
     if (!std::getenv("VANTREL_CLI_CRLF"))
