@@ -4,6 +4,9 @@
 #include <cstdio>
 
 #include "core/mail/MailAddresses.h"
+#include "core/mail/MailSettings.h"
+#include "core/mail/ReleaseDelivery.h"
+#include "core/mail/SendLedger.h"
 #include "core/mail/SmtpTransport.h"
 #include "core/release/ReceiverList.h"
 
@@ -167,3 +170,62 @@ TEST(MailMessageTest, PlainTextOnlyToThisMachine)
 }
 
 }  // namespace
+
+TEST(MailMessageTest, EveryMessageSaysHowToOptOut)
+{
+    struct Case {
+        std::string url;
+        bool footer;
+        std::string sender;
+        std::string headers;  // from List-Unsubscribe to MIME-Version
+        std::string lastLine;  // of the body, decoded
+    };
+    const std::string reply = "reply to this message with the subject \"unsubscribe\".";
+    const Case cases[] = {
+        {"", true, "press@acme.com",
+         "List-Unsubscribe: <mailto:press@acme.com?subject=unsubscribe>\r\n",
+         "To receive no more press releases from us, " + reply},
+        {"https://acme.com/optout?who={address}", true, "a+news%x@acme.com",
+         "List-Unsubscribe: <https://acme.com/optout?who=ann%2Bx%40b.org>,\r\n"
+         " <mailto:a+news%25x@acme.com?subject=unsubscribe>\r\n"
+         "List-Unsubscribe-Post: List-Unsubscribe=One-Click\r\n",
+         "To receive no more press releases from us, visit https://acme.com/optout?who=ann%2Bx%40b.org or " +
+             reply},
+        {"https://acme.com/optout", false, "press@acme.com",
+         "List-Unsubscribe: <https://acme.com/optout>,\r\n <mailto:press@acme.com?subject=unsubscribe>\r\n"
+         "List-Unsubscribe-Post: List-Unsubscribe=One-Click\r\n",
+         "The release."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.url);
+        DeliveryPlan plan;
+        plan.sender = {"Press", c.sender};
+        plan.subject = "News";
+        plan.release = "The release.\n";
+        plan.unsubscribeUrl = c.url;
+        plan.unsubscribeFooter = c.footer;
+        const std::string message = ReleaseMessageFor(plan, {"", "ann+x@b.org"}, 1796644800, "id.1.vantrel");
+        const std::size_t from = message.find("List-Unsubscribe:");
+        ASSERT_NE(from, std::string::npos);
+        EXPECT_EQ(message.substr(from, message.find("MIME-Version:") - from), c.headers);
+        std::string body = message.substr(message.find("\r\n\r\n") + 4);
+        std::string decoded;
+        for (std::size_t i = 0; i < body.size(); ++i) {
+            if (body.compare(i, 3, "=\r\n") == 0) {
+                i += 2;
+            } else if (body[i] == '=') {
+                decoded += static_cast<char>(std::stoi(body.substr(i + 1, 2), nullptr, 16));
+                i += 2;
+            } else if (body[i] != '\r') {
+                decoded += body[i];
+            }
+        }
+        EXPECT_EQ(decoded.substr(decoded.rfind('\n', decoded.size() - 2) + 1), c.lastLine + "\n");
+        // The release itself is what a resumed run compares: the footer is not part of it.
+        EXPECT_EQ(TextIdOf(plan), ReleaseTextId("News", "", "The release.\n"));
+    }
+    EXPECT_EQ(UnsubscribeUrlProblem(""), "");
+    for (const char* bad : {"http://acme.com/o", "https://", "https://a.com/o p", "https://a.com/<x>",
+                            "https://a.com/a,b", "https://a.com/ü"})
+        EXPECT_NE(UnsubscribeUrlProblem(bad), "") << bad;
+}

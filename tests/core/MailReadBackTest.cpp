@@ -87,7 +87,8 @@ TEST(MailMessageTest, MailProgramsReadBackWhatTheFormSays)
         SCOPED_TRACE(i);
         auto read = messages[i];
         EXPECT_EQ(read["headers"],
-                  "From,To,Subject,Date,Message-ID,MIME-Version,Content-Type,Content-Transfer-Encoding");
+                  "From,To,Subject,Date,Message-ID,List-Unsubscribe,MIME-Version,Content-Type,"
+                  "Content-Transfer-Encoding");
         EXPECT_LE(std::stoi(read["longest"]), 76);
         EXPECT_EQ(read["from-name"], cases[i].readName.empty() ? cases[i].contactName : cases[i].readName);
         EXPECT_EQ(read["from-address"], "ann@x.org");
@@ -95,7 +96,7 @@ TEST(MailMessageTest, MailProgramsReadBackWhatTheFormSays)
         EXPECT_EQ(read["subject"],
                   "Press release from " +
                       (cases[i].readName.empty() ? cases[i].companyName : cases[i].readCompany));
-        EXPECT_EQ(read["body"], plans[i].release);
+        EXPECT_EQ(read["body"], plans[i].release + "\n" + UnsubscribeFooter("") + "\n");
         const std::string raw = ReadFileBytes(paths[i]);
         EXPECT_TRUE(std::all_of(raw.begin(), raw.end(), [](char c) { return (c & 0x80) == 0; }))
             << "a message travels as 7-bit text";

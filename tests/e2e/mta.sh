@@ -98,7 +98,9 @@ for name in sorted(os.listdir(folder)):
     assert str(message["Subject"]) == "Press release from Müller & Söhne", message["Subject"]
     assert message["Bcc"] is None and message["Date"] and message["Message-ID"]
     body = message.get_content().replace("\r\n", "\n")
-    assert body == release, (body, release)
+    footer = 'To receive no more press releases from us, reply to this message with the subject "unsubscribe".\n'
+    assert body == release + "\n" + footer, (body, release)
+    assert str(message["List-Unsubscribe"]) == "<mailto:zoe@vantrel.test?subject=unsubscribe>", message["List-Unsubscribe"]
 assert sorted(seen) == ["ann@press.test", "bob@press.test", "carl@news.test"], seen
 print("3 messages through exim, each receiver once")
 PY

@@ -1,6 +1,7 @@
 #include "core/mail/MailMessage.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <string_view>
 
@@ -120,6 +121,22 @@ Mailbox ReleaseSender(const FormValues& form, const std::string& configuredSende
     return {form.contactName, form.contactEmail};
 }
 
+std::string UnsubscribeMailto(const std::string& senderAddress)
+{
+    std::string escaped;
+    for (const char c : senderAddress) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) || std::string_view("@.-_~!$'*+").find(c) != std::string_view::npos) {
+            escaped += c;
+        } else {
+            escaped += '%';
+            escaped += kHex[byte >> 4];
+            escaped += kHex[byte & 15];
+        }
+    }
+    return "mailto:" + escaped + "?subject=unsubscribe";
+}
+
 std::string EncodeHeaderText(const std::string& text, std::size_t firstLineUsed)
 {
     // "=?UTF-8?B?" and "?=" take 12 characters; 45 bytes make 60 base64
@@ -214,6 +231,11 @@ std::string WriteMailMessage(const MailMessage& message)
         "\r\n";
     out += "Date: " + MailDate(message.date) + "\r\n";
     out += "Message-ID: <" + message.messageId + "@" + DomainOf(message.from.address) + ">\r\n";
+    for (std::size_t i = 0; i < message.unsubscribe.size(); ++i)
+        out += (i == 0 ? "List-Unsubscribe: <" : ",\r\n <") + OneLine(message.unsubscribe[i]) + ">" +
+            (i + 1 == message.unsubscribe.size() ? "\r\n" : "");
+    if (message.oneClick && !message.unsubscribe.empty())
+        out += "List-Unsubscribe-Post: List-Unsubscribe=One-Click\r\n";
     out += "MIME-Version: 1.0\r\n";
     out += "Content-Type: text/plain; charset=UTF-8\r\n";
     out += "Content-Transfer-Encoding: quoted-printable\r\n";

@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "core/form/FormValues.h"
 #include "core/mail/MailAddresses.h"
@@ -14,6 +15,10 @@ struct MailMessage {
     std::string body;  // lines end with a line feed, as the composer writes them
     std::time_t date = 0;
     std::string messageId;  // without the angle brackets
+    // Where the receiver opts out: List-Unsubscribe's addresses, in order
+    // (an https one first when there is one, then the mailto one).
+    std::vector<std::string> unsubscribe;
+    bool oneClick = false;  // the https address takes RFC 8058's one-click POST
 };
 
 // "Press release from " and the company, as Generate, Email names it.
@@ -27,6 +32,9 @@ Mailbox ReleaseSender(const FormValues& form, const std::string& configuredSende
 // characters. A line break or any other control character in a name or
 // the subject becomes a blank, so no form value can start a header.
 std::string WriteMailMessage(const MailMessage& message);
+
+// "mailto:press@acme.com?subject=unsubscribe", the address escaped as a URL needs.
+std::string UnsubscribeMailto(const std::string& senderAddress);
 
 // The pieces, for the tests and the preview.
 std::string EncodeQuotedPrintable(const std::string& text);

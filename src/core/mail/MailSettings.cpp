@@ -43,6 +43,11 @@ MailSettings ReadMailSettings()
     if (ParsePerMinute(ReadOr(kMailTimeLimitSetting, ""), timeLimit) && timeLimit > 0)
         settings.timeLimit = timeLimit;
     settings.rememberPassword = ReadOr(kMailRememberPasswordSetting, "") == "1";
+    settings.imapServer = ReadOr(kMailImapServerSetting, "");
+    const std::string unsubscribeUrl = ReadOr(kMailUnsubscribeUrlSetting, "");
+    if (UnsubscribeUrlProblem(unsubscribeUrl).empty())
+        settings.unsubscribeUrl = unsubscribeUrl;
+    settings.unsubscribeFooter = ReadOr(kMailUnsubscribeFooterSetting, "1") != "0";
     return settings;
 }
 
@@ -54,7 +59,10 @@ Result<> WriteMailSettings(const MailSettings& settings)
           {kMailSenderSetting, settings.sender},
           {kMailPaceSetting, std::to_string(settings.perMinute)},
           {kMailTimeLimitSetting, std::to_string(settings.timeLimit)},
-          {kMailRememberPasswordSetting, settings.rememberPassword ? "1" : "0"}})
+          {kMailRememberPasswordSetting, settings.rememberPassword ? "1" : "0"},
+          {kMailImapServerSetting, settings.imapServer},
+          {kMailUnsubscribeUrlSetting, settings.unsubscribeUrl},
+          {kMailUnsubscribeFooterSetting, settings.unsubscribeFooter ? "1" : "0"}})
         if (Result<> written = WriteSetting(kSettingsKeyPath, name, value); !written)
             return written;
     return Done();
@@ -66,5 +74,22 @@ std::string MailUserProblem(const std::string& server, const std::string& user)
         return "the user name is a server's URL; give it as the server";
     if (server.empty() && !user.empty())
         return "a user name needs a server";
+    return {};
+}
+
+std::string UnsubscribeUrlProblem(const std::string& url)
+{
+    if (url.empty())
+        return {};
+    if (url.compare(0, 8, "https://") != 0 || url.size() == 8)
+        return "the unsubscribe address must start with https://";
+    if (url.size() > 900)
+        return "the unsubscribe address is too long";
+    for (const char c : url) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= ' ' || byte >= 0x7f || c == '<' || c == '>' || c == ',' || c == '"')
+            return "the unsubscribe address may not hold blanks, quotes, commas, angle brackets or "
+                   "characters outside ASCII";
+    }
     return {};
 }

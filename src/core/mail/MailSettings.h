@@ -12,6 +12,12 @@ inline constexpr const char* kMailPaceSetting = "MailPerMinute";
 inline constexpr const char* kMailTimeLimitSetting = "MailTimeLimit";
 // "1" when the password is kept in the keyring; the password itself never is here.
 inline constexpr const char* kMailRememberPasswordSetting = "MailRememberPassword";
+// Where the sender's mailbox is read for replies: imaps://host or imap://host.
+inline constexpr const char* kMailImapServerSetting = "MailImapServer";
+// An https address where a receiver can opt out with one click; may be empty.
+inline constexpr const char* kMailUnsubscribeUrlSetting = "MailUnsubscribeUrl";
+// "0" leaves out the line under the release that says how to opt out.
+inline constexpr const char* kMailUnsubscribeFooterSetting = "MailUnsubscribeFooter";
 
 // A pace that common providers accept from a desktop program.
 inline constexpr int kDefaultMessagesPerMinute = 20;
@@ -25,6 +31,9 @@ struct MailSettings {
     int perMinute = kDefaultMessagesPerMinute;
     int timeLimit = kDefaultMessageTimeLimit;  // seconds, 1 to 6000
     bool rememberPassword = false;
+    std::string imapServer;  // for reading replies; the same user logs in
+    std::string unsubscribeUrl;  // https only
+    bool unsubscribeFooter = true;
 };
 
 // What the settings file holds; missing values keep their defaults, and a
@@ -39,3 +48,7 @@ bool ParsePerMinute(const std::string& text, int& perMinute);
 // Why the user name cannot go with the server, or empty: a server's URL
 // typed as the user, or a user without a server.
 std::string MailUserProblem(const std::string& server, const std::string& user);
+
+// Why the unsubscribe address cannot be used, or empty: it must be an
+// https address without blanks, angle brackets or commas (it goes into a header).
+std::string UnsubscribeUrlProblem(const std::string& url);

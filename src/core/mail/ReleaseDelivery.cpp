@@ -1,6 +1,7 @@
 #include "core/mail/ReleaseDelivery.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <optional>
 #include <random>
@@ -38,6 +39,13 @@ std::string MessageBody(const DeliveryPlan& plan)
     while (!note.empty() && (note.back() == '\n' || note.back() == '\r' || note.back() == ' '))
         note.pop_back();
     return note.empty() ? plan.release : note + "\n\n" + plan.release;
+}
+
+std::string UnsubscribeFooter(const std::string& unsubscribeUrl)
+{
+    const std::string reply = "reply to this message with the subject \"unsubscribe\"";
+    return "To receive no more press releases from us, " +
+        (unsubscribeUrl.empty() ? reply : "visit " + unsubscribeUrl + " or " + reply) + ".";
 }
 
 std::string TextIdOf(const DeliveryPlan& plan)
@@ -98,6 +106,32 @@ Result<SendLedger> OpenReleaseLedger(const DeliveryPlan& plan, const std::string
     return ledger;
 }
 
+namespace {
+
+// "{address}" in the unsubscribe address stands for the receiver's,
+// escaped for a URL.
+std::string ReceiverUrl(const std::string& url, const std::string& address)
+{
+    static constexpr std::string_view kPlaceholder = "{address}";
+    const std::size_t at = url.find(kPlaceholder);
+    if (at == std::string::npos)
+        return url;
+    std::string escaped;
+    for (const char c : address) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) || c == '.' || c == '-' || c == '_' || c == '~') {
+            escaped += c;
+        } else {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%%%02X", byte);
+            escaped += hex;
+        }
+    }
+    return url.substr(0, at) + escaped + url.substr(at + kPlaceholder.size());
+}
+
+}  // namespace
+
 std::string ReleaseMessageFor(const DeliveryPlan& plan, const Mailbox& receiver, std::time_t date,
                               const std::string& messageId)
 {
@@ -108,6 +142,14 @@ std::string ReleaseMessageFor(const DeliveryPlan& plan, const Mailbox& receiver,
     message.body = MessageBody(plan);
     message.date = date;
     message.messageId = messageId;
+    const std::string url = ReceiverUrl(plan.unsubscribeUrl, receiver.address);
+    if (plan.unsubscribeFooter)
+        message.body += (message.body.empty() || message.body.back() == '\n' ? "\n" : "\n\n") +
+            UnsubscribeFooter(url) + "\n";
+    if (!url.empty())
+        message.unsubscribe.push_back(url);
+    message.unsubscribe.push_back(UnsubscribeMailto(plan.sender.address));
+    message.oneClick = !url.empty();
     return WriteMailMessage(message);
 }
 

@@ -37,10 +37,16 @@ struct DeliveryPlan {
     bool ignoreLedger = false;  // send to all, still recording each outcome
     ChangedText changed = ChangedText::Rest;
     bool againInDoubt = false;  // send to those an earlier run left in doubt
+    // Where receivers opt out besides a reply to the sender: an https
+    // address ("{address}" in it stands for the receiver's), or empty.
+    std::string unsubscribeUrl;
+    bool unsubscribeFooter = true;  // a line under the release says how
 };
 
 // The message's text: the note, a blank line, the release.
 std::string MessageBody(const DeliveryPlan& plan);
+// The line under the release that says how to opt out.
+std::string UnsubscribeFooter(const std::string& unsubscribeUrl);
 // Which text the plan sends (ReleaseTextId of subject, note and body).
 std::string TextIdOf(const DeliveryPlan& plan);
 
