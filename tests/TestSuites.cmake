@@ -18,6 +18,7 @@ set(core_tests
   core/SendLedgerTest.cpp
   core/SignInTest.cpp
   core/FormLookTest.cpp
+  core/DoNotSendListTest.cpp
   # the command line, run as a program
   cli/CliTest.cpp
 )

@@ -11,6 +11,7 @@
 #include "core/mail/MailSettings.h"
 #include "core/mail/ReleaseDelivery.h"
 #include "core/release/PressReleaseComposer.h"
+#include "core/replies/DoNotSendList.h"
 #include "core/signin/TokenSource.h"
 
 namespace {
@@ -24,8 +25,8 @@ int Problem(std::ostream& err, int status, const std::string& message)
     return status;
 }
 
-// The first line of the file, or of VANTREL_SMTP_PASSWORD; never an
-// argument, which every user of the machine can read.
+}  // namespace
+
 Result<std::string> ReadPassword(const CliRequest& request)
 {
     std::string password;
@@ -39,6 +40,8 @@ Result<std::string> ReadPassword(const CliRequest& request)
     }
     return password;
 }
+
+namespace {
 
 void PrintOutcome(std::ostream& err, const ReceiverOutcome& outcome)
 {
@@ -54,7 +57,7 @@ void PrintOutcome(std::ostream& err, const ReceiverOutcome& outcome)
     err << std::endl;
 }
 
-void PrintSummary(std::ostream& err, const DeliverySummary& summary, std::size_t skipped)
+void PrintSummary(std::ostream& err, const DeliverySummary& summary, std::size_t skipped, std::size_t listed)
 {
     err << "vantrel-cli: " << summary.sent << " sent, " << summary.alreadySent << " had it already, ";
     if (summary.earlierText > 0)
@@ -65,6 +68,8 @@ void PrintSummary(std::ostream& err, const DeliverySummary& summary, std::size_t
     err << summary.left << " left to send";
     if (skipped > 0)
         err << ", " << skipped << " skipped (no address)";
+    if (listed > 0)
+        err << ", " << listed << " on the do-not-send list";
     err << '\n';
     if (!summary.stopReason.empty())
         err << "vantrel-cli: stopped: " << summary.stopReason << '\n';
@@ -176,10 +181,21 @@ int SendRelease(const CliRequest& request, const Document& document, std::ostrea
     plan.changed =
         request.changed == std::optional<std::string>("all") ? ChangedText::All : ChangedText::Rest;
 
-    const ReceiverSelection selection = SelectReceivers(form.receivers, document.receiverDelimiter);
+    plan.unsubscribeUrl = settings.unsubscribeUrl;
+    plan.unsubscribeFooter = settings.unsubscribeFooter;
+
+    ReceiverSelection selection = SelectReceivers(form.receivers, document.receiverDelimiter);
+    plan.receivers = selection.receivers;
+    const Result<DoNotSendList> doNotSend = DoNotSendListOf(plan.sender.address);
+    if (!doNotSend)
+        return Problem(err, kCliNotDelivered,
+                       "the do-not-send list " + DoNotSendPath(plan.sender.address) +
+                           " cannot be read; nothing was sent");
+    const std::size_t noAddress = selection.skipped.size();
+    for (SkippedReceiver& skipped : LeaveOutDoNotSend(plan.receivers, *doNotSend))
+        selection.skipped.push_back(std::move(skipped));
     for (const SkippedReceiver& skipped : selection.skipped)
         err << "skipped \"" << skipped.text << "\": " << skipped.reason << '\n';
-    plan.receivers = selection.receivers;
     if (request.testTo) {
         if (const std::string problem = AddressProblem(*request.testTo); !problem.empty())
             return Problem(err, kCliUsage, "the test address \"" + *request.testTo + "\" " + problem);
@@ -232,7 +248,7 @@ int SendRelease(const CliRequest& request, const Document& document, std::ostrea
     events.settled = [&err](const ReceiverOutcome& outcome) { PrintOutcome(err, outcome); };
     const DeliverySummary summary =
         DeliverRelease(plan, transport, ledger ? &*ledger : nullptr, SystemDeliveryClock(), events);
-    PrintSummary(err, summary, selection.skipped.size());
+    PrintSummary(err, summary, noAddress, selection.skipped.size() - noAddress);
     if (const auto* tokens = dynamic_cast<const RefreshingTokenSource*>(server->tokens.get());
         tokens && tokens->Refused())
         err << "vantrel-cli: " << SignInAgainAdvice(server->url, server->user) << '\n';

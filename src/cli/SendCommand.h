@@ -11,3 +11,7 @@ int SendRelease(const CliRequest& request, const Document& document, std::ostrea
 
 // send --check-server: connects, starts TLS and logs in, sends nothing.
 int CheckServer(const CliRequest& request, std::ostream& err);
+
+// The first line of --password-file, or VANTREL_SMTP_PASSWORD; never an
+// argument, which every user of the machine can read.
+Result<std::string> ReadPassword(const CliRequest& request);

@@ -262,13 +262,14 @@ TEST_F(CliTest, SendCheckServerLogsInAndSendsNothing)
     unsetenv("VANTREL_SMTP_PASSWORD");
     EXPECT_TRUE(login.Receivers().empty());
 
-    // A ledger that cannot be kept: nothing goes.
+    // A state folder that cannot be used (neither the do-not-send list nor
+    // the ledger can be read there): nothing goes.
     setenv("XDG_STATE_HOME", Path("complete.pre").c_str(), 1);
     const CliRun unkept =
         RunCli(home, {"send", "--no-network", "--server=" + login.Url(), Path("complete.pre")});
     unsetenv("XDG_STATE_HOME");
     EXPECT_EQ(unkept.status, 4);
-    EXPECT_NE(unkept.err.find(" cannot be opened; nothing was sent\n"), std::string::npos) << unkept.err;
+    EXPECT_NE(unkept.err.find(".dont-send cannot be read; nothing was sent\n"), std::string::npos) << unkept.err;
     EXPECT_TRUE(login.Receivers().empty());
 
     const CliRun cut = RunCli(home, {"send", "--no-network", "--server=" + login.Url(), Path("zero-byte.pre")});

@@ -127,6 +127,8 @@ std::string ReleaseLedgerId(const std::string& senderAddress, const std::string&
     return Hash({"release", AddressKey(senderAddress), product, version});
 }
 
+std::string SenderId(const std::string& senderAddress) { return Hash({"sender", AddressKey(senderAddress)}); }
+
 std::string ReleaseTextId(const std::string& subject, const std::string& note, const std::string& body)
 {
     return Hash({"text", subject, note, body});
@@ -186,6 +188,15 @@ Result<SendLedger> SendLedger::Open(const std::string& path)
     return ledger;
 }
 
+Result<SendLedger> SendLedger::Peek(const std::string& path)
+{
+    SendLedger ledger(path, -1);
+    ledger.broken_ = true;
+    if (const Result<> taken = ledger.TakeEarlier(path, ""); !taken)
+        return taken.failure();
+    return ledger;
+}
+
 Result<> SendLedger::TakeEarlier(const std::string& path, const std::string& textId)
 {
     const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
@@ -223,7 +234,10 @@ void SendLedger::TakeLines(std::string_view bytes, const std::string& textIdOfOl
             continue;
         // Lines of earlier versions name no text: theirs is the text of the file.
         receiver.texts.emplace_back(fields.size() >= 4 ? std::string(fields[3]) : textIdOfOldLines);
-        lastSent_ = std::max(lastSent_, TimeField(fields, 4));
+        const std::time_t sent = TimeField(fields, 4);
+        lastSent_ = std::max(lastSent_, sent);
+        if (sent != 0 && (firstSent_ == 0 || sent < firstSent_))
+            firstSent_ = sent;
     }
     for (auto& [address, receiver] : receivers_)
         if (receiver.going) {
@@ -234,7 +248,7 @@ void SendLedger::TakeLines(std::string_view bytes, const std::string& textIdOfOl
 
 SendLedger::SendLedger(SendLedger&& other) noexcept
     : path_(std::move(other.path_)), fd_(other.fd_), broken_(other.broken_),
-      receivers_(std::move(other.receivers_)), lastSent_(other.lastSent_),
+      receivers_(std::move(other.receivers_)), lastSent_(other.lastSent_), firstSent_(other.firstSent_),
       latestText_(std::move(other.latestText_))
 {
     other.fd_ = -1;
@@ -315,6 +329,8 @@ Result<> SendLedger::Record(const std::string& address, LedgerOutcome outcome, c
     if (outcome == LedgerOutcome::Sent) {
         receiver.texts.push_back(textId);
         lastSent_ = std::max(lastSent_, time);
+        if (firstSent_ == 0)
+            firstSent_ = time;
     }
     return Done();
 }

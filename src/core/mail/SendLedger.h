@@ -13,6 +13,9 @@
 std::string ReleaseLedgerId(const std::string& senderAddress, const std::string& product,
                             const std::string& version);
 
+// Which sender a file of the sender's own belongs to (its address).
+std::string SenderId(const std::string& senderAddress);
+
 // Which text a receiver got: a hash of the subject, the note and the body.
 std::string ReleaseTextId(const std::string& subject, const std::string& note, const std::string& body);
 
@@ -48,6 +51,9 @@ public:
     // holds and keeps it open for appending; creates it and its folders
     // when needed. A line cut short by a crash counts for nothing.
     static Result<SendLedger> Open(const std::string& path);
+    // Reads the ledger as it stands, without its lock and never to write
+    // (a missing file is an empty ledger).
+    static Result<SendLedger> Peek(const std::string& path);
 
     SendLedger(SendLedger&& other) noexcept;
     SendLedger& operator=(SendLedger&&) = delete;
@@ -63,6 +69,8 @@ public:
     bool InDoubt(const std::string& address) const;
     std::size_t SentCount() const;
     std::time_t LastSent() const { return lastSent_; }
+    // When the first message of the release went (0: none yet).
+    std::time_t FirstSent() const { return firstSent_; }
     std::optional<LedgerText> LatestText() const { return latestText_; }
     const std::string& path() const { return path_; }
 
@@ -90,5 +98,6 @@ private:
     bool broken_ = false;
     std::unordered_map<std::string, Receiver> receivers_;  // by lower-case address
     std::time_t lastSent_ = 0;
+    std::time_t firstSent_ = 0;
     std::optional<LedgerText> latestText_;
 };
