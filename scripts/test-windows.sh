@@ -2,7 +2,8 @@
 # Builds the Windows programs and their installer (scripts/build-windows.sh)
 # and tests them under Wine in a private prefix that is removed afterwards:
 # the core suite and the fuzz replays as Windows programs, vantrel-cli.exe
-# against the Linux vantrel-cli and in the command line's send rows, the window opening and saving a document,
+# against the Linux vantrel-cli and in the command line's send rows, the window's sign-in,
+# the window opening and saving a document,
 # and the installer installed and removed.
 #   scripts/test-windows.sh [LINUX_BUILD]     (default: build)
 set -eu
@@ -47,6 +48,8 @@ VANTREL_CLI_UNDER_TEST="$root/tests/support/wine-cli.sh" VANTREL_CLI_CRLF=1 \
 VANTREL_WINDOWS_CLI="$build/bin/vantrel-cli.exe" \
     timeout 300 "$root/tests/support/private-keyring.sh" "$linux_build/tests/vantrel_core_tests" \
     --gtest_filter='CliSignInTest.*:-CliSignInTest.WithoutAKeyring*'
+# The window's sign-in and a send with it, its servers and browser outside Wine.
+"$root/tests/e2e/windows_sign_in.sh" "$build/bin/vantrel_gui_tests.exe"
 # Keys sent to Wine's windows are now and then lost before a window takes
 # them; the window run gets three tries, and each failed one says why.
 for try in 1 2 3; do

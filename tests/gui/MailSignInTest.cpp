@@ -4,7 +4,7 @@
 // (test_browser.py) following what the desktop was handed, and a mail
 // server that takes only valid access tokens. They run through
 // tests/support/private-keyring.sh, in a GNOME Keyring of their own.
-#include "GuiTestSupport.h"
+#include "SignInDriving.h"
 
 #include <filesystem>
 #include <functional>
@@ -25,34 +25,6 @@
 namespace {
 
 constexpr const char* kSupport = VANTREL_TEST_SUPPORT_DIR;
-
-template <class Dialog> class Answer : public wxExpectModalBase<Dialog, Answer<Dialog>> {
-public:
-    using Handler = std::function<int(Dialog*)>;
-    explicit Answer(int answer) : handler_([answer](Dialog*) { return answer; }) {}
-    explicit Answer(Handler handler) : handler_(std::move(handler)) {}
-
-protected:
-    int OnInvoked(Dialog* dialog) const override { return handler_(dialog); }
-
-private:
-    Handler handler_;
-};
-
-void Click(wxWindow* window, wxButton* button)
-{
-    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
-    click.SetEventObject(button);
-    window->ProcessWindowEvent(click);
-}
-
-void Choose(MailServerDialog* dialog, int item)
-{
-    dialog->login->SetSelection(item);
-    wxCommandEvent chosen(wxEVT_CHOICE, dialog->login->GetId());
-    chosen.SetEventObject(dialog->login);
-    dialog->login->ProcessWindowEvent(chosen);
-}
 
 class MailSignInTest : public CompleteFormTest {
 protected:
@@ -87,19 +59,7 @@ protected:
         const std::string endpoint = "http://127.0.0.1:" + std::to_string(oauth->port());
         std::string shown;
         wxTEST_DIALOG(SendMenuCommand(ID_MAIL_SERVER), Answer<MailServerDialog>([&](MailServerDialog* dialog) {
-                          Choose(dialog, 3);
-                          dialog->server->SetValue(wxString::FromUTF8(mail->Url()));
-                          dialog->user->SetValue("ann@x.org");
-                          dialog->authorizeUrl->SetValue(endpoint + "/authorize");
-                          dialog->tokenUrl->SetValue(endpoint + "/token");
-                          dialog->scope->SetValue("mail offline_access");
-                          dialog->clientId->SetValue("vantrel-test");
-                          Click(dialog, dialog->signIn);
-                          EXPECT_TRUE(dialog->SigningIn());
-                          // The browser's own pace; the sign-in gives up after its 5 minutes.
-                          while (dialog->SigningIn())
-                              PumpEvents(50);
-                          shown = Utf8(dialog->signedIn->GetLabel());
+                          shown = SignInWithOtherProvider(dialog, mail->Url(), "ann@x.org", endpoint);
                           return wxID_OK;
                       }));
         EXPECT_EQ(WaitForProcess(browser), 0) << ReadFileBytes(Path("browser"));
