@@ -18,6 +18,7 @@ set(core_tests
   core/SendLedgerTest.cpp
   core/SignInTest.cpp
   core/FormLookTest.cpp
+  core/ReplyReportTest.cpp
   core/DoNotSendListTest.cpp
   # the command line, run as a program
   cli/CliTest.cpp
@@ -44,7 +45,7 @@ set(gui_tests
 # run replays.
 set(fuzz_targets document:DocumentReaderFuzz import:ImportReaderFuzz settings:SettingsReaderFuzz
     receivers:ReceiverCollectionFuzz stored:StoredReceiversFuzz form:FormFuzz mailto:MailtoFuzz
-    message:MailMessageFuzz)
+    message:MailMessageFuzz replies:ReplyReportFuzz)
 
 # Adds replay_NAME and its test PREFIX.FuzzReplay.NAME for each fuzz target.
 function(add_fuzz_replays prefix)
