@@ -75,7 +75,8 @@ wxBEGIN_EVENT_TABLE(MailServerDialog, wxDialog)
 wxEND_EVENT_TABLE()
 
 MailServerDialog::MailServerDialog(wxWindow* parent, const MailSettings& settings)
-    : wxDialog(parent, wxID_ANY, "Mail Server"), timeLimit_(settings.timeLimit)
+    : wxDialog(parent, wxID_ANY, "Mail Server"), timeLimit_(settings.timeLimit),
+      imapServer_(settings.imapServer)
 {
     const Result<RememberedSignIn> remembered = RememberedSignInFor(settings.server, settings.user);
     auto* grid = new wxFlexGridSizer(2, 8, 8);
@@ -108,6 +109,10 @@ MailServerDialog::MailServerDialog(wxWindow* parent, const MailSettings& setting
     scope = addOther("Scope:", endpoints.scope);
     ReadClientRegistration(SignInProvider::Other, endpoints);
     clientId = addOther("Client ID:", endpoints.clientId);
+    unsubscribeUrl = AddField(this, grid, "Unsubscribe web address:", settings.unsubscribeUrl);
+    unsubscribeUrl->SetHint("optional, https://...");
+    unsubscribeFooter = new wxCheckBox(this, wxID_ANY, "Add a line on how to opt out under the release");
+    unsubscribeFooter->SetValue(settings.unsubscribeFooter);
 
     rememberPassword = new wxCheckBox(this, wxID_ANY, "Remember password (in the desktop's keyring)");
     rememberPassword->SetValue(settings.rememberPassword);
@@ -123,6 +128,7 @@ MailServerDialog::MailServerDialog(wxWindow* parent, const MailSettings& setting
                                   "A password is asked for when you send; only Remember keeps it, in the keyring.");
     auto* column = new wxBoxSizer(wxVERTICAL);
     column->Add(grid, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 12);
+    column->Add(unsubscribeFooter, 0, wxLEFT | wxRIGHT | wxTOP, 12);
     column->Add(rememberPassword, 0, wxLEFT | wxRIGHT | wxTOP, 12);
     column->Add(signInRow_, 0, wxLEFT | wxRIGHT | wxTOP, 12);
     column->Add(signedIn, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 12);
@@ -390,7 +396,10 @@ MailSettings MailServerDialog::Settings() const
     if (!ParsePerMinute(Text(perMinute), settings.perMinute))
         settings.perMinute = kDefaultMessagesPerMinute;
     settings.timeLimit = timeLimit_;  // no field here; a value set elsewhere is kept
+    settings.imapServer = imapServer_;  // Check Replies asks for it
     settings.rememberPassword = !Provider() && rememberPassword->GetValue();
+    settings.unsubscribeUrl = Text(unsubscribeUrl);
+    settings.unsubscribeFooter = unsubscribeFooter->GetValue();
     return settings;
 }
 
@@ -410,6 +419,8 @@ std::string MailServerDialog::Problem() const
     int ignored = 0;
     if (!ParsePerMinute(Text(perMinute), ignored))
         return "Please give the messages per minute as a whole number from 0 to 6000 (0: no pause).";
+    if (const std::string problem = UnsubscribeUrlProblem(Text(unsubscribeUrl)); !problem.empty())
+        return "Please correct the unsubscribe web address: " + problem + ".";
     return {};
 }
 

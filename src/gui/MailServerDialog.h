@@ -46,6 +46,8 @@ public:
     wxTextCtrl* scope;
     wxTextCtrl* clientId;
     wxCheckBox* rememberPassword;  // with Password only
+    wxTextCtrl* unsubscribeUrl;
+    wxCheckBox* unsubscribeFooter;
     wxButton* signIn;
     wxButton* signOut;
     wxStaticText* signedIn;  // who is signed in, or why not
@@ -70,6 +72,7 @@ private:
     void Refit();
 
     int timeLimit_;
+    std::string imapServer_;
     std::vector<wxWindow*> otherRows_;  // labels and fields shown with Other only
     wxSizer* signInRow_ = nullptr;
     std::thread worker_;
