@@ -24,6 +24,8 @@ const CurlLibrary* Load()
         Resolve(library, "curl_easy_cleanup", curl.easyCleanup) &&
         Resolve(library, "curl_easy_reset", curl.easyReset) &&
         Resolve(library, "curl_easy_getinfo", curl.easyGetinfo) &&
+        Resolve(library, "curl_easy_send", curl.easySend) &&
+        Resolve(library, "curl_easy_recv", curl.easyRecv) &&
         Resolve(library, "curl_slist_append", curl.slistAppend) &&
         Resolve(library, "curl_slist_free_all", curl.slistFreeAll) &&
         Resolve(library, "curl_easy_strerror", curl.easyStrerror);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include <curl/curl.h>
 
 // libcurl, loaded when the first URL is probed rather than when the
@@ -14,6 +16,9 @@ struct CurlLibrary {
     void (*easyCleanup)(CURL* handle);
     void (*easyReset)(CURL* handle);
     CURLcode (*easyGetinfo)(CURL* handle, CURLINFO info, ...);
+    // A connection opened with CURLOPT_CONNECT_ONLY, spoken to directly.
+    CURLcode (*easySend)(CURL* handle, const void* buffer, std::size_t length, std::size_t* sent);
+    CURLcode (*easyRecv)(CURL* handle, void* buffer, std::size_t length, std::size_t* received);
     curl_slist* (*slistAppend)(curl_slist* list, const char* text);
     void (*slistFreeAll)(curl_slist* list);
     const char* (*easyStrerror)(CURLcode code);
@@ -30,3 +35,7 @@ void* CurlFunction(void* library, const char* name);
 // Ends both directions of a connection's socket at once, so that closing
 // the connection does not wait for a server that stopped answering.
 void ShutDownSocket(curl_socket_t socket);
+
+// Waits until the socket can be read (or written) or milliseconds pass;
+// false when they passed.
+bool WaitForSocket(curl_socket_t socket, bool writing, int milliseconds);

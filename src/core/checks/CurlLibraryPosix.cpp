@@ -1,6 +1,7 @@
 #include "core/checks/CurlLibrary.h"
 
 #include <dlfcn.h>
+#include <poll.h>
 #include <sys/socket.h>
 
 // Debian's libcurl4 (OpenSSL) or, failing that, libcurl3-gnutls.
@@ -13,3 +14,9 @@ void* OpenCurlLibrary()
 void* CurlFunction(void* library, const char* name) { return dlsym(library, name); }
 
 void ShutDownSocket(curl_socket_t socket) { shutdown(socket, SHUT_RDWR); }
+
+bool WaitForSocket(curl_socket_t socket, bool writing, int milliseconds)
+{
+    pollfd watched{socket, static_cast<short>(writing ? POLLOUT : POLLIN), 0};
+    return poll(&watched, 1, milliseconds) > 0;
+}

@@ -24,3 +24,9 @@ void* CurlFunction(void* library, const char* name)
 }
 
 void ShutDownSocket(curl_socket_t socket) { shutdown(socket, SD_BOTH); }
+
+bool WaitForSocket(curl_socket_t socket, bool writing, int milliseconds)
+{
+    WSAPOLLFD watched{socket, static_cast<SHORT>(writing ? POLLOUT : POLLIN), 0};
+    return WSAPoll(&watched, 1, milliseconds) > 0;
+}

@@ -210,18 +210,21 @@ bool IsLoopbackHost(const std::string& host)
     return dots == 3;
 }
 
-ServerSecurity ServerUrlSecurity(const std::string& url)
+ServerSecurity ServerUrlSecurity(const std::string& url) { return ServerUrlSecurity(url, "smtps", "smtp"); }
+
+ServerSecurity ServerUrlSecurity(const std::string& url, const std::string& tlsScheme,
+                                 const std::string& plainScheme)
 {
     ServerSecurity security;
     const std::string lower = Lower(url);
     std::size_t hostBegin = 0;
-    if (lower.compare(0, 8, "smtps://") == 0) {
+    if (lower.compare(0, tlsScheme.size() + 3, tlsScheme + "://") == 0) {
         security.implicitTls = true;
-        hostBegin = 8;
-    } else if (lower.compare(0, 7, "smtp://") == 0) {
-        hostBegin = 7;
+        hostBegin = tlsScheme.size() + 3;
+    } else if (lower.compare(0, plainScheme.size() + 3, plainScheme + "://") == 0) {
+        hostBegin = plainScheme.size() + 3;
     } else {
-        security.problem = "the server URL begins with smtps:// or smtp://";
+        security.problem = "the server URL begins with " + tlsScheme + ":// or " + plainScheme + "://";
         return security;
     }
     for (const char c : url)

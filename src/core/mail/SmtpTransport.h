@@ -46,6 +46,9 @@ struct ServerSecurity {
     bool requireStartTls = false;
 };
 ServerSecurity ServerUrlSecurity(const std::string& url);
+// The same for another protocol's pair of schemes ("imaps", "imap").
+ServerSecurity ServerUrlSecurity(const std::string& url, const std::string& tlsScheme,
+                                 const std::string& plainScheme);
 
 // localhost, 127.0.0.0/8 and ::1, by name: what a name resolves to is not
 // known before connecting.
