@@ -8,7 +8,7 @@ RUN_PACKAGES="cmake g++ make pkg-config libwxgtk3.2-dev libgtk-3-dev libcurl4-op
 nlohmann-json3-dev libsecret-1-dev groff xdg-utils fonts-dejavu-core fonts-liberation shared-mime-info desktop-file-utils"
 TEST_PACKAGES="libgtest-dev libbenchmark-dev xvfb xauth xdotool xclip x11-apps imagemagick
 clang libclang-rt-14-dev python3 python3-aiosmtpd openssl gnome-keyring dbus-daemon dbus-bin
-exim4-daemon-light sway wtype wl-clipboard grim"
+exim4-daemon-light sway wtype wl-clipboard grim dovecot-imapd"
 
 case "${1:-test}" in
     run) PACKAGES="$RUN_PACKAGES" ;;

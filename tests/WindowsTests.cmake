@@ -22,6 +22,8 @@
 #   gui/AboutBoxGtkTest         GTK's own about box
 #   gui/ThemeChangeGtkTest      GTK's theme name (GTK_THEME)
 #   gui/SaveFaultPosixTest      a file size limit and permission bits
+#   core/MailboxReaderTest      Debian's dovecot, started with a configuration of
+#                               its own; Maildir names with ":", symbolic links
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 add_executable(vantrel_core_tests
