@@ -31,6 +31,10 @@ enum CommandId : int {
     ID_COPY_REPORT = 27,  // the summary's "Copy"
     ID_SAVE_REPORT = 28,  // the summary's "Save as CSV..."
     ID_REMOVE_REFUSED = 29,  // the summary's "Remove Refused from Receivers"
+    ID_DO_NOT_SEND_LIST = 30,  // also the send window's "Do-Not-Send List..."
+    ID_CHECK_REPLIES = 31,
+    ID_ADD_TO_DO_NOT_SEND = 32,  // the findings' "Add to Do-Not-Send"
+    ID_REMOVE_FROM_RECEIVERS = 33,  // the findings' "Remove from Receivers"
 };
 
 static_assert(ID_DELIMITER_COMMA - ID_DELIMITER_SEMICOLON == kDelimiterComma &&

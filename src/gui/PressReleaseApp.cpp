@@ -24,6 +24,7 @@ wxBEGIN_EVENT_TABLE(PressReleaseApp, wxApp)
     EVT_MENU(ID_GENERATE_EMAIL, PressReleaseApp::OnGenerateEmail)
     EVT_MENU(ID_CHECK_EVERYTHING, PressReleaseApp::OnCheckEverything)
     EVT_MENU(ID_SEND_TO_RECEIVERS, PressReleaseApp::OnSendToReceivers)
+    EVT_MENU(ID_DO_NOT_SEND_LIST, PressReleaseApp::OnDoNotSendList)
     EVT_MENU_RANGE(ID_DELIMITER_SEMICOLON, ID_DELIMITER_NEWLINE, PressReleaseApp::OnDelimiter)
     EVT_TIMER(wxID_ANY, PressReleaseApp::OnReceiverCount)
 wxEND_EVENT_TABLE()
@@ -171,6 +172,7 @@ wxMenuBar* PressReleaseApp::CreateMenuBar()
     // Last, so that the keys that reach the older items stay the same.
     generateMenu->AppendSeparator();
     generateMenu->Append(ID_SEND_TO_RECEIVERS, "Send to &Receivers...");
+    generateMenu->Append(ID_DO_NOT_SEND_LIST, "&Do-Not-Send List...");
 
     auto* helpMenu = new wxMenu;
     helpMenu->Append(ID_BASIC_HELP, "&Basic Help...");

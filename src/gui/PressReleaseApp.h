@@ -67,6 +67,8 @@ private:
     // After a send: the summary, and the refused taken off the list.
     void ShowSendSummary(const DeliverySummary& summary, const std::vector<SkippedReceiver>& skipped);
     void RemoveRefused(const DeliverySummary& summary);
+    // An edit of the field like any other: the form then has unsaved changes.
+    void RemoveFromReceivers(const std::vector<std::string>& addresses);
     void SendTest(const DeliveryPlan& plan, const SmtpServer& server, MailLogin& login);
     bool AskHowToSend(SendPreviewDialog& preview, DeliveryPlan& plan, SmtpServer& server, MailLogin& login);
 
@@ -83,6 +85,7 @@ private:
     void OnGenerateEmail(wxCommandEvent& event);
     void OnCheckEverything(wxCommandEvent& event);
     void OnSendToReceivers(wxCommandEvent& event);
+    void OnDoNotSendList(wxCommandEvent& event);
 
     wxDECLARE_EVENT_TABLE();
 };

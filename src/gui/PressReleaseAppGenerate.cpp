@@ -1,5 +1,5 @@
 // The Generate menu of the application: the check, the release file, the
-// e-mail draft and sending through the mail server.
+// e-mail draft, sending through the mail server and the do-not-send list.
 #include <wx/clipbrd.h>
 
 #include "core/checks/CheckReport.h"
@@ -13,10 +13,12 @@
 #include "core/release/PressReleaseComposer.h"
 #include "core/release/ReceiverList.h"
 #include "core/release/ReleaseFile.h"
+#include "core/replies/DoNotSendList.h"
 #include "core/settings/SettingsStore.h"
 #include "core/signin/TokenSource.h"
 #include "gui/CommandIds.h"
 #include "gui/DesktopLauncher.h"
+#include "gui/DoNotSendDialog.h"
 #include "gui/MailServerDialog.h"
 #include "gui/Messages.h"
 #include "gui/PressReleaseApp.h"
@@ -27,6 +29,8 @@
 #include "gui/SendSummaryDialog.h"
 
 namespace {
+
+constexpr const char* kDoNotSendCaption = "Do-Not-Send List";
 
 // Plain text that stays available after the program ends (where the
 // desktop keeps clipboard contents).
@@ -53,6 +57,7 @@ SendFacts FactsOf(const DeliveryPlan& plan, const ReceiverSelection& selection, 
         facts.skippedList += "\"" + skipped.text + "\": " + skipped.reason + "\n";
     facts.server = server;
     facts.sender = MailboxText(plan.sender);
+    facts.senderAddress = plan.sender.address;
     return facts;
 }
 
@@ -92,7 +97,34 @@ DeliveryPlan PlanOf(const FormValues& form, const MailSettings& settings)
     plan.version = form.productVersion;
     plan.release = ComposePressRelease(form);
     plan.perMinute = settings.perMinute;
+    plan.unsubscribeUrl = settings.unsubscribeUrl;
+    plan.unsubscribeFooter = settings.unsubscribeFooter;
     return plan;
+}
+
+// The receivers of the field without those the sender's do-not-send list
+// names, who join the skipped with the list's reason.
+Result<ReceiverSelection> ReceiversToSend(std::string_view field, int delimiter, const std::string& sender)
+{
+    const Result<DoNotSendList> list = DoNotSendListOf(sender);
+    if (!list)
+        return list.failure();
+    ReceiverSelection selection = SelectReceivers(field, delimiter);
+    for (SkippedReceiver& skipped : LeaveOutDoNotSend(selection.receivers, *list))
+        selection.skipped.push_back(std::move(skipped));
+    return Result<ReceiverSelection>(std::move(selection));
+}
+
+// The sender's list is kept by its address.
+bool SenderIsAddress(wxWindow* parent, const std::string& address, const char* caption)
+{
+    const std::string problem = AddressProblem(address);
+    if (!problem.empty())
+        ShowInformation(parent,
+                        "The sender \"" + address + "\" " + problem +
+                            ".\n\nPlease give it in Settings, Mail Server... or as the form's contact email.",
+                        caption);
+    return problem.empty();
 }
 
 }  // namespace
@@ -198,8 +230,24 @@ void PressReleaseApp::OnSendToReceivers(wxCommandEvent&)
         ShowInformation(mainWindow, problem, kSendCaption);
         return;
     }
-    ReceiverSelection selection = SelectReceivers(form.receivers, receiverDelimiter);
-    plan.receivers = std::move(selection.receivers);
+    ReceiverSelection selection;
+    // Again after the list was shown from the send window: it may have changed.
+    const auto select = [&] {
+        Result<ReceiverSelection> chosen =
+            ReceiversToSend(form.receivers, receiverDelimiter, plan.sender.address);
+        if (!chosen) {
+            ShowInformation(mainWindow,
+                            DoNotSendProblem(chosen.failure(), DoNotSendPath(plan.sender.address)) +
+                                "\n\nNothing was sent.",
+                            kSendCaption);
+            return false;
+        }
+        selection = std::move(*chosen);
+        plan.receivers = std::move(selection.receivers);
+        return true;
+    };
+    if (!select())
+        return;
     Result<SendLedger> ledger = OpenReleaseLedger(plan, ReleaseSubject(form));
     if (!ledger) {
         ShowInformation(mainWindow, LedgerProblem(ledger.failure(), LedgerPathFor(plan)), kSendCaption);
@@ -207,13 +255,19 @@ void PressReleaseApp::OnSendToReceivers(wxCommandEvent&)
     }
     // A resumed run sends the text the last one sent.
     const std::optional<LedgerText> latest = ledger->LatestText();
-    SendPreviewDialog preview(mainWindow, FactsOf(plan, selection, settings.server),
-                              latest ? latest->subject : ReleaseSubject(form), latest ? latest->note : "",
-                              [&](const std::string& subject, const std::string& note) {
-                                  plan.subject = subject;
-                                  plan.note = note;
-                                  return SendStanding{StandingOf(plan, *ledger), PreviewMessage(plan)};
-                              });
+    SendPreviewDialog preview(
+        mainWindow, FactsOf(plan, selection, settings.server),
+        latest ? latest->subject : ReleaseSubject(form), latest ? latest->note : "",
+        [&](const std::string& subject, const std::string& note) {
+            plan.subject = subject;
+            plan.note = note;
+            return SendStanding{StandingOf(plan, *ledger), PreviewMessage(plan)};
+        },
+        [&]() -> std::optional<SendFacts> {
+            if (!select())
+                return std::nullopt;
+            return FactsOf(plan, selection, settings.server);
+        });
     SmtpServer server = MailServerOf(settings);
     MailLogin login(settings);
     if (!AskHowToSend(preview, plan, server, login))
@@ -276,14 +330,29 @@ void PressReleaseApp::ShowSendSummary(const DeliverySummary& summary,
     ShowStatusWithCount(DeliveryStatusText(summary));
 }
 
-// An edit like any other: the form then has unsaved changes.
 void PressReleaseApp::RemoveRefused(const DeliverySummary& summary)
 {
     std::vector<std::string> refused;
     for (const ReceiverOutcome& outcome : summary.receivers)
         if (outcome.state == ReceiverState::Refused)
             refused.push_back(outcome.address);
-    const std::string kept =
-        RemoveReceivers(controls.receivers->GetValue().utf8_string(), receiverDelimiter, refused);
-    controls.receivers->SetValue(wxString::FromUTF8(kept.data(), kept.size()));
+    RemoveFromReceivers(refused);
+}
+
+void PressReleaseApp::RemoveFromReceivers(const std::vector<std::string>& addresses)
+{
+    const std::string field = controls.receivers->GetValue().utf8_string();
+    const std::string kept = RemoveReceivers(field, receiverDelimiter, addresses);
+    if (kept != field)
+        controls.receivers->SetValue(wxString::FromUTF8(kept.data(), kept.size()));
+}
+
+// The list of the sender the send would use.
+void PressReleaseApp::OnDoNotSendList(wxCommandEvent&)
+{
+    const std::string sender = ReleaseSender(ReadForm(Receivers::Skip), ReadMailSettings().sender).address;
+    if (!SenderIsAddress(mainWindow, sender, kDoNotSendCaption))
+        return;
+    DoNotSendDialog dialog(mainWindow, sender);
+    dialog.ShowModal();
 }

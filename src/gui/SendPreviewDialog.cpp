@@ -1,6 +1,7 @@
 #include "gui/SendPreviewDialog.h"
 
 #include "gui/CommandIds.h"
+#include "gui/DoNotSendDialog.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ std::string FactsText(const SendFacts& facts)
 {
     std::string text = "Receivers: " + std::to_string(facts.receivers) + "\n";
     if (facts.skipped > 0)
-        text += "Skipped, not addresses: " + std::to_string(facts.skipped) + "\n";
+        text += "Skipped: " + std::to_string(facts.skipped) + "\n";
     return text + "Server: " + facts.server + "\nSender: " + facts.sender;
 }
 
@@ -36,6 +37,7 @@ std::size_t Others(std::size_t receivers, const ReleaseStanding& standing)
 wxBEGIN_EVENT_TABLE(SendPreviewDialog, wxDialog)
     EVT_BUTTON(ID_SEND_TEST, SendPreviewDialog::OnSendTest)
     EVT_BUTTON(ID_SEND_EVERYONE, SendPreviewDialog::OnSendEveryone)
+    EVT_BUTTON(ID_DO_NOT_SEND_LIST, SendPreviewDialog::OnDoNotSendList)
     EVT_CHECKBOX(wxID_ANY, SendPreviewDialog::OnAgainInDoubt)
     EVT_TIMER(wxID_ANY, SendPreviewDialog::OnEditsSettled)
 wxEND_EVENT_TABLE()
@@ -45,6 +47,22 @@ void SendPreviewDialog::OnSendEveryone(wxCommandEvent&) { EndModal(ID_SEND_EVERY
 void SendPreviewDialog::OnAgainInDoubt(wxCommandEvent&) { UpdateSendButton(); }
 void SendPreviewDialog::OnEditsSettled(wxTimerEvent&) { ShowStanding(); }
 
+// The receivers the list now names are left out; the ledger's standing
+// follows them.
+void SendPreviewDialog::OnDoNotSendList(wxCommandEvent&)
+{
+    DoNotSendDialog list(this, facts_.senderAddress);
+    list.ShowModal();
+    const std::optional<SendFacts> facts = factsAgain_();
+    if (!facts) {
+        EndModal(wxID_CANCEL);
+        return;
+    }
+    facts_ = *facts;
+    ShowFacts();
+    ShowStanding();
+}
+
 void SendPreviewDialog::OnEdited(wxCommandEvent& event)
 {
     edits_.StartOnce(kEditsSettleMilliseconds);
@@ -52,20 +70,20 @@ void SendPreviewDialog::OnEdited(wxCommandEvent& event)
 }
 
 SendPreviewDialog::SendPreviewDialog(wxWindow* parent, const SendFacts& facts, const std::string& subjectText,
-                                     const std::string& noteText, DescribeSend describe)
+                                     const std::string& noteText, DescribeSend describe,
+                                     FactsAgain factsAgain)
     : wxDialog(parent, wxID_ANY, "Send to Receivers", wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
-      facts_(facts), describe_(std::move(describe)), edits_(this)
+      facts_(facts), describe_(std::move(describe)), factsAgain_(std::move(factsAgain)), edits_(this)
 {
     auto* column = new wxBoxSizer(wxVERTICAL);
     AddEditors(column, subjectText, noteText);
-    column->Add(new wxStaticText(this, wxID_ANY, FromUtf8(FactsText(facts_))), 0, wxLEFT | wxRIGHT | wxTOP,
-                12);
-    if (!facts_.skippedList.empty()) {
-        auto* skipped = new wxTextCtrl(this, wxID_ANY, FromUtf8(facts_.skippedList), wxDefaultPosition,
-                                       wxSize(-1, 60), wxTE_MULTILINE | wxTE_READONLY);
-        column->Add(skipped, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 12);
-    }
+    factsText = new wxStaticText(this, wxID_ANY, "");
+    column->Add(factsText, 0, wxLEFT | wxRIGHT | wxTOP, 12);
+    skippedList =
+        new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, wxSize(-1, 60), wxTE_MULTILINE | wxTE_READONLY);
+    column->Add(skippedList, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 12);
+    ShowFacts();
     AddStanding(column);
     message = new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, wxSize(620, 260),
                              wxTE_MULTILINE | wxTE_READONLY | wxHSCROLL);
@@ -116,6 +134,7 @@ void SendPreviewDialog::AddButtons(wxSizer* column)
 {
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
     buttons->Add(new wxButton(this, ID_SEND_TEST, "Send a Test to Me"), 0, wxRIGHT, 8);
+    buttons->Add(new wxButton(this, ID_DO_NOT_SEND_LIST, "Do-Not-Send List..."), 0, wxRIGHT, 8);
     buttons->AddStretchSpacer();
     send = new wxButton(this, wxID_OK, "Send");
     send->SetDefault();
@@ -124,6 +143,13 @@ void SendPreviewDialog::AddButtons(wxSizer* column)
     buttons->Add(sendEveryone, 0, wxRIGHT, 8);
     buttons->Add(new wxButton(this, wxID_CANCEL, "Cancel"));
     column->Add(buttons, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 12);
+}
+
+void SendPreviewDialog::ShowFacts()
+{
+    factsText->SetLabel(FromUtf8(FactsText(facts_)));
+    skippedList->ChangeValue(FromUtf8(facts_.skippedList));
+    skippedList->Show(!facts_.skippedList.empty());
 }
 
 // The earlier text's choice and the in-doubt line come and go with the

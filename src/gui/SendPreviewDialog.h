@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include <wx/timer.h>
@@ -11,11 +12,15 @@
 // What the send window shows that no edit changes.
 struct SendFacts {
     std::size_t receivers = 0;  // each address once
-    std::size_t skipped = 0;  // entries that are no address
+    std::size_t skipped = 0;  // entries that are no address, or on the do-not-send list
     std::string skippedList;  // one per line, with the reason
     std::string server;
     std::string sender;
+    std::string senderAddress;  // whose do-not-send list "Do-Not-Send List..." shows
 };
+// The facts once more after the do-not-send list was shown (it may have
+// changed); none when the list cannot be read, and nothing may be sent.
+using FactsAgain = std::function<std::optional<SendFacts>()>;
 
 // What follows the subject and the note as they are typed: how the
 // receivers stand with that text, and the first receiver's message.
@@ -27,11 +32,12 @@ using DescribeSend = std::function<SendStanding(const std::string& subject, cons
 
 // Ends with wxID_OK for "Send" (or "Send to the N Others Only"),
 // ID_SEND_EVERYONE for "Send the New Text to Everyone", ID_SEND_TEST for
-// "Send a Test to Me" and wxID_CANCEL.
+// "Send a Test to Me" and wxID_CANCEL (also when the do-not-send list can
+// no longer be read).
 class SendPreviewDialog : public wxDialog {
 public:
     SendPreviewDialog(wxWindow* parent, const SendFacts& facts, const std::string& subject,
-                      const std::string& note, DescribeSend describe);
+                      const std::string& note, DescribeSend describe, FactsAgain factsAgain);
 
     std::string Subject() const;
     std::string Note() const;
@@ -42,6 +48,8 @@ public:
     wxCheckBox* againInDoubt;
     wxButton* send;
     wxButton* sendEveryone;
+    wxStaticText* factsText;
+    wxTextCtrl* skippedList;
     wxStaticText* earlierText;
     wxStaticText* inDoubt;
     wxTextCtrl* message;
@@ -50,6 +58,7 @@ private:
     void AddEditors(wxSizer* column, const std::string& subjectText, const std::string& noteText);
     void AddStanding(wxSizer* column);
     void AddButtons(wxSizer* column);
+    void ShowFacts();
     void ShowStanding();
     void UpdateSendButton();
     void GrowToFit();
@@ -58,9 +67,11 @@ private:
     void OnAgainInDoubt(wxCommandEvent& event);
     void OnSendTest(wxCommandEvent& event);
     void OnSendEveryone(wxCommandEvent& event);
+    void OnDoNotSendList(wxCommandEvent& event);
 
     SendFacts facts_;
     DescribeSend describe_;
+    FactsAgain factsAgain_;
     ReleaseStanding standing_;
     wxTimer edits_;
 

@@ -41,7 +41,7 @@ std::string DeliveryTotalsText(const DeliverySummary& summary, std::size_t skipp
         text += Count("In doubt (sent, but the server's answer never came): ", summary.inDoubt);
     text += Count("Left to send: ", summary.left);
     if (skipped > 0)
-        text += Count("Skipped, not addresses: ", skipped);
+        text += Count("Skipped: ", skipped);
     text += EndText(summary);
     if (summary.left > 0)
         text += "Send again to reach those left; nobody gets the release twice.\n";

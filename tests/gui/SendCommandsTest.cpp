@@ -3,6 +3,7 @@
 #include "GuiTestSupport.h"
 
 #include <algorithm>
+#include <ctime>
 #include <functional>
 
 #include <wx/display.h>
@@ -12,7 +13,9 @@
 #include "core/mail/MailMessage.h"
 #include "core/mail/MailSettings.h"
 #include "core/release/PressReleaseComposer.h"
+#include "core/replies/DoNotSendList.h"
 #include "gui/CommandIds.h"
+#include "gui/DoNotSendDialog.h"
 #include "gui/MailServerDialog.h"
 #include "gui/SendPreviewDialog.h"
 #include "gui/SendSummaryDialog.h"
@@ -173,6 +176,50 @@ TEST_F(SendCommandsTest, SendsTheEditedTextOnceEachAndRemovesTheRefused)
     EXPECT_EQ(Utf8(app().controls.receivers->GetValue()), "a@x.org; A@X.ORG; broken@\n");
     EXPECT_TRUE(frame().HasUnsavedChanges());
     EXPECT_EQ(StatusText().rfind("Sent: 1, refused: 1, left to send: 0.", 0), 0u) << StatusText();
+}
+
+// c@z.org bounced earlier; b@y.org is put on the list from the send window.
+TEST_F(SendCommandsTest, TheDoNotSendListIsLeftOutAlsoWhenChangedFromTheSendWindow)
+{
+    LocalSmtpServer mail(home_->sandbox() + "/mail");
+    UseServer(mail.Url());
+    app().controls.receivers->SetValue("a@x.org; b@y.org; c@z.org");
+    std::tm day{};
+    day.tm_year = 126, day.tm_mon = 11, day.tm_mday = 7, day.tm_hour = 12, day.tm_isdst = -1;
+    Result<DoNotSendList> list = DoNotSendListOf("ada@example.org");
+    ASSERT_TRUE(list &&
+                list->Add({"c@z.org", DoNotSendReason::Bounced, std::mktime(&day), "5.1.1 user unknown"}));
+    std::string before, after;
+    std::vector<std::string> rows;
+    wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), ExpectPreview([&](SendPreviewDialog* preview) {
+                      before = Utf8(preview->skippedList->GetValue());
+                      wxCommandEvent click(wxEVT_BUTTON, ID_DO_NOT_SEND_LIST);
+                      preview->ProcessWindowEvent(click);
+                      after = Utf8(preview->skippedList->GetValue());
+                      return wxID_OK;
+                  }),
+                  ExpectWindow<DoNotSendDialog>([](DoNotSendDialog* dialog) {
+                      wxCommandEvent click(wxEVT_BUTTON, wxID_ADD);
+                      dialog->ProcessWindowEvent(click);
+                      return wxID_CLOSE;
+                  }),
+                  ExpectWindow<wxTextEntryDialog>([](wxTextEntryDialog* ask) {
+                      ask->SetValue("b@y.org");
+                      return wxID_OK;
+                  }),
+                  ExpectSummary([&](SendSummaryDialog* summary) {
+                      for (long row = 0; row < summary->list->GetItemCount(); ++row)
+                          rows.push_back(Utf8(summary->list->GetItemText(row, 0) + " " +
+                                              summary->list->GetItemText(row, 2)));
+                      return wxID_CLOSE;
+                  }));
+    EXPECT_EQ(before, "\"c@z.org\": bounced on 2026-12-07: 5.1.1 user unknown\n");
+    EXPECT_EQ(after.rfind("\"b@y.org\": taken off by hand on ", 0), 0u) << after;
+    EXPECT_NE(after.find(before), std::string::npos) << after;
+    EXPECT_EQ(mail.Receivers(), std::vector<std::string>{"a@x.org"});
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].rfind("b@y.org taken off by hand on ", 0), 0u) << rows[0];
+    EXPECT_EQ(rows[1], "c@z.org bounced on 2026-12-07: 5.1.1 user unknown");
 }
 
 TEST_F(SendCommandsTest, ASecondSendOfTheReleaseWaitsForTheFirst)
