@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include "cli/RepliesCommand.h"
 #include "cli/SendCommand.h"
 #include "core/checks/CheckReport.h"
 #include "core/checks/UrlDownload.h"
@@ -156,6 +157,8 @@ int RunCommand(const CliRequest& request, const Document& document, std::ostream
         }
         return SendRelease(request, document, out, err);
     }
+    case CliRequest::Command::DontSend: return DontSend(request, &document, out, err);
+    case CliRequest::Command::Replies: return Replies(request, document, out, err);
     case CliRequest::Command::Login:
     case CliRequest::Command::Logout:
     case CliRequest::Command::Help:

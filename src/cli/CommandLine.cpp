@@ -17,7 +17,8 @@ const std::map<std::string, CliRequest::Command>& Commands()
         {"check", CliRequest::Command::Check},         {"release", CliRequest::Command::Release},
         {"receivers", CliRequest::Command::Receivers}, {"mailto", CliRequest::Command::Mailto},
         {"send", CliRequest::Command::Send},           {"login", CliRequest::Command::Login},
-        {"logout", CliRequest::Command::Logout},
+        {"logout", CliRequest::Command::Logout},       {"dont-send", CliRequest::Command::DontSend},
+        {"replies", CliRequest::Command::Replies},
     };
     return commands;
 }
@@ -61,8 +62,13 @@ const wxCmdLineEntryDesc kOptions[] = {
     {wxCMD_LINE_OPTION, nullptr, "note-file", "send: a note above the release", wxCMD_LINE_VAL_STRING, 0},
     {wxCMD_LINE_OPTION, nullptr, "report", "send: the CSV report's file", wxCMD_LINE_VAL_STRING, 0},
     {wxCMD_LINE_SWITCH, nullptr, "check-server", "send: only log in", wxCMD_LINE_VAL_NONE, 0},
+    {wxCMD_LINE_OPTION, nullptr, "maildir", "replies: a local Maildir", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_OPTION, nullptr, "mbox", "replies: a local mbox file", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_SWITCH, nullptr, "apply", "replies: record the findings", wxCMD_LINE_VAL_NONE, 0},
     {wxCMD_LINE_PARAM, nullptr, nullptr, "command", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL},
-    {wxCMD_LINE_PARAM, nullptr, nullptr, "document", wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL},
+    // dont-send takes an action and an address before its document.
+    {wxCMD_LINE_PARAM, nullptr, nullptr, "document", wxCMD_LINE_VAL_STRING,
+     wxCMD_LINE_PARAM_OPTIONAL | wxCMD_LINE_PARAM_MULTIPLE},
     {wxCMD_LINE_NONE, nullptr, nullptr, nullptr, wxCMD_LINE_VAL_NONE, 0},
 };
 
@@ -97,15 +103,25 @@ std::string OptionMisplaced(const wxCmdLineParser& parser, CliRequest::Command c
         command != CliRequest::Command::Send)
         return "--no-network belongs to check and send";
     const bool signIn = command == CliRequest::Command::Login || command == CliRequest::Command::Logout;
+    const bool send = command == CliRequest::Command::Send;
+    const bool replies = command == CliRequest::Command::Replies;
     for (const char* option : {"server", "user"})
-        if (parser.Found(option) && command != CliRequest::Command::Send && !signIn)
-            return std::string("--") + option + " belongs to send, login and logout";
-    if (command != CliRequest::Command::Send)
-        for (const char* option :
-             {"password-file", "from", "cacert", "rate", "test-to", "dry-run", "again", "again-in-doubt",
-              "changed", "subject", "note-file", "report", "check-server"})
+        if (parser.Found(option) && !send && !signIn && !replies)
+            return std::string("--") + option + " belongs to send, replies, login and logout";
+    for (const char* option : {"password-file", "cacert"})
+        if (parser.Found(option) && !send && !replies)
+            return std::string("--") + option + " belongs to send and replies";
+    if (parser.Found("from") && !send && command != CliRequest::Command::DontSend)
+        return "--from belongs to send and dont-send";
+    if (!send)
+        for (const char* option : {"rate", "test-to", "dry-run", "again", "again-in-doubt", "changed", "subject",
+                                   "note-file", "report", "check-server"})
             if (parser.Found(option))
                 return std::string("--") + option + " belongs to send";
+    if (!replies)
+        for (const char* option : {"maildir", "mbox", "apply"})
+            if (parser.Found(option))
+                return std::string("--") + option + " belongs to replies";
     if (command != CliRequest::Command::Login)
         for (const char* option :
              {"provider", "authorize-url", "token-url", "scope", "client-id", "no-browser"})
@@ -150,6 +166,12 @@ void ReadSendOptions(const wxCmdLineParser& parser, ParsedCommandLine& parsed)
     request.scope = FoundText(parser, "scope");
     request.clientId = FoundText(parser, "client-id");
     request.noBrowser = parser.Found("no-browser");
+    request.maildir = FoundText(parser, "maildir");
+    request.mbox = FoundText(parser, "mbox");
+    request.apply = parser.Found("apply");
+    const int sources = (request.server ? 1 : 0) + (request.maildir ? 1 : 0) + (request.mbox ? 1 : 0);
+    if (sources > 1 && request.command == CliRequest::Command::Replies && parsed.usageError.empty())
+        parsed.usageError = "replies reads one of --server, --maildir and --mbox";
     if (request.provider && *request.provider != "microsoft" && *request.provider != "google" &&
         *request.provider != "other" && parsed.usageError.empty())
         parsed.usageError = "--provider is microsoft, google or other";
@@ -163,6 +185,22 @@ void ReadSendOptions(const wxCmdLineParser& parser, ParsedCommandLine& parsed)
         else if (parsed.usageError.empty())
             parsed.usageError = "the rate is a whole number of messages per minute from 0 to 6000";
     }
+}
+
+// "list", or "add"/"remove" and an address.
+std::string ReadDontSendWords(const wxCmdLineParser& parser, CliRequest& request)
+{
+    if (parser.GetParamCount() < 2)
+        return "dont-send needs list, add ADDRESS or remove ADDRESS";
+    request.action = Utf8(parser.GetParam(1));
+    if (request.action != "list" && request.action != "add" && request.action != "remove")
+        return "dont-send needs list, add ADDRESS or remove ADDRESS, not \"" + request.action + "\"";
+    if (request.action == "list")
+        return {};
+    if (parser.GetParamCount() < 3)
+        return "dont-send " + request.action + " needs an address";
+    request.address = Utf8(parser.GetParam(2));
+    return {};
 }
 
 }  // namespace
@@ -214,13 +252,34 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             parsed.usageError = Utf8(parser.GetParam(0)) + " takes no document";
         return parsed;
     }
-    if (parser.GetParamCount() < 2) {
-        parsed.usageError = "a document is needed (\"-\" reads standard input)";
+    std::size_t documentAt = 1;
+    if (request.command == CliRequest::Command::DontSend) {
+        if (const std::string problem = ReadDontSendWords(parser, request); !problem.empty()) {
+            parsed.usageError = problem;
+            return parsed;
+        }
+        documentAt = request.action == "list" ? 2 : 3;
+        if (parser.Found("from")) {
+            parsed.usageError = parser.GetParamCount() > documentAt
+                ? "dont-send takes a document or --from=SENDER, not both"
+                : OptionMisplaced(parser, request.command);
+            ReadSendOptions(parser, parsed);
+            return parsed;
+        }
+    }
+    if (parser.GetParamCount() <= documentAt) {
+        parsed.usageError = request.command == CliRequest::Command::DontSend
+            ? "dont-send needs a document or --from=SENDER"
+            : "a document is needed (\"-\" reads standard input)";
+        return parsed;
+    }
+    if (parser.GetParamCount() > documentAt + 1) {
+        parsed.usageError = "unexpected \"" + Utf8(parser.GetParam(documentAt + 1)) + "\" after the document";
         return parsed;
     }
     // The document's own bytes, whatever they are.
     for (const std::string& argument : arguments)
-        if (FromArgument(argument) == parser.GetParam(1))
+        if (FromArgument(argument) == parser.GetParam(documentAt))
             request.document = argument;
     parsed.usageError = OptionMisplaced(parser, request.command);
     request.noNetwork = parser.Found("no-network");
@@ -241,6 +300,7 @@ std::string UsageText()
 {
     return "Usage: vantrel-cli COMMAND DOCUMENT [OPTION]\n"
            "       vantrel-cli login|logout [OPTION]\n"
+           "       vantrel-cli dont-send list|add ADDRESS|remove ADDRESS DOCUMENT|--from=SENDER\n"
            "Checks and composes the press release of a Vantrel document (.pre; \"-\" reads\n"
            "standard input). The document is only read.\n"
            "\n"
@@ -258,6 +318,12 @@ std::string UsageText()
            "             refresh token goes to the desktop's keyring, and send then\n"
            "             signs in with it (VANTREL_SMTP_TOKEN gives an access token instead)\n"
            "  logout     forget the sign-in of the server and user\n"
+           "  dont-send  list the addresses the sender no longer sends to (unsubscribed,\n"
+           "             bounced, complained, or by hand), add one or take one off; send\n"
+           "             skips them\n"
+           "  replies    read the sender's mailbox for bounces, complaints and unsubscribe\n"
+           "             requests since the release was first sent; print one line per\n"
+           "             receiver: address, what happened, date, evidence (tab-separated)\n"
            "\n"
            "Options:\n"
            "  --no-network            check, send: skip the two downloads\n"
@@ -284,6 +350,13 @@ std::string UsageText()
            "  --note-file=FILE        send: a note to put above the release\n"
            "  --report=FILE           send: write who was not reached as CSV\n"
            "  --check-server          send: connect, start TLS and log in, send nothing\n"
+           "  --server=URL            replies: imaps://host[:port][/MAILBOX] or imap:// with\n"
+           "                          STARTTLS (default: the setting MailImapServer); the\n"
+           "                          user and login are those of send\n"
+           "  --maildir=DIR           replies: read a local Maildir instead\n"
+           "  --mbox=FILE             replies: read a local mbox file instead\n"
+           "  --apply                 replies: put hard bounces, complaints and unsubscribe\n"
+           "                          requests on the do-not-send list\n"
            "  --provider=NAME         login: microsoft (Microsoft 365), google, or other\n"
            "                          with --authorize-url=URL, --token-url=URL, --scope=TEXT\n"
            "  --client-id=ID          login: the client ID registered for Vantrel (default:\n"
@@ -299,7 +372,9 @@ std::string UsageText()
            "found problems (nothing sent), 4 a receiver refused, left unsent or in doubt,\n"
            "another send of the release running, an earlier text already sent, or the\n"
            "server, TLS or the login failed, or the sign-in must be made again; login: 4\n"
-           "the sign-in was refused, cancelled or cannot be kept. Settings given with the\n"
+           "the sign-in was refused, cancelled or cannot be kept; replies: 4 the mailbox\n"
+           "could not be read to its end; dont-send: 1 the address is not on the list,\n"
+           "4 the list cannot be written. Settings given with the\n"
            "window (server, user, sender, rate, time limit) are used when no option\n"
            "overrides them.\n";
 }

@@ -6,7 +6,7 @@
 
 // What vantrel-cli was asked to do.
 struct CliRequest {
-    enum class Command { Check, Release, Receivers, Mailto, Send, Login, Logout, Help, Version };
+    enum class Command { Check, Release, Receivers, Mailto, Send, Login, Logout, DontSend, Replies, Help, Version };
     Command command = Command::Help;
     std::string document;  // a path, or "-" for standard input
     bool noNetwork = false;
@@ -36,6 +36,13 @@ struct CliRequest {
     std::optional<std::string> scope;
     std::optional<std::string> clientId;
     bool noBrowser = false;
+    // dont-send: list, add or remove, and the address added or removed
+    std::string action;
+    std::string address;
+    // replies: where to read besides the mail server, and whether to record
+    std::optional<std::string> maildir;
+    std::optional<std::string> mbox;
+    bool apply = false;
 };
 
 // The request, or a one-line message saying what is wrong with the command

@@ -9,6 +9,7 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CommandLine.h"
+#include "cli/RepliesCommand.h"
 #include "cli/SignInCommand.h"
 #include "cli/StandardInput.h"
 #include "core/documents/DocumentFormat.h"
@@ -165,6 +166,8 @@ int Run(const CliRequest& request)
         return Logout(request, std::cerr);
     if (request.command == CliRequest::Command::Receivers)
         return PrintReceivers(request);
+    if (request.command == CliRequest::Command::DontSend && request.document.empty())
+        return DontSend(request, nullptr, std::cout, std::cerr);
     // The check and the release never use the receivers, which are most of
     // a large document.
     const bool usesReceivers = (request.command != CliRequest::Command::Check || request.verbose) &&
