@@ -9,6 +9,10 @@ namespace {
 
 // RFC 2047 keeps an encoded word to 75 bytes; a longer run is not one.
 constexpr std::size_t kLongestEncodedWord = 200;
+// A reply names a few; a list of thousands is not one we act on.
+constexpr std::size_t kMostAddresses = 1000;
+// A date with its comments fits in far less.
+constexpr std::size_t kLongestDate = 200;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -232,7 +236,7 @@ std::vector<std::string> AddressesIn(std::string_view list)
         inAngles.clear();
         hadAngles = false;
     };
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = 0; i < text.size() && addresses.size() < kMostAddresses; ++i) {
         const char c = text[i];
         if (quoted) {
             quoted = c != '"';
@@ -255,7 +259,8 @@ std::vector<std::string> AddressesIn(std::string_view list)
             entry += c;
         }
     }
-    finish();
+    if (addresses.size() < kMostAddresses)
+        finish();
     return addresses;
 }
 
@@ -284,7 +289,7 @@ std::vector<std::string> MessageIdsIn(std::string_view value)
 
 std::time_t ReadMailDate(std::string_view text)
 {
-    const std::string plain = WithoutComments(text);
+    const std::string plain = WithoutComments(text.substr(0, kLongestDate));
     std::vector<std::string_view> words = Words(plain);
     std::size_t i = 0;
     if (!words.empty() && Number(words[0], 2) < 0 && MonthNumber(words[0]) == 0)
