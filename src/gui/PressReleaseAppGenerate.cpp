@@ -61,13 +61,18 @@ SendFacts FactsOf(const DeliveryPlan& plan, const ReceiverSelection& selection, 
     return facts;
 }
 
-// As a mail program shows it: the headers that matter, the note and the
-// release, not the encoded text on the wire.
+// As a mail program shows it: the headers that matter, the note, the
+// release and the line on how to opt out, not the encoded text on the wire.
 std::string PreviewMessage(const DeliveryPlan& plan)
 {
     const std::string to = plan.receivers.empty() ? plan.sender.address : MailboxText(plan.receivers.front());
+    const std::string body = MessageBody(plan);
+    const std::string footer = plan.unsubscribeFooter
+        ? (body.empty() || body.back() == '\n' ? "\n" : "\n\n") + UnsubscribeFooter(plan.unsubscribeUrl) +
+            "\n"
+        : std::string();
     return "From: " + MailboxText(plan.sender) + "\nTo: " + to + "\nSubject: " + plan.subject + "\n\n" +
-        MessageBody(plan);
+        body + footer;
 }
 
 // Why nothing can be sent yet, or empty.

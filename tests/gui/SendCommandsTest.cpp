@@ -189,10 +189,11 @@ TEST_F(SendCommandsTest, TheDoNotSendListIsLeftOutAlsoWhenChangedFromTheSendWind
     Result<DoNotSendList> list = DoNotSendListOf("ada@example.org");
     ASSERT_TRUE(list &&
                 list->Add({"c@z.org", DoNotSendReason::Bounced, std::mktime(&day), "5.1.1 user unknown"}));
-    std::string before, after;
+    std::string before, after, message;
     std::vector<std::string> rows;
     wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), ExpectPreview([&](SendPreviewDialog* preview) {
                       before = Utf8(preview->skippedList->GetValue());
+                      message = Utf8(preview->message->GetValue());
                       wxCommandEvent click(wxEVT_BUTTON, ID_DO_NOT_SEND_LIST);
                       preview->ProcessWindowEvent(click);
                       after = Utf8(preview->skippedList->GetValue());
@@ -216,6 +217,8 @@ TEST_F(SendCommandsTest, TheDoNotSendListIsLeftOutAlsoWhenChangedFromTheSendWind
     EXPECT_EQ(before, "\"c@z.org\": bounced on 2026-12-07: 5.1.1 user unknown\n");
     EXPECT_EQ(after.rfind("\"b@y.org\": taken off by hand on ", 0), 0u) << after;
     EXPECT_NE(after.find(before), std::string::npos) << after;
+    EXPECT_NE(message.find("\n\nTo receive no more press releases from us, reply"), std::string::npos)
+        << message;
     EXPECT_EQ(mail.Receivers(), std::vector<std::string>{"a@x.org"});
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].rfind("b@y.org taken off by hand on ", 0), 0u) << rows[0];
