@@ -39,6 +39,7 @@ set(gui_tests
   gui/GenerateCommandsTest.cpp
   gui/RecentDocumentsTest.cpp
   gui/FormPanelLookTest.cpp
+  gui/RepliesCommandsTest.cpp
 )
 
 # name:source of each fuzz target, whose seeds and past failures every test

@@ -25,6 +25,7 @@ wxBEGIN_EVENT_TABLE(PressReleaseApp, wxApp)
     EVT_MENU(ID_CHECK_EVERYTHING, PressReleaseApp::OnCheckEverything)
     EVT_MENU(ID_SEND_TO_RECEIVERS, PressReleaseApp::OnSendToReceivers)
     EVT_MENU(ID_DO_NOT_SEND_LIST, PressReleaseApp::OnDoNotSendList)
+    EVT_MENU(ID_CHECK_REPLIES, PressReleaseApp::OnCheckReplies)
     EVT_MENU_RANGE(ID_DELIMITER_SEMICOLON, ID_DELIMITER_NEWLINE, PressReleaseApp::OnDelimiter)
     EVT_TIMER(wxID_ANY, PressReleaseApp::OnReceiverCount)
 wxEND_EVENT_TABLE()
@@ -173,6 +174,7 @@ wxMenuBar* PressReleaseApp::CreateMenuBar()
     generateMenu->AppendSeparator();
     generateMenu->Append(ID_SEND_TO_RECEIVERS, "Send to &Receivers...");
     generateMenu->Append(ID_DO_NOT_SEND_LIST, "&Do-Not-Send List...");
+    generateMenu->Append(ID_CHECK_REPLIES, "Check Re&plies...");
 
     auto* helpMenu = new wxMenu;
     helpMenu->Append(ID_BASIC_HELP, "&Basic Help...");

@@ -11,6 +11,7 @@
 #include "core/form/FormValues.h"
 #include "core/mail/ReleaseDelivery.h"
 #include "core/release/ReceiverList.h"
+#include "core/replies/ReplyCheck.h"
 #include "gui/FormControls.h"
 #include "gui/ReceiverCounter.h"
 
@@ -69,6 +70,7 @@ private:
     void RemoveRefused(const DeliverySummary& summary);
     // An edit of the field like any other: the form then has unsaved changes.
     void RemoveFromReceivers(const std::vector<std::string>& addresses);
+    void ShowReplyFindings(const ReplyCheck& check, const std::string& senderAddress);
     void SendTest(const DeliveryPlan& plan, const SmtpServer& server, MailLogin& login);
     bool AskHowToSend(SendPreviewDialog& preview, DeliveryPlan& plan, SmtpServer& server, MailLogin& login);
 
@@ -86,6 +88,7 @@ private:
     void OnCheckEverything(wxCommandEvent& event);
     void OnSendToReceivers(wxCommandEvent& event);
     void OnDoNotSendList(wxCommandEvent& event);
+    void OnCheckReplies(wxCommandEvent& event);
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -1,5 +1,6 @@
 // The Generate menu of the application: the check, the release file, the
-// e-mail draft, sending through the mail server and the do-not-send list.
+// e-mail draft, sending through the mail server, the do-not-send list and
+// the replies to a release.
 #include <wx/clipbrd.h>
 
 #include "core/checks/CheckReport.h"
@@ -16,6 +17,7 @@
 #include "core/replies/DoNotSendList.h"
 #include "core/settings/SettingsStore.h"
 #include "core/signin/TokenSource.h"
+#include "gui/CheckRepliesDialog.h"
 #include "gui/CommandIds.h"
 #include "gui/DesktopLauncher.h"
 #include "gui/DoNotSendDialog.h"
@@ -24,6 +26,8 @@
 #include "gui/PressReleaseApp.h"
 #include "gui/PressReleaseFrame.h"
 #include "gui/ProbeWindow.h"
+#include "gui/ReplyCheckProgress.h"
+#include "gui/ReplyFindingsDialog.h"
 #include "gui/SendPreviewDialog.h"
 #include "gui/SendProgress.h"
 #include "gui/SendSummaryDialog.h"
@@ -31,6 +35,7 @@
 namespace {
 
 constexpr const char* kDoNotSendCaption = "Do-Not-Send List";
+constexpr const char* kRepliesCaption = "Check Replies";
 
 // Plain text that stays available after the program ends (where the
 // desktop keeps clipboard contents).
@@ -120,7 +125,7 @@ Result<ReceiverSelection> ReceiversToSend(std::string_view field, int delimiter,
     return Result<ReceiverSelection>(std::move(selection));
 }
 
-// The sender's list is kept by its address.
+// The sender's list and replies are kept by its address.
 bool SenderIsAddress(wxWindow* parent, const std::string& address, const char* caption)
 {
     const std::string problem = AddressProblem(address);
@@ -130,6 +135,13 @@ bool SenderIsAddress(wxWindow* parent, const std::string& address, const char* c
                             ".\n\nPlease give it in Settings, Mail Server... or as the form's contact email.",
                         caption);
     return problem.empty();
+}
+
+// Replies from before the release's first message are about earlier mail.
+std::time_t FirstSentOf(const DeliveryPlan& plan)
+{
+    const Result<SendLedger> ledger = SendLedger::Peek(LedgerPathFor(plan));
+    return ledger ? ledger->FirstSent() : 0;
 }
 
 }  // namespace
@@ -360,4 +372,51 @@ void PressReleaseApp::OnDoNotSendList(wxCommandEvent&)
         return;
     DoNotSendDialog dialog(mainWindow, sender);
     dialog.ShowModal();
+}
+
+// The mail server is read with the login a send would use; its IMAP
+// address, once typed, is kept for the next time.
+void PressReleaseApp::OnCheckReplies(wxCommandEvent&)
+{
+    MailSettings settings = ReadMailSettings();
+    const DeliveryPlan plan = PlanOf(ReadForm(Receivers::Skip), settings);
+    if (!SenderIsAddress(mainWindow, plan.sender.address, kRepliesCaption))
+        return;
+    CheckRepliesDialog ask(mainWindow, settings, plan.sender.address);
+    if (ask.ShowModal() != wxID_OK)
+        return;
+    ReplySource source = ask.Source();
+    const bool fromServer = source.kind == ReplySource::Kind::Server;
+    SmtpServer server = MailServerOf(settings);
+    MailLogin login(settings);
+    if (fromServer) {
+        if (!login.Prepare(mainWindow, server))
+            return;
+        if (settings.imapServer != source.server.url) {
+            settings.imapServer = source.server.url;
+            (void)WriteMailSettings(settings);  // only a convenience: typed again next time
+        }
+        source.server.user = server.user;
+        source.server.password = server.password;
+        source.server.tokens = server.tokens;
+        source.server.caFile = server.caFile;
+    }
+    const ReplyCheck check =
+        CheckRepliesWithProgress(mainWindow, source, plan.sender.address, FirstSentOf(plan));
+    if (fromServer)
+        login.Sent(server, check.reading.problem.empty() && !check.reading.cancelled);
+    ShowReplyFindings(check, plan.sender.address);
+}
+
+void PressReleaseApp::ShowReplyFindings(const ReplyCheck& check, const std::string& senderAddress)
+{
+    if (check.summary.findings.empty()) {
+        ShowInformation(mainWindow,
+                        "No bounces, complaints or unsubscribe requests were found.\n\n" + ReadingText(check),
+                        kRepliesCaption);
+        return;
+    }
+    ReplyFindingsDialog dialog(mainWindow, check, senderAddress);
+    if (dialog.ShowModal() == ID_REMOVE_FROM_RECEIVERS)
+        RemoveFromReceivers(dialog.CheckedAddresses());
 }

@@ -39,7 +39,8 @@ TEST_F(CommandRoutingTest, SettingsAndGenerateCommandsPassOnToTheApplication)
 {
     for (int id : {ID_EXPORT_RECEIVERS, ID_IMPORT_RECEIVERS, ID_GENERATE_TEXT_FILE, ID_GENERATE_EMAIL,
                    ID_CHECK_EVERYTHING, ID_DELIMITER_SEMICOLON, ID_DELIMITER_COMMA, ID_DELIMITER_SPACE,
-                   ID_DELIMITER_NEWLINE, ID_MAIL_SERVER, ID_SEND_TO_RECEIVERS, ID_DO_NOT_SEND_LIST}) {
+                   ID_DELIMITER_NEWLINE, ID_MAIL_SERVER, ID_SEND_TO_RECEIVERS, ID_DO_NOT_SEND_LIST,
+                   ID_CHECK_REPLIES}) {
         SCOPED_TRACE(id);
         wxCommandEvent local = MenuEvent(id, &frame());
         EXPECT_FALSE(frame().ProcessWindowEventLocally(local)) << "the frame must not take it";

@@ -1,0 +1,121 @@
+#include "gui/ReplyFindingsDialog.h"
+
+#include <wx/datetime.h>
+
+#include "gui/CommandIds.h"
+#include "gui/DoNotSendDialog.h"
+#include "gui/Messages.h"
+
+namespace {
+
+constexpr const char* kCaption = "Check Replies";
+
+wxString FromUtf8(const std::string& text) { return wxString::FromUTF8(text.data(), text.size()); }
+
+wxString DayText(std::time_t when) { return when == 0 ? wxString() : wxDateTime(when).FormatISODate(); }
+
+}  // namespace
+
+std::string ReadingText(const ReplyCheck& check)
+{
+    const MailboxReading& reading = check.reading;
+    std::string text = "Messages read: " + std::to_string(reading.read) +
+        "; unrecognised: " + std::to_string(check.summary.unrecognised) +
+        "; about messages not sent by Vantrel: " + std::to_string(check.summary.notOurs);
+    if (reading.tooLarge > 0)
+        text += "; too large to read: " + std::to_string(reading.tooLarge);
+    if (reading.vanished > 0)
+        text += "; gone before they could be read: " + std::to_string(reading.vanished);
+    text += ".";
+    if (!reading.problem.empty())
+        text += "\nThe reading stopped early: " + reading.problem + ".";
+    else if (reading.cancelled)
+        text += "\nThe reading was cancelled.";
+    return text;
+}
+
+wxBEGIN_EVENT_TABLE(ReplyFindingsDialog, wxDialog)
+    EVT_BUTTON(ID_ADD_TO_DO_NOT_SEND, ReplyFindingsDialog::OnAdd)
+    EVT_BUTTON(ID_REMOVE_FROM_RECEIVERS, ReplyFindingsDialog::OnRemove)
+    EVT_BUTTON(wxID_CLOSE, ReplyFindingsDialog::OnClose)
+wxEND_EVENT_TABLE()
+
+void ReplyFindingsDialog::OnRemove(wxCommandEvent&) { EndModal(ID_REMOVE_FROM_RECEIVERS); }
+void ReplyFindingsDialog::OnClose(wxCommandEvent&) { EndModal(wxID_CLOSE); }
+
+ReplyFindingsDialog::ReplyFindingsDialog(wxWindow* parent, const ReplyCheck& check,
+                                         const std::string& senderAddress)
+    : wxDialog(parent, wxID_ANY, kCaption, wxDefaultPosition, wxDefaultSize,
+               wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
+      findings_(check.summary.findings), sender_(senderAddress)
+{
+    auto* column = new wxBoxSizer(wxVERTICAL);
+    SetSizer(column);
+    reading = new wxStaticText(this, wxID_ANY, FromUtf8(ReadingText(check)));
+    column->Add(reading, 0, wxLEFT | wxRIGHT | wxTOP, 12);
+    AddList();
+    added = new wxStaticText(this, wxID_ANY, "");
+    column->Add(added, 0, wxEXPAND | wxLEFT | wxRIGHT, 12);
+    added->Hide();
+    AddButtons();
+    SetEscapeId(wxID_CLOSE);
+    column->SetSizeHints(this);
+    CentreOnParent();
+}
+
+void ReplyFindingsDialog::AddList()
+{
+    list = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, wxSize(760, 220), wxLC_REPORT);
+    list->EnableCheckBoxes();
+    list->AppendColumn("Address", wxLIST_FORMAT_LEFT, 220);
+    list->AppendColumn("What happened", wxLIST_FORMAT_LEFT, 120);
+    list->AppendColumn("When", wxLIST_FORMAT_LEFT, 100);
+    list->AppendColumn("Evidence", wxLIST_FORMAT_LEFT, 300);
+    for (const ReplyFinding& finding : findings_) {
+        const long item = list->InsertItem(list->GetItemCount(), FromUtf8(finding.address));
+        list->SetItem(item, 1, ReplyKindText(finding.kind));
+        list->SetItem(item, 2, DayText(finding.when));
+        list->SetItem(item, 3, FromUtf8(finding.evidence));
+        list->CheckItem(item, BelongsOnList(finding));
+    }
+    GetSizer()->Add(list, 1, wxEXPAND | wxALL, 12);
+}
+
+void ReplyFindingsDialog::AddButtons()
+{
+    auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+    buttons->Add(new wxButton(this, ID_ADD_TO_DO_NOT_SEND, "&Add to Do-Not-Send"), 0, wxRIGHT, 8);
+    buttons->Add(new wxButton(this, ID_REMOVE_FROM_RECEIVERS, "&Remove from Receivers"));
+    buttons->AddStretchSpacer();
+    buttons->Add(new wxButton(this, wxID_CLOSE, "Close"));
+    GetSizer()->Add(buttons, 0, wxEXPAND | wxALL, 12);
+}
+
+std::vector<std::string> ReplyFindingsDialog::CheckedAddresses() const
+{
+    std::vector<std::string> addresses;
+    for (long item = 0; item < list->GetItemCount(); ++item)
+        if (list->IsItemChecked(item))
+            addresses.push_back(findings_[static_cast<std::size_t>(item)].address);
+    return addresses;
+}
+
+// Each entry is written at once: what was added before a failure stays.
+void ReplyFindingsDialog::OnAdd(wxCommandEvent&)
+{
+    wxBusyCursor busy;
+    Result<DoNotSendList> entries = DoNotSendListOf(sender_);
+    Result<> written = entries ? Done() : Result<>(entries.failure());
+    std::size_t count = 0;
+    for (long item = 0; written && item < list->GetItemCount(); ++item) {
+        if (!list->IsItemChecked(item))
+            continue;
+        written = entries->Add(EntryFor(findings_[static_cast<std::size_t>(item)]));
+        count += written ? 1 : 0;
+    }
+    added->SetLabel(FromUtf8("Added to the do-not-send list: " + std::to_string(count) + "."));
+    added->Show();
+    Layout();
+    if (!written)
+        ShowInformation(this, DoNotSendProblem(written.failure(), DoNotSendPath(sender_)), kCaption);
+}
