@@ -15,6 +15,7 @@ import imaplib
 import os
 import pwd
 import re
+import signal
 import socket
 import subprocess
 import sys
@@ -138,6 +139,8 @@ def wait_for_listener(server, port, greets, seconds=20):
 
 
 def serve(args):
+    # Killed or not, dovecot goes with it.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     folder = os.path.realpath(args.dir)
     ports = free_ports(2)
     conf, cert = write_configuration(folder, args, ports)

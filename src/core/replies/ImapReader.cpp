@@ -75,9 +75,13 @@ std::string UidSet(const std::vector<Uid>& uids)
         std::size_t last = i;
         while (last + 1 < uids.size() && uids[last + 1] == uids[last] + 1)
             ++last;
-        set += (set.empty() ? "" : ",") + std::to_string(uids[i]);
-        if (last > i)
-            set += ":" + std::to_string(uids[last]);
+        if (!set.empty())
+            set += ',';
+        set += std::to_string(uids[i]);
+        if (last > i) {
+            set += ':';
+            set += std::to_string(uids[last]);
+        }
         i = last + 1;
     }
     return set;

@@ -128,7 +128,8 @@ bool ImapSession::Fail(std::string problem)
 
 std::string ImapSession::Command(std::string_view command)
 {
-    std::string tag = "a" + std::to_string(++tags_);
+    std::string tag = "a";
+    tag += std::to_string(++tags_);
     std::string line = tag + " ";
     line.append(command);
     line += "\r\n";
