@@ -456,12 +456,12 @@ bool MailLogin::Prepare(wxWindow* parent, SmtpServer& server)
         return true;
     }
     if (!tokens.problem.empty()) {
-        std::string text = "Nothing was sent: " + tokens.problem + ".";
+        std::string text = notDone_ + (": " + tokens.problem) + ".";
         if (tokens.signInAgain)
             text += "\n\nPlease sign in again: Settings, Mail Server..., Sign In...";
         else if (tokens.badSettings)
             text += "\n\nPlease correct it in Settings, Mail Server...";
-        wxMessageBox(FromUtf8(text), "Send to Receivers", wxOK | wxICON_INFORMATION, parent);
+        wxMessageBox(FromUtf8(text), caption_, wxOK | wxICON_INFORMATION, parent);
         return false;
     }
     if (remember_) {

@@ -94,7 +94,12 @@ bool AskMailPassword(wxWindow* parent, SmtpServer& server);
 // nothing may be sent; the user has been told why.
 class MailLogin {
 public:
-    explicit MailLogin(const MailSettings& settings) : remember_(settings.rememberPassword) {}
+    // notDone begins what a refused sign-in makes the user read, under caption.
+    explicit MailLogin(const MailSettings& settings, const char* notDone = "Nothing was sent",
+                       const char* caption = "Send to Receivers")
+        : remember_(settings.rememberPassword), notDone_(notDone), caption_(caption)
+    {
+    }
     bool Prepare(wxWindow* parent, SmtpServer& server);
     // After a send: accepted when the server took at least one message.
     void Sent(const SmtpServer& server, bool accepted);
@@ -102,6 +107,8 @@ public:
 private:
     bool remember_;
     bool asked_ = false;
+    const char* notDone_;
+    const char* caption_;
 };
 
 // After OK: a password ticked off is forgotten, and choosing "Password"

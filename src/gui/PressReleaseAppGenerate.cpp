@@ -388,7 +388,7 @@ void PressReleaseApp::OnCheckReplies(wxCommandEvent&)
     ReplySource source = ask.Source();
     const bool fromServer = source.kind == ReplySource::Kind::Server;
     SmtpServer server = MailServerOf(settings);
-    MailLogin login(settings);
+    MailLogin login(settings, "The mailbox was not read", kRepliesCaption);
     if (fromServer) {
         if (!login.Prepare(mainWindow, server))
             return;

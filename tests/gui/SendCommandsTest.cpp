@@ -1,10 +1,14 @@
-// Settings, "Mail Server..." and Generate, "Send to Receivers...": one case
-// per path, against a mail server on 127.0.0.1.
+// Settings, "Mail Server...", Generate, "Send to Receivers..." and the
+// replies read from the mail server: one case per path, against mail
+// servers on 127.0.0.1.
 #include "GuiTestSupport.h"
 
 #include <algorithm>
 #include <ctime>
+#include <filesystem>
 #include <functional>
+
+#include <unistd.h>
 
 #include <wx/display.h>
 #include <wx/textdlg.h>
@@ -14,9 +18,11 @@
 #include "core/mail/MailSettings.h"
 #include "core/release/PressReleaseComposer.h"
 #include "core/replies/DoNotSendList.h"
+#include "gui/CheckRepliesDialog.h"
 #include "gui/CommandIds.h"
 #include "gui/DoNotSendDialog.h"
 #include "gui/MailServerDialog.h"
+#include "gui/ReplyFindingsDialog.h"
 #include "gui/SendPreviewDialog.h"
 #include "gui/SendSummaryDialog.h"
 
@@ -223,6 +229,39 @@ TEST_F(SendCommandsTest, TheDoNotSendListIsLeftOutAlsoWhenChangedFromTheSendWind
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].rfind("b@y.org taken off by hand on ", 0), 0u) << rows[0];
     EXPECT_EQ(rows[1], "c@z.org bounced on 2026-12-07: 5.1.1 user unknown");
+}
+
+// The same user and password as sending; the IMAP address typed is kept.
+TEST_F(SendCommandsTest, CheckRepliesReadsTheMailServerWithTheLoginOfSending)
+{
+    if (access("/usr/sbin/dovecot", X_OK) != 0)
+        GTEST_SKIP() << "dovecot is not installed (dovecot-imapd)";
+    const std::string folder = home_->sandbox() + "/imap";
+    for (const char* subfolder : {"/Maildir/cur", "/Maildir/new", "/Maildir/tmp"})
+        std::filesystem::create_directories(folder + subfolder);
+    WriteFileBytes(folder + "/Maildir/new/1765101600.1.mx",
+                   "From: Lea <leave@example.org>\r\nTo: press@acme.com\r\nSubject: unsubscribe\r\n\r\n");
+    LocalSmtpServer imap(folder, {}, VANTREL_TEST_SUPPORT_DIR "/imap_server.py");
+    MailSettings settings;
+    settings.server = "smtp://127.0.0.1:1";  // never reached
+    settings.user = "reader";
+    settings.sender = "press@acme.com";
+    ASSERT_TRUE(WriteMailSettings(settings));
+    const std::string url = imap.Url("imap");
+    std::vector<std::string> found;
+    wxTEST_DIALOG(
+        SendMenuCommand(ID_CHECK_REPLIES), ExpectWindow<CheckRepliesDialog>([&](CheckRepliesDialog* ask) {
+            ask->imapUrl->SetValue(wxString::FromUTF8(url));
+            return ask->fromServer->GetValue() ? wxID_OK : wxID_CANCEL;
+        }),
+        ExpectPassword("secret"), ExpectWindow<ReplyFindingsDialog>([&](ReplyFindingsDialog* dialog) {
+            for (long row = 0; row < dialog->list->GetItemCount(); ++row)
+                found.push_back(
+                    Utf8(dialog->list->GetItemText(row, 0) + " " + dialog->list->GetItemText(row, 1)));
+            return wxID_CLOSE;
+        }));
+    EXPECT_EQ(found, std::vector<std::string>{"leave@example.org unsubscribed"});
+    EXPECT_EQ(ReadMailSettings().imapServer, url);
 }
 
 TEST_F(SendCommandsTest, ASecondSendOfTheReleaseWaitsForTheFirst)
