@@ -128,6 +128,23 @@ TEST_F(RepliesCommandsTest, DoNotSendListAddsByHandRefusesNoAddressAndRemovesAft
     EXPECT_FALSE(Listed("ann@x.org"));
 }
 
+TEST_F(RepliesCommandsTest, ADoNotSendListThatCannotBeReadIsShownInRedAndLeftAsItIs)
+{
+    const std::string path = DoNotSendPath("press@acme.com");
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    WriteFileBytes(path, "not a list\n");
+    std::string problem;
+    bool addable = true;
+    wxTEST_DIALOG(SendMenuCommand(ID_DO_NOT_SEND_LIST), Answer<DoNotSendDialog>([&](DoNotSendDialog* dialog) {
+                      problem = dialog->problem->IsShown() ? OneLine(dialog->problem->GetLabel()) : "";
+                      addable = dialog->add->IsEnabled();
+                      return wxID_CLOSE;
+                  }));
+    EXPECT_EQ(problem, OneLine(DoNotSendProblem(Failure::Damaged, path)));
+    EXPECT_FALSE(addable);
+    EXPECT_EQ(ReadFileBytes(path), "not a list\n");
+}
+
 // Added from the findings while the window stays open, then taken out of
 // the form's receivers, which is then changed.
 TEST_F(RepliesCommandsTest, CheckRepliesFromAMaildirListsTheBounceAddsItAndRemovesItFromTheReceivers)
