@@ -391,12 +391,11 @@ protected:
 
 struct ImapRow {
     const char* name;
-    bool tls;
-    const char* path;
+    const char* url;  // PORT: the plain one, TLSPORT: imaps
+    bool withAuthority;  // the test's certificate as caFile
     const char* password;
     std::time_t since;
     std::size_t largest;
-    std::size_t cancelAt;  // 0: never
     bool (*expected)(int message);
     std::size_t tooLarge;
     const char* problem;
@@ -408,12 +407,19 @@ bool Recent(int message) { return message % 2 == 1; }
 bool WithinBound(int message) { return message != 6; }
 
 const ImapRow kImapRows[] = {
-    {"plain on loopback, everything", false, "", "secret", 0, 16777216, 0, Every, 0, ""},
-    {"TLS with the test's authority, since December", true, "", "secret", kDecember1, 16777216, 0, Recent, 0,
+    {"plain on loopback, everything", "imap://127.0.0.1:PORT", false, "secret", 0, 16777216, Every, 0, ""},
+    {"TLS, since December", "imaps://127.0.0.1:TLSPORT", true, "secret", kDecember1, 16777216, Recent, 0, ""},
+    {"STARTTLS away from loopback", "imap://mail.vantrel.test:PORT/", true, "secret", 0, 16777216, Every, 0,
      ""},
-    {"the bound", false, "/INBOX", "secret", 0, 1000, 0, WithinBound, 1, ""},
-    {"a mailbox not there", false, "/Elsewhere", "secret", 0, 16777216, 0, None, 0, "refused EXAMINE"},
-    {"a wrong password", true, "", "wrong", 0, 16777216, 0, None, 0, "refused the login"},
+    {"STARTTLS with a certificate not trusted", "imap://mail.vantrel.test:PORT", false, "secret", 0, 16777216,
+     None, 0, "TLS failed"},
+    {"the bound", "imap://127.0.0.1:PORT/INBOX", false, "secret", 0, 1000, WithinBound, 1, ""},
+    {"a mailbox not there", "imap://127.0.0.1:PORT/Elsewhere", false, "secret", 0, 16777216, None, 0,
+     "refused EXAMINE"},
+    {"a mailbox name that would end the command", "imap://127.0.0.1:PORT/INBOX%0D%0Aa9%20LOGOUT", false,
+     "secret", 0, 16777216, None, 0, "plain ASCII"},
+    {"a wrong password", "imaps://127.0.0.1:TLSPORT", true, "wrong", 0, 16777216, None, 0,
+     "refused the login"},
 };
 
 TEST_F(ImapReaderTest, Rows)
@@ -421,11 +427,14 @@ TEST_F(ImapReaderTest, Rows)
     const std::vector<std::string> namesBefore = MaildirNames();
     for (const ImapRow& row : kImapRows) {
         SCOPED_TRACE(row.name);
-        ImapMailbox mailbox = LocalMailbox((row.tls ? "imaps://127.0.0.1:" + std::to_string(tlsPort_)
-                                                    : "imap://127.0.0.1:" + std::to_string(server_->port())) +
-                                           row.path);
+        std::string url = row.url;
+        const std::size_t port = url.find("PORT");
+        const bool tls = url.compare(port - 3, 3, "TLS") == 0;
+        url.replace(tls ? port - 3 : port, tls ? 7 : 4, std::to_string(tls ? tlsPort_ : server_->port()));
+        ImapMailbox mailbox = LocalMailbox(url);
+        mailbox.resolve = {"mail.vantrel.test:" + std::to_string(server_->port()) + ":127.0.0.1"};
+        mailbox.caFile = row.withAuthority ? caFile_ : "";
         mailbox.password = row.password;
-        mailbox.caFile = caFile_;
         std::map<std::string, int> seen;
         const MailboxReading reading = ReadImap(
             mailbox, row.since,
@@ -461,21 +470,54 @@ TEST_F(ImapReaderTest, CancelStopsAtOnce)
     EXPECT_EQ(reading.problem, "");
 }
 
-// A server that greets, answers the login or not, and then says nothing more.
-TEST(ImapSilentServerTest, StoppedAnswering)
+// A server of our own on 127.0.0.1: it greets, gives each command the
+// first answer whose key the command holds ("T" standing for its tag), and
+// says nothing to the rest.
+struct ScriptedRow {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> answers;
+    std::size_t tooLarge;
+    const char* problem;
+};
+
+const std::vector<std::pair<std::string, std::string>> kLogin = {
+    {" CAPABILITY", "* CAPABILITY IMAP4rev1\r\nT OK\r\n"}, {" LOGIN ", "T OK logged in\r\n"}};
+
+std::vector<std::pair<std::string, std::string>>
+LoginAnd(std::vector<std::pair<std::string, std::string>> more)
 {
-    for (const bool answersLogin : {false, true}) {
-        SCOPED_TRACE(answersLogin ? "silent after the login" : "silent after the greeting");
+    more.insert(more.begin(), kLogin.begin(), kLogin.end());
+    return more;
+}
+
+const ScriptedRow kScriptedRows[] = {
+    {"silent after the greeting", {}, 0, "the server stopped answering"},
+    {"silent after the login", kLogin, 0, "the server stopped answering"},
+    {"a literal longer than its size said",
+     LoginAnd({{" EXAMINE ", "T OK\r\n"},
+               {" SEARCH ", "* SEARCH 7\r\nT OK\r\n"},
+               {"RFC822.SIZE", "* 1 FETCH (UID 7 RFC822.SIZE 10)\r\nT OK\r\n"},
+               {"BODY.PEEK", "* 1 FETCH (UID 7 BODY[] {2000}\r\n" + std::string(2000, 'x') + ")\r\nT OK\r\n"},
+               {" LOGOUT", "* BYE\r\nT OK\r\n"}}),
+     1, ""},
+    {"a farewell and the connection closed", LoginAnd({{" EXAMINE ", "* BYE shutting down\r\n"}}), 0,
+     "the server closed the connection: shutting down"},
+};
+
+TEST(ImapScriptedServerTest, Rows)
+{
+    for (const ScriptedRow& row : kScriptedRows) {
+        SCOPED_TRACE(row.name);
         const LocalSocket listener = BindLoopback(0);
         ASSERT_TRUE(StartListening(listener));
         std::atomic<bool> done{false};
         std::thread server([&] {
-            const LocalSocket connection = AcceptConnection(listener);
+            LocalSocket connection = AcceptConnection(listener);
             std::string said = "* OK ready\r\n";
             SendAll(connection, said.data(), said.size());
             std::string heard;
             char buffer[512];
-            while (!done) {
+            while (!done && connection != kNoSocket) {
                 if (!WaitReadable(connection, 50))
                     continue;
                 const long n = ReceiveSome(connection, buffer, sizeof buffer);
@@ -485,28 +527,39 @@ TEST(ImapSilentServerTest, StoppedAnswering)
                 for (std::size_t end; (end = heard.find("\r\n")) != std::string::npos;
                      heard.erase(0, end + 2)) {
                     const std::string line = heard.substr(0, end);
-                    const std::string tag = line.substr(0, line.find(' '));
-                    said = line.find(" CAPABILITY") != std::string::npos
-                        ? "* CAPABILITY IMAP4rev1\r\n" + tag + " OK\r\n"
-                        : line.find(" LOGIN ") != std::string::npos ? tag + " OK logged in\r\n"
-                                                                    : "";
-                    if (answersLogin)
+                    for (const auto& [key, answer] : row.answers) {
+                        if (line.find(key) == std::string::npos)
+                            continue;
+                        said = answer;
+                        for (std::size_t at; (at = said.find("T ")) != std::string::npos;)
+                            said.replace(at, 1, line.substr(0, line.find(' ')));
                         SendAll(connection, said.data(), said.size());
+                        if (said.compare(0, 5, "* BYE") == 0 && said.find(" OK") == std::string::npos) {
+                            CloseSocket(connection);
+                            connection = kNoSocket;
+                        }
+                        break;
+                    }
                 }
             }
-            CloseSocket(connection);
+            if (connection != kNoSocket)
+                CloseSocket(connection);
         });
         ImapMailbox mailbox = LocalMailbox("imap://127.0.0.1:" + std::to_string(PortOf(listener)));
         mailbox.deadline = std::chrono::seconds(1);
         std::size_t visits = 0;
-        const MailboxReading reading = ReadImap(mailbox, 0, [&](std::string_view, std::size_t, std::size_t) {
-            ++visits;
-            return true;
-        });
+        const MailboxReading reading = ReadImap(
+            mailbox, 0,
+            [&](std::string_view, std::size_t, std::size_t) {
+                ++visits;
+                return true;
+            },
+            1000);
         done = true;
         server.join();
         CloseSocket(listener);
-        EXPECT_EQ(reading.problem, "the server stopped answering");
+        EXPECT_EQ(reading.problem, row.problem);
+        EXPECT_EQ(reading.tooLarge, row.tooLarge);
         EXPECT_EQ(visits, 0u);
     }
 }

@@ -2,8 +2,8 @@
 """Debian's dovecot on 127.0.0.1 with a configuration of its own, for tests.
 
 imap_server.py --dir DIR [--user NAME --password WORD]
-    Serves DIR/Maildir to that user (plain imap and imaps, a throw-away
-    certificate for 127.0.0.1 made now); prints "port N", "tlsport N" and
+    Serves DIR/Maildir to that user (imap with STARTTLS and imaps, a
+    throw-away certificate for 127.0.0.1 and mail.vantrel.test made now); prints "port N", "tlsport N" and
     "ca PATH", and runs until its standard input closes.
 imap_server.py --flags PORT USER PASSWORD [MAILBOX]
     Prints "UID FLAGS" for each message, read in EXAMINE mode with imaplib
@@ -39,7 +39,7 @@ def free_ports(count):
 def make_certificate(folder):
     cert, key = os.path.join(folder, "cert.pem"), os.path.join(folder, "key.pem")
     subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
-                    "-nodes", "-days", "1", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
+                    "-nodes", "-days", "1", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1,DNS:mail.vantrel.test",
                     "-keyout", key, "-out", cert], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     return cert, key
 

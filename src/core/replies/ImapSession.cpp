@@ -76,6 +76,11 @@ ImapLogin LogInToImap(const CurlLibrary& api, const ImapMailbox& mailbox, const 
         api.easySetopt(curl, CURLOPT_XOAUTH2_BEARER, bearer.c_str());
     else
         api.easySetopt(curl, CURLOPT_PASSWORD, mailbox.password.c_str());
+    curl_slist* resolve = nullptr;
+    for (const std::string& entry : mailbox.resolve)
+        resolve = api.slistAppend(resolve, entry.c_str());
+    if (resolve)
+        api.easySetopt(curl, CURLOPT_RESOLVE, resolve);
     api.easySetopt(curl, CURLOPT_CONNECT_ONLY, 1L);
     api.easySetopt(curl, CURLOPT_NOSIGNAL, 1L);
     const long seconds = static_cast<long>(std::max<long long>(1, mailbox.deadline.count()));
@@ -93,6 +98,8 @@ ImapLogin LogInToImap(const CurlLibrary& api, const ImapMailbox& mailbox, const 
     api.easySetopt(curl, CURLOPT_VERBOSE, 0L);
     api.easySetopt(curl, CURLOPT_DEBUGDATA, static_cast<void*>(nullptr));
     api.easySetopt(curl, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
+    api.easySetopt(curl, CURLOPT_RESOLVE, static_cast<curl_slist*>(nullptr));
+    api.slistFreeAll(resolve);
     if (code == CURLE_OK) {
         login.curl = curl;
         return login;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Result.h"
 
@@ -51,6 +52,7 @@ struct ImapMailbox {
     std::string password;
     std::shared_ptr<AccessTokenSource> tokens;  // set: XOAUTH2/OAUTHBEARER instead of the password
     std::string caFile;
+    std::vector<std::string> resolve;  // "host:port:address", as curl's --resolve
     std::chrono::seconds deadline{60};  // a server that says nothing for this long has stopped
 };
 MailboxReading ReadImap(const ImapMailbox& mailbox, std::time_t since, const VisitMessage& visit,
