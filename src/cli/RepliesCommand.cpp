@@ -117,14 +117,13 @@ int Record(const std::vector<ReplyFinding>& findings, const std::string& sender,
     Result<DoNotSendList> list = DoNotSendListOf(sender);
     if (!list)
         return Problem(err, kCliNotDelivered, ListProblem(list.failure(), DoNotSendPath(sender)));
-    std::size_t added = 0;
-    for (const ReplyFinding& finding : findings) {
-        if (!BelongsOnList(finding))
-            continue;
-        if (const Result<> done = list->Add(EntryFor(finding)); !done)
-            return Problem(err, kCliNotDelivered, ListProblem(done.failure(), DoNotSendPath(sender)));
-        ++added;
-    }
+    std::vector<DoNotSendEntry> entries;
+    for (const ReplyFinding& finding : findings)
+        if (BelongsOnList(finding))
+            entries.push_back(EntryFor(finding));
+    if (const Result<> done = list->AddAll(entries); !done)
+        return Problem(err, kCliNotDelivered, ListProblem(done.failure(), DoNotSendPath(sender)));
+    const std::size_t added = entries.size();
     err << "vantrel-cli: " << added << (added == 1 ? " address" : " addresses")
         << " on the do-not-send list\n";
     return kCliDone;

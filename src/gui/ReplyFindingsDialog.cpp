@@ -100,19 +100,16 @@ std::vector<std::string> ReplyFindingsDialog::CheckedAddresses() const
     return addresses;
 }
 
-// Each entry is written at once: what was added before a failure stays.
 void ReplyFindingsDialog::OnAdd(wxCommandEvent&)
 {
     wxBusyCursor busy;
+    std::vector<DoNotSendEntry> chosen;
+    for (long item = 0; item < list->GetItemCount(); ++item)
+        if (list->IsItemChecked(item))
+            chosen.push_back(EntryFor(findings_[static_cast<std::size_t>(item)]));
     Result<DoNotSendList> entries = DoNotSendListOf(sender_);
-    Result<> written = entries ? Done() : Result<>(entries.failure());
-    std::size_t count = 0;
-    for (long item = 0; written && item < list->GetItemCount(); ++item) {
-        if (!list->IsItemChecked(item))
-            continue;
-        written = entries->Add(EntryFor(findings_[static_cast<std::size_t>(item)]));
-        count += written ? 1 : 0;
-    }
+    const Result<> written = entries ? entries->AddAll(chosen) : Result<>(entries.failure());
+    const std::size_t count = written ? chosen.size() : 0;
     added->SetLabel(FromUtf8("Added to the do-not-send list: " + std::to_string(count) + "."));
     added->Show();
     Layout();

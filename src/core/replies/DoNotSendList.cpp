@@ -115,12 +115,16 @@ Result<DoNotSendList> DoNotSendList::Open(const std::string& path)
     return list;
 }
 
+// A list that cannot be read leaves the entries as they were.
 Result<> DoNotSendList::Read()
 {
-    entries_.clear();
     const int fd = open(path_.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) {
+        entries_.clear();
+        return Done();
+    }
     if (fd < 0)
-        return errno == ENOENT ? Done() : Result<>(Failure::CannotOpen);
+        return Failure::CannotOpen;
     const Result<std::string> bytes = ReadAll(fd, kMaxListBytes);
     close(fd);
     if (!bytes)
@@ -129,6 +133,7 @@ Result<> DoNotSendList::Read()
     if (rest.compare(0, std::string_view(kHeading).size(), kHeading) != 0)
         return Failure::Damaged;
     rest.remove_prefix(std::string_view(kHeading).size());
+    std::vector<DoNotSendEntry> entries;
     for (std::size_t end = rest.find('\n'); end != std::string_view::npos; end = rest.find('\n')) {
         const std::vector<std::string_view> fields = Fields(rest.substr(0, end));
         rest.remove_prefix(end + 1);
@@ -138,8 +143,9 @@ Result<> DoNotSendList::Read()
         entry.address = AddressKey(std::string(fields[0]));
         entry.when = static_cast<std::time_t>(std::strtoll(std::string(fields[2]).c_str(), nullptr, 10));
         entry.evidence = std::string(fields[3]);
-        entries_.push_back(std::move(entry));
+        entries.push_back(std::move(entry));
     }
+    entries_ = std::move(entries);
     return Done();
 }
 
@@ -170,24 +176,33 @@ Result<> DoNotSendList::Change(const std::function<bool()>& change)
     // Another program may have changed the list since it was opened.
     if (const Result<> read = Read(); !read)
         return read;
+    const std::vector<DoNotSendEntry> before = entries_;
     if (!change())
         return Failure::Missing;
-    return Save();
+    const Result<> saved = Save();
+    // The list must say what the file says: the old file is untouched.
+    if (!saved)
+        entries_ = before;
+    return saved;
 }
 
-Result<> DoNotSendList::Add(const DoNotSendEntry& entry)
+Result<> DoNotSendList::Add(const DoNotSendEntry& entry) { return AddAll({entry}); }
+
+Result<> DoNotSendList::AddAll(const std::vector<DoNotSendEntry>& entries)
 {
-    DoNotSendEntry added = entry;
-    added.address = AddressKey(OneField(entry.address));
-    added.evidence = OneField(entry.evidence);
-    return Change([this, &added] {
-        const auto found =
-            std::find_if(entries_.begin(), entries_.end(),
-                         [&added](const DoNotSendEntry& each) { return each.address == added.address; });
-        if (found == entries_.end())
-            entries_.push_back(added);
-        else if (added.reason != DoNotSendReason::ByHand)
-            *found = added;
+    return Change([this, &entries] {
+        for (const DoNotSendEntry& entry : entries) {
+            DoNotSendEntry added = entry;
+            added.address = AddressKey(OneField(entry.address));
+            added.evidence = OneField(entry.evidence);
+            const auto found =
+                std::find_if(entries_.begin(), entries_.end(),
+                             [&added](const DoNotSendEntry& each) { return each.address == added.address; });
+            if (found == entries_.end())
+                entries_.push_back(std::move(added));
+            else if (added.reason != DoNotSendReason::ByHand)
+                *found = std::move(added);
+        }
         return true;
     });
 }

@@ -36,6 +36,8 @@ public:
 // entry by hand never replaces one with evidence). Busy when another
 // program keeps the list locked.
     Result<> Add(const DoNotSendEntry& entry);
+    // The same for many at once, with one rewrite of the file.
+    Result<> AddAll(const std::vector<DoNotSendEntry>& entries);
     // Missing when the address is not on the list.
     Result<> Remove(const std::string& address);
 
@@ -44,7 +46,8 @@ private:
     Result<> Read();
     Result<> Save() const;
     // Reads the file again and applies change under the list's lock;
-    // Missing when change finds nothing to do.
+    // Missing when change finds nothing to do. A change that cannot be
+    // written leaves the entries as the file holds them.
     Result<> Change(const std::function<bool()>& change);
 
     std::string path_;
