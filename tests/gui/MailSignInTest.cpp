@@ -163,7 +163,12 @@ TEST_F(MailSignInTest, AProviderIsNotSavedWithoutItsSignIn)
 TEST_F(MailSignInTest, ARememberedPasswordIsAskedOnceAndForgottenWhenUnticked)
 {
     LocalSmtpServer server(Path("mail"), {"--auth", "ann:s3cret"});
-    ASSERT_TRUE(WriteMailSettings({server.Url(), "ann", "", 0, kDefaultMessageTimeLimit, true}));
+    MailSettings settings;
+    settings.server = server.Url();
+    settings.user = "ann";
+    settings.perMinute = 0;
+    settings.rememberPassword = true;
+    ASSERT_TRUE(WriteMailSettings(settings));
     wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), Answer<SendPreviewDialog>(wxID_OK),
                   Answer<wxPasswordEntryDialog>([](wxPasswordEntryDialog* ask) {
                       ask->SetValue("s3cret");

@@ -109,7 +109,11 @@ protected:
 
     void UseServer(const std::string& url, const std::string& user = "")
     {
-        ASSERT_TRUE(WriteMailSettings({url, user, "", 0}));
+        MailSettings settings;
+        settings.server = url;
+        settings.user = user;
+        settings.perMinute = 0;
+        ASSERT_TRUE(WriteMailSettings(settings));
     }
 
     DeliveryPlan PlanOfForm()

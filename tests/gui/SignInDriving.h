@@ -6,8 +6,6 @@
 #include <functional>
 #include <string>
 
-#include <wx/testing.h>
-
 #include "GuiTestSupport.h"
 #include "gui/MailServerDialog.h"
 
