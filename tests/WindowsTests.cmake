@@ -11,8 +11,8 @@
 #   core/SendLedgerFullDiskTest a file size limit (setrlimit)
 #   core/TextEncodingIconvTest  the C library's iconv
 #   core/MailReadBackTest, core/MailDeliveryTest, cli/CliSendTest,
-#   gui/SendCommandsTest        Debian's Python (the email parser, the aiosmtpd
-#                               mail server), which a Windows program cannot
+#   cli/CliRepliesTest,         Debian's Python (the email parser, the aiosmtpd
+#   gui/SendCommandsTest        mail server), which a Windows program cannot
 #                               start under Wine; cli/CliSendTest also /dev/full.
 #                               Its send rows run vantrel-cli.exe from the
 #                               Linux suite (scripts/test-windows.sh)
