@@ -138,29 +138,44 @@ def wait_for_listener(server, port, greets, seconds=20):
     return False
 
 
+def stop(server):
+    server.terminate()
+    try:
+        server.wait(10)
+    except subprocess.TimeoutExpired:
+        server.kill()
+
+
+def start(folder, args):
+    """dovecot on two free ports, and on others when another program took
+    one of them before dovecot could."""
+    for _ in range(3):
+        ports = free_ports(2)
+        conf, cert = write_configuration(folder, args, ports)
+        output = open(os.path.join(folder, "dovecot", "output.log"), "w")
+        server = subprocess.Popen([DOVECOT, "-F", "-c", conf], stdin=subprocess.DEVNULL, stdout=output,
+                                  stderr=output)
+        if wait_for_listener(server, ports[0], True) and wait_for_listener(server, ports[1], False):
+            return server, ports, cert
+        stop(server)
+    for log in ("output.log", "dovecot.log"):
+        if os.path.exists(os.path.join(folder, "dovecot", log)):
+            sys.stderr.write(open(os.path.join(folder, "dovecot", log)).read())
+    return None, None, None
+
+
 def serve(args):
     # Killed or not, dovecot goes with it.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
-    folder = os.path.realpath(args.dir)
-    ports = free_ports(2)
-    conf, cert = write_configuration(folder, args, ports)
-    output = open(os.path.join(folder, "dovecot", "output.log"), "w")
-    server = subprocess.Popen([DOVECOT, "-F", "-c", conf], stdin=subprocess.DEVNULL, stdout=output, stderr=output)
+    server, ports, cert = start(os.path.realpath(args.dir), args)
+    if not server:
+        print("port 0", flush=True)
+        return 1
     try:
-        if not (wait_for_listener(server, ports[0], True) and wait_for_listener(server, ports[1], False)):
-            for log in ("output.log", "dovecot.log"):
-                if os.path.exists(os.path.join(folder, "dovecot", log)):
-                    sys.stderr.write(open(os.path.join(folder, "dovecot", log)).read())
-            print("port 0", flush=True)
-            return 1
         print("port %d\ntlsport %d\nca %s" % (ports[0], ports[1], cert), flush=True)
         sys.stdin.read()
     finally:
-        server.terminate()
-        try:
-            server.wait(10)
-        except subprocess.TimeoutExpired:
-            server.kill()
+        stop(server)
     return 0
 
 
