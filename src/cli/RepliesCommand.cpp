@@ -52,7 +52,7 @@ Result<ReplySource> SourceOf(const CliRequest& request, std::string& problem)
     }
     const MailSettings settings = ReadMailSettings();
     ImapMailbox& server = source.server;
-    server.url = request.server.value_or(settings.imapServer);
+    server.url = request.server.value_or(ImapServerOf(settings));
     server.user = request.user.value_or(settings.user);
     server.caFile = request.caFile.value_or("");
     if (server.url.empty()) {

@@ -15,22 +15,6 @@ std::string Text(const wxTextCtrl* field) { return field->GetValue().utf8_string
 
 }  // namespace
 
-std::string ImapUrlFor(const std::string& smtpUrl)
-{
-    const std::size_t start = smtpUrl.find("://");
-    std::string host = smtpUrl.substr(start == std::string::npos ? 0 : start + 3);
-    host = host.substr(0, host.find_first_of("/?#"));
-    // An IPv6 address keeps its brackets; only a port after them goes.
-    const std::size_t colon = host.rfind(':');
-    if (colon != std::string::npos && host.find(']', colon) == std::string::npos)
-        host.erase(colon);
-    if (host.empty())
-        return {};
-    if (host.compare(0, 5, "smtp.") == 0)
-        host.replace(0, 4, "imap");
-    return "imaps://" + host;
-}
-
 wxBEGIN_EVENT_TABLE(CheckRepliesDialog, wxDialog)
     EVT_BUTTON(wxID_OK, CheckRepliesDialog::OnOk)
     EVT_BUTTON(kChooseMaildir, CheckRepliesDialog::OnChooseMaildir)
@@ -51,7 +35,7 @@ CheckRepliesDialog::CheckRepliesDialog(wxWindow* parent, const MailSettings& set
     grid->AddGrowableCol(1);
     fromServer =
         new wxRadioButton(this, wxID_ANY, "The &mail server:", wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
-    const std::string imap = settings.imapServer.empty() ? ImapUrlFor(settings.server) : settings.imapServer;
+    const std::string imap = ImapServerOf(settings);
     imapUrl = AddSource(grid, fromServer, FromUtf8(imap), wxID_NONE);
     fromMaildir = new wxRadioButton(this, wxID_ANY, "A Maildir &folder:");
     maildir = AddSource(grid, fromMaildir, "", kChooseMaildir);

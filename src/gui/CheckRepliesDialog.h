@@ -39,7 +39,3 @@ private:
     wxDECLARE_EVENT_TABLE();
 };
 
-// Where the replies to mail sent through smtpUrl are most likely read, when
-// no IMAP server was given yet: imaps:// at the same host, or at imap. for
-// a host that starts smtp.
-std::string ImapUrlFor(const std::string& smtpUrl);

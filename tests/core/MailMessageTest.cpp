@@ -229,3 +229,19 @@ TEST(MailMessageTest, EveryMessageSaysHowToOptOut)
                             "https://a.com/a,b", "https://a.com/ü"})
         EXPECT_NE(UnsubscribeUrlProblem(bad), "") << bad;
 }
+
+TEST(MailMessageTest, RepliesAreReadWhereTheSettingsSayElseBesideTheSendingServer)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"smtp://smtp.x.org:587", "imaps://imap.x.org"}, {"smtps://mail.x.org", "imaps://mail.x.org"},
+        {"smtp://[::1]:2525", "imaps://[::1]"},          {"smtps://smtp.x.org/path", "imaps://imap.x.org"},
+        {"", ""},
+    };
+    for (const auto& [server, imap] : cases) {
+        MailSettings settings;
+        settings.server = server;
+        EXPECT_EQ(ImapServerOf(settings), imap) << server;
+        settings.imapServer = "imap://127.0.0.1:143";
+        EXPECT_EQ(ImapServerOf(settings), "imap://127.0.0.1:143");
+    }
+}

@@ -93,3 +93,22 @@ std::string UnsubscribeUrlProblem(const std::string& url)
     }
     return {};
 }
+
+std::string ImapServerOf(const MailSettings& settings)
+{
+    if (!settings.imapServer.empty())
+        return settings.imapServer;
+    const std::string& smtpUrl = settings.server;
+    const std::size_t start = smtpUrl.find("://");
+    std::string host = smtpUrl.substr(start == std::string::npos ? 0 : start + 3);
+    host = host.substr(0, host.find_first_of("/?#"));
+    // An IPv6 address keeps its brackets; only a port after them goes.
+    const std::size_t colon = host.rfind(':');
+    if (colon != std::string::npos && host.find(']', colon) == std::string::npos)
+        host.erase(colon);
+    if (host.empty())
+        return {};
+    if (host.compare(0, 5, "smtp.") == 0)
+        host.replace(0, 4, "imap");
+    return "imaps://" + host;
+}

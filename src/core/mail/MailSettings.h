@@ -49,6 +49,10 @@ bool ParsePerMinute(const std::string& text, int& perMinute);
 // typed as the user, or a user without a server.
 std::string MailUserProblem(const std::string& server, const std::string& user);
 
+// Where replies are read: the replies server when one is set, else a
+// guess from the sending server (smtp.x.org gives imaps://imap.x.org).
+std::string ImapServerOf(const MailSettings& settings);
+
 // Why the unsubscribe address cannot be used, or empty: it must be an
 // https address without blanks, angle brackets or commas (it goes into a header).
 std::string UnsubscribeUrlProblem(const std::string& url);
