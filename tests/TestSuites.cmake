@@ -46,7 +46,7 @@ set(gui_tests
 # run replays.
 set(fuzz_targets document:DocumentReaderFuzz import:ImportReaderFuzz settings:SettingsReaderFuzz
     receivers:ReceiverCollectionFuzz stored:StoredReceiversFuzz form:FormFuzz mailto:MailtoFuzz
-    message:MailMessageFuzz replies:ReplyReportFuzz)
+    message:MailMessageFuzz replies:ReplyReportFuzz mbox:MboxFuzz)
 
 # Adds replay_NAME and its test PREFIX.FuzzReplay.NAME for each fuzz target.
 function(add_fuzz_replays prefix)
