@@ -25,6 +25,9 @@ std::vector<std::string> Addresses(const DoNotSendList& list)
 
 class DoNotSendListTest : public testing::Test {
 protected:
+    // Under Wine the state folder is the prefix's, one for the whole suite.
+    void SetUp() override { std::filesystem::remove(path); }
+
     TempHome home;
     const std::string path = DoNotSendPath("press@acme.com");
 };
