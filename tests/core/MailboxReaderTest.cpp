@@ -15,6 +15,7 @@
 #include "LocalSmtpServer.h"
 #include "LocalSockets.h"
 #include "TempHome.h"
+#include "core/mail/SmtpTransport.h"
 #include "core/replies/MboxSplitter.h"
 
 namespace fs = std::filesystem;
@@ -562,6 +563,75 @@ TEST(ImapScriptedServerTest, Rows)
         EXPECT_EQ(reading.tooLarge, row.tooLarge);
         EXPECT_EQ(visits, 0u);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Hands out a token the server refuses, then a renewed one.
+class RenewingTokens : public AccessTokenSource {
+public:
+    BearerToken Token(bool renew) override
+    {
+        renewals += renew ? 1 : 0;
+        return {renew ? "fresh" : "stale", "", false};
+    }
+    int renewals = 0;
+};
+
+// A signed-in mailbox whose token the server takes as expired before we
+// do: the login is made once more with a renewed token, and only once.
+TEST(ImapScriptedServerTest, ARefusedTokenIsRenewedOnce)
+{
+    const LocalSocket listener = BindLoopback(0);
+    ASSERT_TRUE(StartListening(listener));
+    std::vector<std::string> logins;
+    std::thread server([&] {
+        for (int connection = 0; connection < 2; ++connection) {
+            // A reader that never comes back must fail the test, not hang it.
+            if (!WaitReadable(listener, 5000))
+                break;
+            LocalSocket client = AcceptConnection(listener);
+            const std::string greeting = "* OK ready\r\n";
+            SendAll(client, greeting.data(), greeting.size());
+            std::string heard;
+            char buffer[512];
+            for (long n; (n = ReceiveSome(client, buffer, sizeof buffer)) > 0;) {
+                heard.append(buffer, static_cast<std::size_t>(n));
+                for (std::size_t end; (end = heard.find("\r\n")) != std::string::npos; heard.erase(0, end + 2)) {
+                    const std::string line = heard.substr(0, end), tag = line.substr(0, line.find(' '));
+                    std::string answer = tag + " OK done\r\n";
+                    if (line.find(" CAPABILITY") != std::string::npos)
+                        answer = "* CAPABILITY IMAP4rev1 SASL-IR AUTH=XOAUTH2\r\n" + answer;
+                    else if (line.find(" AUTHENTICATE ") != std::string::npos)
+                        logins.push_back(line.substr(line.find("AUTHENTICATE")));
+                    if (line.find(" AUTHENTICATE ") != std::string::npos && connection == 0)
+                        answer = tag + " NO [AUTHENTICATIONFAILED] token expired\r\n";
+                    else if (line.find(" EXAMINE ") != std::string::npos)
+                        answer = "* 0 EXISTS\r\n" + tag + " OK [READ-ONLY] done\r\n";
+                    else if (line.find(" SEARCH ") != std::string::npos)
+                        answer = "* SEARCH\r\n" + answer;
+                    else if (line.find(" LOGOUT") != std::string::npos)
+                        answer = "* BYE bye\r\n" + answer;
+                    SendAll(client, answer.data(), answer.size());
+                }
+            }
+            CloseSocket(client);
+        }
+    });
+    ImapMailbox mailbox = LocalMailbox("imap://127.0.0.1:" + std::to_string(PortOf(listener)));
+    auto tokens = std::make_shared<RenewingTokens>();
+    mailbox.tokens = tokens;
+    mailbox.deadline = std::chrono::seconds(2);
+    const MailboxReading reading = ReadImap(mailbox, 0, [](std::string_view, std::size_t, std::size_t) { return true; });
+    server.join();
+    CloseSocket(listener);
+    EXPECT_EQ(reading.problem, "");
+    EXPECT_EQ(tokens->renewals, 1);
+    ASSERT_EQ(logins.size(), 2u);
+    EXPECT_EQ(logins[0].rfind("AUTHENTICATE XOAUTH2 ", 0), 0u) << logins[0];
+    EXPECT_NE(logins[0], logins[1]) << "the second login carries the renewed token";
 }
 
 }  // namespace
