@@ -262,14 +262,17 @@ TEST_F(CliTest, SendCheckServerLogsInAndSendsNothing)
     unsetenv("VANTREL_SMTP_PASSWORD");
     EXPECT_TRUE(login.Receivers().empty());
 
-    // A state folder that cannot be used (neither the do-not-send list nor
-    // the ledger can be read there): nothing goes.
+    // A state folder that cannot be used: the do-not-send list or (under
+    // Wine, where a missing folder reads as an empty list) the ledger says so,
+    // and nothing goes.
     setenv("XDG_STATE_HOME", Path("complete.pre").c_str(), 1);
     const CliRun unkept =
         RunCli(home, {"send", "--no-network", "--server=" + login.Url(), Path("complete.pre")});
     unsetenv("XDG_STATE_HOME");
     EXPECT_EQ(unkept.status, 4);
-    EXPECT_NE(unkept.err.find(".dont-send cannot be read; nothing was sent\n"), std::string::npos) << unkept.err;
+    EXPECT_TRUE(unkept.err.find(".dont-send cannot be read; nothing was sent\n") != std::string::npos ||
+                unkept.err.find(".ledger cannot be opened; nothing was sent\n") != std::string::npos)
+        << unkept.err;
     EXPECT_TRUE(login.Receivers().empty());
 
     const CliRun cut = RunCli(home, {"send", "--no-network", "--server=" + login.Url(), Path("zero-byte.pre")});
