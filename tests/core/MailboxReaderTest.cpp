@@ -632,6 +632,11 @@ TEST(ImapScriptedServerTest, ARefusedTokenIsRenewedOnce)
     ASSERT_EQ(logins.size(), 2u);
     EXPECT_EQ(logins[0].rfind("AUTHENTICATE XOAUTH2 ", 0), 0u) << logins[0];
     EXPECT_NE(logins[0], logins[1]) << "the second login carries the renewed token";
+
+    // A server that cannot be reached is no refused token.
+    const MailboxReading unreached = ReadImap(mailbox, 0, [](std::string_view, std::size_t, std::size_t) { return true; });
+    EXPECT_EQ(unreached.problem.rfind("the server cannot be reached: ", 0), 0u) << unreached.problem;
+    EXPECT_EQ(tokens->renewals, 1);
 }
 
 }  // namespace

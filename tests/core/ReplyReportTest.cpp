@@ -171,6 +171,8 @@ TEST(ReplyReportTest, ReportsNameTheReceiverWhatHappenedAndWhetherTheMessageWasO
         {"boundary missing",
          Report("Content-Type: multipart/report; report-type=delivery-status", {Status(kUserUnknown)}), false,
          ""},
+        {"a line that only ends in the boundary", Report(kDsnType, {Status("x-B1\n\n" + kUserUnknown)}), true,
+         "x@y.org|hard bounce|?|5.1.1 smtp; 550 5.1.1 <x@y.org>: user unknown"},
         {"inside three multiparts", Nested(3, Report(kDsnType, {Status(kUserUnknown)})), true,
          "x@y.org|hard bounce|?|5.1.1 smtp; 550 5.1.1 <x@y.org>: user unknown"},
         {"inside forty multiparts", Nested(40, Report(kDsnType, {Status(kUserUnknown)})), false, ""},
