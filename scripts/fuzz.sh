@@ -9,7 +9,7 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
 seconds="${FUZZ_SECONDS:-20}"
-targets="document import settings receivers stored form mailto message replies mbox"
+targets="document import settings receivers form mailto message replies mbox"
 
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DVANTREL_FUZZ=ON -DVANTREL_BUILD_TESTS=OFF -DVANTREL_BUILD_BENCH=OFF >/dev/null

@@ -11,7 +11,6 @@ set(core_tests
   core/DocumentFormatTest.cpp
   core/TextEncodingTest.cpp
   core/ReceiverFileTest.cpp
-  core/StoredReceiversTest.cpp
   core/FileNamesTest.cpp
   core/MailMessageTest.cpp
   core/MailInputTest.cpp
@@ -20,6 +19,7 @@ set(core_tests
   core/FormLookTest.cpp
   core/ReplyReportTest.cpp
   core/DoNotSendListTest.cpp
+  core/DeadAddressTest.cpp
   # the command line, run as a program
   cli/CliTest.cpp
 )
@@ -45,7 +45,7 @@ set(gui_tests
 # name:source of each fuzz target, whose seeds and past failures every test
 # run replays.
 set(fuzz_targets document:DocumentReaderFuzz import:ImportReaderFuzz settings:SettingsReaderFuzz
-    receivers:ReceiverCollectionFuzz stored:StoredReceiversFuzz form:FormFuzz mailto:MailtoFuzz
+    receivers:ReceiverCollectionFuzz form:FormFuzz mailto:MailtoFuzz
     message:MailMessageFuzz replies:ReplyReportFuzz mbox:MboxFuzz)
 
 # Adds replay_NAME and its test PREFIX.FuzzReplay.NAME for each fuzz target.

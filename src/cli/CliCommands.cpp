@@ -11,11 +11,13 @@
 #include "core/checks/UrlDownload.h"
 #include "core/files/FileMessages.h"
 #include "core/form/FormFields.h"
-#include "core/mail/MailAddresses.h"
+#include "core/mail/MailMessage.h"
+#include "core/mail/MailSettings.h"
+#include "core/receivers/ReceiverList.h"
 #include "core/release/MailtoRequest.h"
 #include "core/release/PressReleaseComposer.h"
-#include "core/release/ReceiverList.h"
 #include "core/release/ReleaseFile.h"
+#include "core/replies/DoNotSendList.h"
 
 namespace {
 
@@ -75,8 +77,7 @@ bool IsCut(const Document& document, const char* label)
 // before anything is sent.
 void PrintSkippedEntries(const Document& document, std::ostream& err)
 {
-    for (const SkippedReceiver& skipped :
-         SelectReceivers(document.form.receivers, document.receiverDelimiter).skipped)
+    for (const SkippedReceiver& skipped : SelectReceivers(document.form.receivers).skipped)
         err << "vantrel-cli: send would skip \"" << skipped.text << "\": " << skipped.reason << '\n';
 }
 
@@ -95,15 +96,43 @@ int Check(const CliRequest& request, const Document& document, std::ostream& out
     return kCliFailed;
 }
 
-int Mailto(const Document& document, std::ostream& out, std::ostream& err)
+void PrintLeftOut(const JoinedReceivers& joined, std::ostream& err)
+{
+    for (const SkippedReceiver& skipped : joined.skipped)
+        err << "vantrel-cli: left out \"" << skipped.text << "\": " << skipped.reason << '\n';
+    for (const SkippedReceiver& listed : joined.listed)
+        err << "vantrel-cli: left out " << listed.text << ": on the do-not-send list, " << listed.reason
+            << '\n';
+    if (const std::string text = LeftOutText(joined); !text.empty())
+        err << "vantrel-cli: " << text << '\n';
+}
+
+// receivers and mailto: the list Email and Export hand out, without the
+// addresses on the sender's do-not-send list, with what was left out on
+// standard error.
+int HandOutReceivers(const CliRequest& request, const Document& document, std::ostream& out,
+                     std::ostream& err)
 {
     const FormValues& form = document.form;
-    const Result<std::string> bcc = CollectReceivers(form.receivers, document.receiverDelimiter);
-    if (!bcc) {
-        err << "vantrel-cli: the receiver list is too long: the addresses would take more than 16 MiB\n";
+    const std::string sender = ReleaseSender(form, request.from.value_or(ReadMailSettings().sender)).address;
+    const Result<DoNotSendList> list = DoNotSendListOf(sender);
+    if (!list) {
+        err << "vantrel-cli: the do-not-send list " << DoNotSendPath(sender)
+            << " cannot be read, so no list of receivers is given\n";
         return kCliFailed;
     }
-    out << MailtoRequest(form.contactEmail, *bcc, form.companyName) << '\n';
+    const bool mailto = request.command == CliRequest::Command::Mailto;
+    const JoinedReceivers joined = CollectReceivers(
+        form.receivers,
+        mailto ? document.receiverDelimiter : request.delimiter.value_or(document.receiverDelimiter),
+        LeaveOutListed(*list));
+    if (mailto)
+        out << MailtoRequest(form.contactEmail, joined.joined, form.companyName) << '\n';
+    else
+        out << joined.joined << '\n';
+    PrintLeftOut(joined, err);
+    // The list printed is not all of it: a script must not mail a part of
+    // its list as if it were the whole.
     if (IsCut(document, kReceiversLabel)) {
         err << "vantrel-cli: " << CutAtZeroByteText(kReceiversLabel) << '\n';
         return kCliFailed;
@@ -112,16 +141,6 @@ int Mailto(const Document& document, std::ostream& out, std::ostream& err)
 }
 
 }  // namespace
-
-int PrintReceivers(const Result<std::string>& joined, std::ostream& out, std::ostream& err)
-{
-    if (!joined) {
-        err << "vantrel-cli: the receiver list is too long: the addresses would take more than 16 MiB\n";
-        return kCliFailed;
-    }
-    out << *joined << '\n';
-    return kCliDone;
-}
 
 int RunCommand(const CliRequest& request, const Document& document, std::ostream& out, std::ostream& err)
 {
@@ -134,10 +153,7 @@ int RunCommand(const CliRequest& request, const Document& document, std::ostream
         return kCliDone;
     }
     case CliRequest::Command::Receivers:
-        return PrintReceivers(
-            CollectReceivers(form.receivers, request.delimiter.value_or(document.receiverDelimiter)), out,
-            err);
-    case CliRequest::Command::Mailto: return Mailto(document, out, err);
+    case CliRequest::Command::Mailto: return HandOutReceivers(request, document, out, err);
     case CliRequest::Command::Send: {
         if (request.checkServer)
             return CheckServer(request, err);
@@ -145,7 +161,7 @@ int RunCommand(const CliRequest& request, const Document& document, std::ostream
         if (!document.cutAtNul.empty()) {
             for (const std::string& label : document.cutAtNul)
                 err << "vantrel-cli: " << CutAtZeroByteText(label) << '\n';
-            err << "vantrel-cli: nothing was sent: the document holds a zero byte\n";
+            err << "vantrel-cli: " << kNotSentForZeroByteText << '\n';
             return kCliFailed;
         }
         // Nothing goes out while the form fails its check, as in the window.

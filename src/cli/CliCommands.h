@@ -18,6 +18,3 @@ enum CliStatus : int {
 // Runs one command on a loaded document; output goes to out, notes and
 // problems to err.
 int RunCommand(const CliRequest& request, const Document& document, std::ostream& out, std::ostream& err);
-
-// What receivers prints for the joined list, or for the failure to join it.
-int PrintReceivers(const Result<std::string>& joined, std::ostream& out, std::ostream& err);

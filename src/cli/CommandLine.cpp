@@ -7,7 +7,7 @@
 #include <wx/msgout.h>
 
 #include "core/mail/MailSettings.h"
-#include "core/release/ReceiverList.h"
+#include "core/receivers/ReceiverList.h"
 
 namespace {
 
@@ -111,11 +111,12 @@ std::string OptionMisplaced(const wxCmdLineParser& parser, CliRequest::Command c
     for (const char* option : {"password-file", "cacert"})
         if (parser.Found(option) && !send && !replies)
             return std::string("--") + option + " belongs to send and replies";
-    if (parser.Found("from") && !send && command != CliRequest::Command::DontSend)
-        return "--from belongs to send and dont-send";
+    if (parser.Found("from") && !send && command != CliRequest::Command::DontSend &&
+        command != CliRequest::Command::Receivers && command != CliRequest::Command::Mailto)
+        return "--from belongs to send, dont-send, receivers and mailto";
     if (!send)
-        for (const char* option : {"rate", "test-to", "dry-run", "again", "again-in-doubt", "changed", "subject",
-                                   "note-file", "report", "check-server"})
+        for (const char* option : {"rate", "test-to", "dry-run", "again", "again-in-doubt", "changed",
+                                   "subject", "note-file", "report", "check-server"})
             if (parser.Found(option))
                 return std::string("--") + option + " belongs to send";
     if (!replies)
@@ -309,8 +310,12 @@ std::string UsageText()
            "             included; print the report; exit 0 when everything passes, 1 when\n"
            "             something fails\n"
            "  release    print the press release as Generate, Email puts it on the clipboard\n"
-           "  receivers  print the receivers' addresses, joined by the document's delimiter\n"
-           "  mailto     print the mailto: request that Generate, Email opens\n"
+           "  receivers  print the receivers' addresses, joined by the document's delimiter,\n"
+           "             as Settings, Export Receivers writes them; entries that are not\n"
+           "             one address and addresses on the do-not-send list are left out\n"
+           "             and named on standard error\n"
+           "  mailto     print the mailto: request that Generate, Email opens (its Bcc\n"
+           "             leaves out the same)\n"
            "  send       check the form, then send the release through a mail server, one\n"
            "             message per receiver; a ledger keeps who has it, so a run that\n"
            "             stops resumes with those still waiting\n"
@@ -336,7 +341,9 @@ std::string UsageText()
            "  --user=NAME             send: log in as NAME; the password comes from\n"
            "                          VANTREL_SMTP_PASSWORD or --password-file\n"
            "  --password-file=FILE    send: read the password from the first line of FILE\n"
-           "  --from=ADDRESS          send: the sender (default: the form's contact)\n"
+           "  --from=ADDRESS          send, receivers, mailto: the sender, whose do-not-send\n"
+           "                          list applies (default: the setting, else the form's\n"
+           "                          contact)\n"
            "  --cacert=FILE           send: trust the certificates in FILE as well\n"
            "  --rate=PER-MINUTE       send: messages per minute (default 20, 0 no pause)\n"
            "  --dry-run               send: print the receivers and the message, send nothing\n"
@@ -368,8 +375,9 @@ std::string UsageText()
            "  --version               show the version\n"
            "\n"
            "Exit status: 0 done (check: everything passes), 1 the check found problems,\n"
-           "the receivers cannot be joined or are cut at a zero byte, 2 a wrong command\n"
-           "line, 3 a document that is missing, unreadable or damaged; send: 1 the check\n"
+           "receivers, mailto: the receivers are cut at a zero byte or the do-not-send\n"
+           "list cannot be read; 2 a wrong command line, 3 a document that is missing,\n"
+           "unreadable or damaged; send: 1 the check\n"
            "found problems (nothing sent), 4 a receiver refused, left unsent or in doubt,\n"
            "another send of the release running, an earlier text already sent, or the\n"
            "server, TLS or the login failed, or the sign-in must be made again; login: 4\n"

@@ -82,7 +82,7 @@ Result<ReplySource> SourceOf(const CliRequest& request, std::string& problem)
 std::vector<ReplyFinding> AboutTheList(const std::vector<ReplyFinding>& findings, const Document& document)
 {
     std::unordered_set<std::string> receivers;
-    for (const Mailbox& receiver : SelectReceivers(document.form.receivers, document.receiverDelimiter).receivers)
+    for (const Mailbox& receiver : SelectReceivers(document.form.receivers).receivers)
         receivers.insert(AddressKey(receiver.address));
     std::vector<ReplyFinding> kept;
     for (const ReplyFinding& finding : findings)

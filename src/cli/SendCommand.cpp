@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <optional>
 #include <ostream>
 
@@ -147,6 +148,24 @@ Result<> ChooseText(const CliRequest& request, const SendLedger* ledger, Deliver
     return Done();
 }
 
+// A dead address refused now is refused again by the next release: it
+// goes on the list.
+bool ListTheDead(DoNotSendList& list, const DeliverySummary& summary, std::ostream& err)
+{
+    const std::vector<DoNotSendEntry> dead = RefusedAsDead(summary, std::time(nullptr));
+    if (dead.empty())
+        return true;
+    if (!list.AddAll(dead)) {
+        err << "vantrel-cli: the do-not-send list " << list.Path()
+            << " cannot be written, so the addresses refused as unknown stay off it\n";
+        return false;
+    }
+    for (const DoNotSendEntry& entry : dead)
+        err << "vantrel-cli: put on the do-not-send list: " << entry.address << ": " << entry.evidence
+            << '\n';
+    return true;
+}
+
 }  // namespace
 
 int CheckServer(const CliRequest& request, std::ostream& err)
@@ -184,9 +203,9 @@ int SendRelease(const CliRequest& request, const Document& document, std::ostrea
     plan.unsubscribeUrl = settings.unsubscribeUrl;
     plan.unsubscribeFooter = settings.unsubscribeFooter;
 
-    ReceiverSelection selection = SelectReceivers(form.receivers, document.receiverDelimiter);
+    ReceiverSelection selection = SelectReceivers(form.receivers);
     plan.receivers = selection.receivers;
-    const Result<DoNotSendList> doNotSend = DoNotSendListOf(plan.sender.address);
+    Result<DoNotSendList> doNotSend = DoNotSendListOf(plan.sender.address);
     if (!doNotSend)
         return Problem(err, kCliNotDelivered,
                        "the do-not-send list " + DoNotSendPath(plan.sender.address) +
@@ -249,6 +268,9 @@ int SendRelease(const CliRequest& request, const Document& document, std::ostrea
     const DeliverySummary summary =
         DeliverRelease(plan, transport, ledger ? &*ledger : nullptr, SystemDeliveryClock(), events);
     PrintSummary(err, summary, noAddress, selection.skipped.size() - noAddress);
+    // A test message is no delivery: nothing of it is recorded.
+    if (!request.testTo && !ListTheDead(*doNotSend, summary, err))
+        return WriteReport(request, summary, selection.skipped, err, kCliNotDelivered);
     if (const auto* tokens = dynamic_cast<const RefreshingTokenSource*>(server->tokens.get());
         tokens && tokens->Refused())
         err << "vantrel-cli: " << SignInAgainAdvice(server->url, server->user) << '\n';

@@ -13,7 +13,6 @@
 #include "cli/SignInCommand.h"
 #include "cli/StandardInput.h"
 #include "core/documents/DocumentFormat.h"
-#include "core/documents/StoredReceivers.h"
 #include "core/files/FileMessages.h"
 #include "core/files/SafeFileWriter.h"
 #include "core/form/FormFields.h"
@@ -70,76 +69,6 @@ int Load(const std::string& path, ReceiversText receivers, Document& document)
     return kCliDone;
 }
 
-int PrintCollected(const std::string& path, const Result<std::string>& joined)
-{
-    if (!joined && joined.failure() == Failure::Damaged)
-        return Problem(kCliBadDocument, DocumentName(path) + ": the document is damaged");
-    return PrintReceivers(joined, std::cout, std::cerr);
-}
-
-// The list printed is not all of it: a script must not mail a part of its
-// list as if it were the whole.
-int WarnIfCut(bool cut, int status)
-{
-    if (!cut || status != kCliDone)
-        return status;
-    return Problem(kCliFailed, CutAtZeroByteText(kReceiversLabel));
-}
-
-TakePiece TakeInto(ReceiversOfDocument& reader)
-{
-    return [&reader](std::string_view piece) { reader.Take(piece); };
-}
-
-// Standard input can be read only once: its addresses are collected as the
-// pieces pass, and the joined list is held until the whole is known sound.
-int PrintReceiversOfInput(const CliRequest& request)
-{
-    ReceiversOfDocument reader(request.delimiter);
-    if (const Result<> bytes = ReadInPieces(request.document, TakeInto(reader)); !bytes)
-        return CannotRead(request.document, bytes.failure());
-    return WarnIfCut(reader.CutAtZeroByte(), PrintCollected(request.document, reader.Finish()));
-}
-
-// The receivers are most of a large document, and holding a list of
-// megabytes in fresh memory takes longer than reading the file twice. A
-// file is read once to learn that it is sound, then again, printing the
-// list as it is collected. A list that must be converted from
-// Windows-1252, or that may be too long, is held on the second reading.
-int PrintReceivers(const CliRequest& request)
-{
-    if (request.document == "-")
-        return PrintReceiversOfInput(request);
-    ReceiversOfDocument checker(request.delimiter, JoinedList::Checked);
-    Result<PassedList> checked = Failure::Damaged;
-    std::optional<ReceiversOfDocument> printer;
-    const auto second = [&]() -> TakePiece {
-        checked = checker.FinishPassing();
-        if (!checked)
-            return {};
-        if (checked->windows1252 || checked->severalAts)
-            printer.emplace(request.delimiter);
-        else
-            printer.emplace(request.delimiter, JoinedList::Passed,
-                            [](std::string_view joined) { std::cout << joined; });
-        return TakeInto(*printer);
-    };
-    if (const Result<> bytes =
-            ReadWholeFileInPiecesTwice(request.document, kMaxDocumentBytes, TakeInto(checker), second);
-        !bytes)
-        return CannotRead(request.document, bytes.failure());
-    if (!checked)
-        return PrintCollected(request.document, checked.failure());
-    if (checked->windows1252 || checked->severalAts)
-        return WarnIfCut(checker.CutAtZeroByte(), PrintCollected(request.document, printer->Finish()));
-    // What was printed must be what was found sound.
-    const Result<PassedList> printed = printer->FinishPassing();
-    if (!printed || printed->windows1252 || printed->severalAts)
-        return Problem(kCliBadDocument, request.document + ": the document changed while it was read");
-    std::cout << '\n';
-    return WarnIfCut(checker.CutAtZeroByte(), kCliDone);
-}
-
 // A script must not go on with an empty or half-written file: output that
 // did not reach its place (a full disk, a closed pipe) fails the command.
 int Finish(int status)
@@ -164,8 +93,6 @@ int Run(const CliRequest& request)
         return Login(request, std::cout, std::cerr);
     if (request.command == CliRequest::Command::Logout)
         return Logout(request, std::cerr);
-    if (request.command == CliRequest::Command::Receivers)
-        return PrintReceivers(request);
     if (request.command == CliRequest::Command::DontSend && request.document.empty())
         return DontSend(request, nullptr, std::cout, std::cerr);
     // The check and the release never use the receivers, which are most of

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/release/ReceiverList.h"
+#include "core/receivers/ReceiverList.h"
 
 // Menu command identifiers, routed by the event tables. The numbers are
 // part of the stored format and must not change: a document stores the

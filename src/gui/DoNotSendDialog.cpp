@@ -5,7 +5,7 @@
 #include <wx/datetime.h>
 #include <wx/textdlg.h>
 
-#include "core/mail/MailAddresses.h"
+#include "core/receivers/MailAddresses.h"
 #include "gui/Messages.h"
 
 namespace {
@@ -20,6 +20,7 @@ const char* WhyText(DoNotSendReason reason)
     case DoNotSendReason::Unsubscribed: return "unsubscribed";
     case DoNotSendReason::Bounced: return "bounced";
     case DoNotSendReason::Complaint: return "complained";
+    case DoNotSendReason::Refused: return "refused when sending";
     case DoNotSendReason::ByHand: break;
     }
     return "added by hand";

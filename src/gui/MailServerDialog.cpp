@@ -4,7 +4,7 @@
 
 #include <wx/textdlg.h>
 
-#include "core/mail/MailAddresses.h"
+#include "core/receivers/MailAddresses.h"
 #include "core/signin/Keyring.h"
 #include "core/signin/TokenSource.h"
 #include "gui/CommandIds.h"

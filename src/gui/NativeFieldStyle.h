@@ -47,6 +47,12 @@ std::uint64_t FieldTextVersion(wxTextCtrl* field);
 void MarkFieldProblem(wxWindow* field, const std::string& message);
 void ClearFieldProblem(wxWindow* field);
 bool HasFieldProblem(wxWindow* field);
+// A field that passed its check but holds something that will be left out
+// (entries of the receivers that are no address): a frame of its own,
+// not the red of a problem, with the message as tooltip and description.
+void MarkFieldNotice(wxWindow* field, const std::string& message);
+void ClearFieldNotice(wxWindow* field);
+bool HasFieldNotice(wxWindow* field);
 std::string AccessibleDescription(wxWindow* field);
 
 // The status line as a screen reader finds it: a status bar whose name is

@@ -13,6 +13,7 @@ namespace {
 
 constexpr const char* kCompactClass = "vantrel-compact";
 constexpr const char* kProblemClass = "vantrel-problem";
+constexpr const char* kNoticeClass = "vantrel-notice";
 
 // GTK themes give entries and drop-down buttons inner padding, minimum
 // heights and fonts meant for larger fields than the form has. A narrow
@@ -27,7 +28,10 @@ constexpr const char* kCompactCss =
     " padding-top: 0; padding-bottom: 0; padding-left: 1px; padding-right: 1px; min-height: 0; }";
 // A frame drawn inside the border, so that no field grows.
 constexpr const char* kProblemCss = ".vantrel-problem, .vantrel-problem text {"
-                                    " border-color: #c01c28; box-shadow: inset 0 0 0 1px #c01c28; }";
+                                    " border-color: #c01c28; box-shadow: inset 0 0 0 1px #c01c28; }"
+                                    // Something is left out, nothing failed: amber, dashed.
+                                    ".vantrel-notice, .vantrel-notice text {"
+                                    " border: 1px dashed #c88800; box-shadow: inset 0 0 0 1px #e5a50a; }";
 
 // The desktop's normal text resolution, against which GTK measures larger text.
 constexpr double kNormalTextDpi = 96;
@@ -221,33 +225,53 @@ std::uint64_t FieldTextVersion(wxTextCtrl* field)
     return GPOINTER_TO_SIZE(g_object_get_data(G_OBJECT(buffer), kTextVersionKey));
 }
 
-void MarkFieldProblem(wxWindow* field, const std::string& message)
+namespace {
+
+void MarkField(wxWindow* field, const char* styleClass, const std::string& message)
 {
     InstallProblemStyleOnce();
-    GtkStyleContext* style = gtk_widget_get_style_context(field->GetHandle());
-    gtk_style_context_add_class(style, GTK_STYLE_CLASS_ERROR);
-    gtk_style_context_add_class(style, kProblemClass);
+    gtk_style_context_add_class(gtk_widget_get_style_context(field->GetHandle()), styleClass);
     field->SetToolTip(wxString::FromUTF8(message));
     for (GtkWidget* widget : {field->GetHandle(), FocusWidget(field)})
         atk_object_set_description(gtk_widget_get_accessible(widget), message.c_str());
 }
 
-void ClearFieldProblem(wxWindow* field)
+bool HasMark(wxWindow* field, const char* styleClass)
 {
-    if (!HasFieldProblem(field))
+    return gtk_style_context_has_class(gtk_widget_get_style_context(field->GetHandle()), styleClass);
+}
+
+void ClearMark(wxWindow* field, const char* styleClass)
+{
+    if (!HasMark(field, styleClass))
         return;
-    GtkStyleContext* style = gtk_widget_get_style_context(field->GetHandle());
-    gtk_style_context_remove_class(style, GTK_STYLE_CLASS_ERROR);
-    gtk_style_context_remove_class(style, kProblemClass);
+    gtk_style_context_remove_class(gtk_widget_get_style_context(field->GetHandle()), styleClass);
     field->UnsetToolTip();
     for (GtkWidget* widget : {field->GetHandle(), FocusWidget(field)})
         atk_object_set_description(gtk_widget_get_accessible(widget), "");
 }
 
-bool HasFieldProblem(wxWindow* field)
+}  // namespace
+
+void MarkFieldProblem(wxWindow* field, const std::string& message)
 {
-    return gtk_style_context_has_class(gtk_widget_get_style_context(field->GetHandle()), kProblemClass);
+    gtk_style_context_add_class(gtk_widget_get_style_context(field->GetHandle()), GTK_STYLE_CLASS_ERROR);
+    MarkField(field, kProblemClass, message);
 }
+
+void ClearFieldProblem(wxWindow* field)
+{
+    if (HasFieldProblem(field))
+        gtk_style_context_remove_class(gtk_widget_get_style_context(field->GetHandle()),
+                                       GTK_STYLE_CLASS_ERROR);
+    ClearMark(field, kProblemClass);
+}
+
+bool HasFieldProblem(wxWindow* field) { return HasMark(field, kProblemClass); }
+
+void MarkFieldNotice(wxWindow* field, const std::string& message) { MarkField(field, kNoticeClass, message); }
+void ClearFieldNotice(wxWindow* field) { ClearMark(field, kNoticeClass); }
+bool HasFieldNotice(wxWindow* field) { return HasMark(field, kNoticeClass); }
 
 std::string AccessibleDescription(wxWindow* field)
 {

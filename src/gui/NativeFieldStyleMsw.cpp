@@ -103,17 +103,16 @@ std::string AccessibleLabel(wxWindow* field) { return AccessibleName(field); }
 
 namespace {
 
-struct FieldProblem : public wxClientData {
-    explicit FieldProblem(std::string text) : message(std::move(text)) {}
+struct FieldMark : public wxClientData {
+    FieldMark(std::string text, bool isNotice) : message(std::move(text)), notice(isNotice) {}
     std::string message;
+    bool notice;  // something left out, not a failed check
 };
 
-FieldProblem* ProblemOf(wxWindow* field) { return dynamic_cast<FieldProblem*>(field->GetClientObject()); }
+FieldMark* MarkOf(wxWindow* field) { return dynamic_cast<FieldMark*>(field->GetClientObject()); }
 
 }  // namespace
 
-// Windows has no error style for an edit control: a pale red background
-// marks the field, the message is its tooltip and its help text.
 std::string FieldText(wxTextCtrl* field) { return field->GetValue().utf8_string(); }
 
 std::uint64_t FieldTextVersion(wxTextCtrl*)
@@ -122,18 +121,24 @@ std::uint64_t FieldTextVersion(wxTextCtrl*)
     return ++unknown;
 }
 
-void MarkFieldProblem(wxWindow* field, const std::string& message)
+// Windows has no error style for an edit control: a pale red background
+// marks the field (pale amber when something is only left out), the
+// message is its tooltip and its help text.
+namespace {
+
+void MarkField(wxWindow* field, const std::string& message, bool notice)
 {
-    field->SetClientObject(new FieldProblem(message));
-    field->SetBackgroundColour(wxColour(255, 228, 225));
+    field->SetClientObject(new FieldMark(message, notice));
+    field->SetBackgroundColour(notice ? wxColour(255, 243, 205) : wxColour(255, 228, 225));
     field->SetToolTip(wxString::FromUTF8(message));
     field->SetHelpText(wxString::FromUTF8(message));
     field->Refresh();
 }
 
-void ClearFieldProblem(wxWindow* field)
+void ClearMark(wxWindow* field, bool notice)
 {
-    if (!ProblemOf(field))
+    const FieldMark* mark = MarkOf(field);
+    if (!mark || mark->notice != notice)
         return;
     field->SetClientObject(nullptr);
     field->SetBackgroundColour(wxNullColour);
@@ -142,12 +147,19 @@ void ClearFieldProblem(wxWindow* field)
     field->Refresh();
 }
 
-bool HasFieldProblem(wxWindow* field) { return ProblemOf(field) != nullptr; }
+}  // namespace
+
+void MarkFieldProblem(wxWindow* field, const std::string& message) { MarkField(field, message, false); }
+void ClearFieldProblem(wxWindow* field) { ClearMark(field, false); }
+bool HasFieldProblem(wxWindow* field) { return MarkOf(field) && !MarkOf(field)->notice; }
+void MarkFieldNotice(wxWindow* field, const std::string& message) { MarkField(field, message, true); }
+void ClearFieldNotice(wxWindow* field) { ClearMark(field, true); }
+bool HasFieldNotice(wxWindow* field) { return MarkOf(field) && MarkOf(field)->notice; }
 
 std::string AccessibleDescription(wxWindow* field)
 {
-    const FieldProblem* problem = ProblemOf(field);
-    return problem ? problem->message : std::string();
+    const FieldMark* mark = MarkOf(field);
+    return mark ? mark->message : std::string();
 }
 
 // wx's status bar on Windows is the native one, which screen readers read.

@@ -110,7 +110,7 @@ void PressReleaseApp::StartCounting()
     receiverCount_.SetOwner(this);
     if (!counter_)
         counter_ = std::make_unique<ReceiverCounter>(
-            [this](const std::string& text) { mainWindow->ShowStatus(text); });
+            [this](const std::string& prefix, const ReceiverCounts& counts) { ShowCount(prefix, counts); });
     counter_->Forget();
     PressReleaseFrame* window = mainWindow;
     window->Bind(wxEVT_DESTROY, [this, window](wxWindowDestroyEvent& event) {
@@ -123,8 +123,12 @@ void PressReleaseApp::StartCounting()
     controls.receivers->Bind(wxEVT_TEXT, &PressReleaseApp::OnReceiversEdited, this);
 }
 
+// What was found of the text before is found again of the new one.
 void PressReleaseApp::OnReceiversEdited(wxCommandEvent& event)
 {
+    ClearFieldNotice(controls.receivers);
+    markLeftOut_ = false;
+    receiversCut_ = false;
     CountReceiversSoon();
     event.Skip();  // the window marks the form changed
 }

@@ -10,7 +10,7 @@
 #include "core/checks/FieldChecks.h"
 #include "core/form/FormValues.h"
 #include "core/mail/ReleaseDelivery.h"
-#include "core/release/ReceiverList.h"
+#include "core/receivers/ReceiverList.h"
 #include "core/replies/ReplyCheck.h"
 #include "gui/FormControls.h"
 #include "gui/ReceiverCounter.h"
@@ -42,7 +42,7 @@ public:
     void ShowCheckErrors(CheckErrors errors, const CheckValues& values);
 
     // The status line shows how many receivers the field holds a moment
-    // after it (or the delimiter) last changed.
+    // after it last changed.
     void CountReceiversSoon();
     static constexpr int kCountAfterMilliseconds = 300;
 
@@ -53,20 +53,33 @@ public:
 
     int receiverDelimiter = kDelimiterSemicolon;
 
+    // The document opened had its receivers cut at a zero byte: nothing is
+    // sent to the cut list until the user has edited it.
+    void ReceiversCutOnOpening() { receiversCut_ = true; }
+
 private:
     std::string StartDocument() const;
     wxMenuBar* CreateMenuBar();
     void ShowSplashScreen();
     bool FormPassesCheck();
+    // The receivers field as Email and Export hand it out, without the
+    // addresses on the sender's do-not-send list; nothing, after a box that
+    // says why, when that list cannot be read.
+    std::optional<JoinedReceivers> ReceiversToHandOut(const std::string& field, const char* caption);
+    // The sender a send would use, whose do-not-send list and replies these are.
+    std::string SenderAddress() const;
     // text, then the count of receivers (the field's text as it stands, or
     // receivers when that was read already).
     void ShowStatusWithCount(const std::string& text);
     void ShowStatusWithCount(const std::string& text, std::string receivers);
     void OnReceiverCount(wxTimerEvent& event);
+    // The status line's count, and after a check the mark of the entries
+    // that are left out.
+    void ShowCount(const std::string& prefix, const ReceiverCounts& counts);
     void StartCounting();
     void OnReceiversEdited(wxCommandEvent& event);
-    // After a send: the summary, and the refused taken off the list.
-    void ShowSendSummary(const DeliverySummary& summary, const std::vector<SkippedReceiver>& skipped);
+    bool SendNowAfterAll(std::size_t receivers, int perMinute);
+    // After a send: the refused taken off the list.
     void RemoveRefused(const DeliverySummary& summary);
     // An edit of the field like any other: the form then has unsaved changes.
     void RemoveFromReceivers(const std::vector<std::string>& addresses);
@@ -76,6 +89,8 @@ private:
 
     wxTimer receiverCount_;
     std::unique_ptr<ReceiverCounter> counter_;
+    bool markLeftOut_ = false;  // a check asked for the mark of the next count
+    bool receiversCut_ = false;
 
     // Settings menu (PressReleaseAppSettings.cpp)
     void OnDelimiter(wxCommandEvent& event);

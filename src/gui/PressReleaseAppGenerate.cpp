@@ -10,9 +10,9 @@
 #include "core/files/SafeFileWriter.h"
 #include "core/mail/MailMessage.h"
 #include "core/mail/ReleaseDelivery.h"
+#include "core/receivers/ReceiverList.h"
 #include "core/release/MailtoRequest.h"
 #include "core/release/PressReleaseComposer.h"
-#include "core/release/ReceiverList.h"
 #include "core/release/ReleaseFile.h"
 #include "core/replies/DoNotSendList.h"
 #include "core/settings/SettingsStore.h"
@@ -53,16 +53,25 @@ std::string MailboxText(const Mailbox& mailbox)
     return mailbox.name.empty() ? mailbox.address : mailbox.name + " <" + mailbox.address + ">";
 }
 
-SendFacts FactsOf(const DeliveryPlan& plan, const ReceiverSelection& selection, const std::string& server)
+// The receivers of a send and the entries skipped: first those that are
+// no address, then the listed ones, the do-not-send list's.
+struct Chosen {
+    ReceiverSelection selection;
+    std::size_t listed = 0;
+};
+
+SendFacts FactsOf(const DeliveryPlan& plan, const Chosen& chosen, const std::string& server)
 {
     SendFacts facts;
     facts.receivers = plan.receivers.size();
-    facts.skipped = selection.skipped.size();
-    for (const SkippedReceiver& skipped : selection.skipped)
+    facts.listed = chosen.listed;
+    facts.notAddresses = chosen.selection.skipped.size() - chosen.listed;
+    for (const SkippedReceiver& skipped : chosen.selection.skipped)
         facts.skippedList += "\"" + skipped.text + "\": " + skipped.reason + "\n";
     facts.server = server;
     facts.sender = MailboxText(plan.sender);
     facts.senderAddress = plan.sender.address;
+    facts.perMinute = plan.perMinute;
     return facts;
 }
 
@@ -114,15 +123,31 @@ DeliveryPlan PlanOf(const FormValues& form, const MailSettings& settings)
 
 // The receivers of the field without those the sender's do-not-send list
 // names, who join the skipped with the list's reason.
-Result<ReceiverSelection> ReceiversToSend(std::string_view field, int delimiter, const std::string& sender)
+Result<Chosen> ReceiversToSend(std::string_view field, const std::string& sender)
 {
     const Result<DoNotSendList> list = DoNotSendListOf(sender);
     if (!list)
         return list.failure();
-    ReceiverSelection selection = SelectReceivers(field, delimiter);
-    for (SkippedReceiver& skipped : LeaveOutDoNotSend(selection.receivers, *list))
-        selection.skipped.push_back(std::move(skipped));
-    return Result<ReceiverSelection>(std::move(selection));
+    Chosen chosen{SelectReceivers(field)};
+    for (SkippedReceiver& skipped : LeaveOutDoNotSend(chosen.selection.receivers, *list)) {
+        chosen.selection.skipped.push_back(std::move(skipped));
+        ++chosen.listed;
+    }
+    return Result<Chosen>(std::move(chosen));
+}
+
+// A dead address refused now would be refused again by the next release:
+// it goes on the sender's list. What the summary says of that.
+std::string ListTheDead(const std::string& sender, const DeliverySummary& summary)
+{
+    const std::vector<DoNotSendEntry> dead = RefusedAsDead(summary, std::time(nullptr));
+    if (dead.empty())
+        return {};
+    Result<DoNotSendList> list = DoNotSendListOf(sender);
+    if (const Result<> added = list ? list->AddAll(dead) : Result<>(list.failure()); !added)
+        return DoNotSendProblem(added.failure(), DoNotSendPath(sender)) + " The " +
+            std::to_string(dead.size()) + " refused as unknown stay off it.";
+    return ListedAfterSendText(dead);
 }
 
 // The sender's list and replies are kept by its address.
@@ -195,6 +220,9 @@ void PressReleaseApp::OnCheckEverything(wxCommandEvent&)
         ShowInformation(mainWindow, kCheckOkText, kCheckOkCaption);
     else
         ShowCheckErrors(*errors, values);
+    // The boxes stay as they are; what the receivers leave out is marked
+    // on the field once counted, and named on the status line.
+    markLeftOut_ = true;
     ShowStatusWithCount("");
 }
 
@@ -215,21 +243,46 @@ void PressReleaseApp::OnGenerateTextFile(wxCommandEvent&)
     ShowStatusWithCount("Press release written to " + path + ".");
 }
 
+std::string PressReleaseApp::SenderAddress() const
+{
+    return ReleaseSender(ReadForm(Receivers::Skip), ReadMailSettings().sender).address;
+}
+
+std::optional<JoinedReceivers> PressReleaseApp::ReceiversToHandOut(const std::string& field,
+                                                                   const char* caption)
+{
+    const std::string sender = SenderAddress();
+    const Result<DoNotSendList> list = DoNotSendListOf(sender);
+    if (!list) {
+        ShowInformation(mainWindow,
+                        DoNotSendProblem(list.failure(), DoNotSendPath(sender)) +
+                            "\n\nThe receivers were not handed out: nobody on the list may be among them.",
+                        caption);
+        return std::nullopt;
+    }
+    return CollectReceivers(field, receiverDelimiter, LeaveOutListed(*list));
+}
+
 void PressReleaseApp::OnGenerateEmail(wxCommandEvent&)
 {
     if (!FormPassesCheck())
         return;
     const FormValues form = ReadForm();
-    const Result<std::string> bcc = CollectReceivers(form.receivers, receiverDelimiter);
+    const std::optional<JoinedReceivers> bcc = ReceiversToHandOut(form.receivers, kEmailCaption);
+    if (!bcc)
+        return;
     // Escaping never makes a text shorter: a Bcc list longer than the
     // request may be is not escaped at all (megabytes, for nothing).
-    const bool mayFit = bcc && bcc->size() <= MaxLaunchRequestBytes();
+    const bool mayFit = bcc->joined.size() <= MaxLaunchRequestBytes();
     const std::string request =
-        mayFit ? MailtoRequest(form.contactEmail, *bcc, form.companyName) : std::string();
+        mayFit ? MailtoRequest(form.contactEmail, bcc->joined, form.companyName) : std::string();
     const bool fits = mayFit && request.size() <= MaxLaunchRequestBytes();
     const bool answered = fits && OpenWithDesktop(request);
     PutOnClipboard(ComposePressRelease(form));
-    ShowStatusWithCount(fits ? EmailDraftNote(receiverDelimiter, answered) : kNoDraftNote);
+    // The count that follows names the entries that are no address.
+    const std::string listed = ListedLeftOutText(*bcc);
+    ShowStatusWithCount((fits ? EmailDraftNote(receiverDelimiter, answered) : std::string(kNoDraftNote)) +
+                        (listed.empty() ? "" : " " + listed));
     if (!fits)
         ShowInformation(mainWindow, kRequestTooLongText, kEmailCaption);
 }
@@ -238,6 +291,16 @@ void PressReleaseApp::OnGenerateEmail(wxCommandEvent&)
 // so a second send of the release, here or in a script, waits its turn.
 void PressReleaseApp::OnSendToReceivers(wxCommandEvent&)
 {
+    // What the field shows is not the whole list the document holds.
+    if (receiversCut_) {
+        std::string notSent = kNotSentForZeroByteText;
+        notSent[0] = 'N';
+        ShowInformation(mainWindow,
+                        "The document's receivers are cut at a zero byte: what follows it is left out.\n\n" +
+                            notSent + ". Look at the receivers and correct them, then send again.",
+                        kSendCaption);
+        return;
+    }
     if (!FormPassesCheck())
         return;
     const FormValues form = ReadForm();
@@ -247,20 +310,19 @@ void PressReleaseApp::OnSendToReceivers(wxCommandEvent&)
         ShowInformation(mainWindow, problem, kSendCaption);
         return;
     }
-    ReceiverSelection selection;
+    Chosen chosen;
     // Again after the list was shown from the send window: it may have changed.
     const auto select = [&] {
-        Result<ReceiverSelection> chosen =
-            ReceiversToSend(form.receivers, receiverDelimiter, plan.sender.address);
-        if (!chosen) {
+        Result<Chosen> receivers = ReceiversToSend(form.receivers, plan.sender.address);
+        if (!receivers) {
             ShowInformation(mainWindow,
-                            DoNotSendProblem(chosen.failure(), DoNotSendPath(plan.sender.address)) +
+                            DoNotSendProblem(receivers.failure(), DoNotSendPath(plan.sender.address)) +
                                 "\n\nNothing was sent.",
                             kSendCaption);
             return false;
         }
-        selection = std::move(*chosen);
-        plan.receivers = std::move(selection.receivers);
+        chosen = std::move(*receivers);
+        plan.receivers = std::move(chosen.selection.receivers);
         return true;
     };
     if (!select())
@@ -273,8 +335,8 @@ void PressReleaseApp::OnSendToReceivers(wxCommandEvent&)
     // A resumed run sends the text the last one sent.
     const std::optional<LedgerText> latest = ledger->LatestText();
     SendPreviewDialog preview(
-        mainWindow, FactsOf(plan, selection, settings.server),
-        latest ? latest->subject : ReleaseSubject(form), latest ? latest->note : "",
+        mainWindow, FactsOf(plan, chosen, settings.server), latest ? latest->subject : ReleaseSubject(form),
+        latest ? latest->note : "",
         [&](const std::string& subject, const std::string& note) {
             plan.subject = subject;
             plan.note = note;
@@ -283,7 +345,7 @@ void PressReleaseApp::OnSendToReceivers(wxCommandEvent&)
         [&]() -> std::optional<SendFacts> {
             if (!select())
                 return std::nullopt;
-            return FactsOf(plan, selection, settings.server);
+            return FactsOf(plan, chosen, settings.server);
         });
     SmtpServer server = MailServerOf(settings);
     MailLogin login(settings);
@@ -291,7 +353,14 @@ void PressReleaseApp::OnSendToReceivers(wxCommandEvent&)
         return;
     const DeliverySummary summary = SendWithProgress(mainWindow, plan, server, &*ledger);
     login.Sent(server, summary.sent > 0);
-    ShowSendSummary(summary, selection.skipped);
+    const std::string listed = ListTheDead(plan.sender.address, summary);
+    const std::vector<SkippedReceiver>& skipped = chosen.selection.skipped;
+    SendSummaryDialog dialog(mainWindow, summary, NotReached(summary, skipped), listed);
+    if (dialog.ShowModal() == ID_REMOVE_REFUSED)
+        RemoveRefused(summary);
+    // Not the hint of an earlier Email, and counted after the refused left.
+    ShowStatusWithCount(DeliveryStatusText(summary, skipped.size() - chosen.listed, chosen.listed) +
+                        (listed.empty() ? "" : " " + listed));
     if (const auto* tokens = dynamic_cast<const RefreshingTokenSource*>(server.tokens.get());
         tokens && tokens->Refused())
         ShowInformation(mainWindow,
@@ -312,6 +381,9 @@ bool PressReleaseApp::AskHowToSend(SendPreviewDialog& preview, DeliveryPlan& pla
         plan.againInDoubt = preview.AgainInDoubt();
         if (choice != wxID_OK && choice != ID_SEND_EVERYONE && choice != ID_SEND_TEST)
             return false;
+        if (choice != ID_SEND_TEST &&
+            !SendNowAfterAll(preview.ToSend(choice == ID_SEND_EVERYONE), plan.perMinute))
+            continue;
         if (!login.Prepare(mainWindow, server))
             return false;
         if (choice != ID_SEND_TEST) {
@@ -320,6 +392,16 @@ bool PressReleaseApp::AskHowToSend(SendPreviewDialog& preview, DeliveryPlan& pla
         }
         SendTest(plan, server, login);
     }
+}
+
+// The one question before everyone is mailed, with Cancel (back to the
+// send window) as the choice a stray key makes.
+bool PressReleaseApp::SendNowAfterAll(std::size_t receivers, int perMinute)
+{
+    wxMessageDialog ask(mainWindow, wxString::FromUTF8(SendQuestionText(receivers, perMinute)), kSendCaption,
+                        wxOK | wxCANCEL | wxCANCEL_DEFAULT | wxICON_QUESTION);
+    ask.SetOKCancelLabels("Send", "Cancel");
+    return ask.ShowModal() == wxID_OK;
 }
 
 // A test goes to the sender alone and is recorded nowhere.
@@ -337,16 +419,6 @@ void PressReleaseApp::SendTest(const DeliveryPlan& plan, const SmtpServer& serve
                     kSendCaption);
 }
 
-void PressReleaseApp::ShowSendSummary(const DeliverySummary& summary,
-                                      const std::vector<SkippedReceiver>& skipped)
-{
-    SendSummaryDialog dialog(mainWindow, summary, NotReached(summary, skipped));
-    if (dialog.ShowModal() == ID_REMOVE_REFUSED)
-        RemoveRefused(summary);
-    // Not the hint of an earlier Email, and counted after the refused left.
-    ShowStatusWithCount(DeliveryStatusText(summary));
-}
-
 void PressReleaseApp::RemoveRefused(const DeliverySummary& summary)
 {
     std::vector<std::string> refused;
@@ -359,7 +431,7 @@ void PressReleaseApp::RemoveRefused(const DeliverySummary& summary)
 void PressReleaseApp::RemoveFromReceivers(const std::vector<std::string>& addresses)
 {
     const std::string field = controls.receivers->GetValue().utf8_string();
-    const std::string kept = RemoveReceivers(field, receiverDelimiter, addresses);
+    const std::string kept = RemoveReceivers(field, addresses);
     if (kept != field)
         controls.receivers->SetValue(wxString::FromUTF8(kept.data(), kept.size()));
 }
@@ -367,7 +439,7 @@ void PressReleaseApp::RemoveFromReceivers(const std::vector<std::string>& addres
 // The list of the sender the send would use.
 void PressReleaseApp::OnDoNotSendList(wxCommandEvent&)
 {
-    const std::string sender = ReleaseSender(ReadForm(Receivers::Skip), ReadMailSettings().sender).address;
+    const std::string sender = SenderAddress();
     if (!SenderIsAddress(mainWindow, sender, kDoNotSendCaption))
         return;
     DoNotSendDialog dialog(mainWindow, sender);

@@ -3,7 +3,7 @@
 #include "core/documents/ReceiverFile.h"
 #include "core/files/FileMessages.h"
 #include "core/files/SafeFileWriter.h"
-#include "core/release/ReceiverList.h"
+#include "core/receivers/ReceiverList.h"
 #include "gui/CommandIds.h"
 #include "gui/FileDialogs.h"
 #include "gui/MailServerDialog.h"
@@ -27,7 +27,6 @@ void PressReleaseApp::OnDelimiter(wxCommandEvent& event)
 {
     SetReceiverDelimiter(event.GetId() - ID_DELIMITER_SEMICOLON);
     mainWindow->MarkChanged();  // the delimiter is saved with the document
-    CountReceiversSoon();
 }
 
 void PressReleaseApp::OnExportReceivers(wxCommandEvent&)
@@ -35,14 +34,16 @@ void PressReleaseApp::OnExportReceivers(wxCommandEvent&)
     const std::string path = ChooseFile(mainWindow, "Export email addresses", "*.csv", wxFD_SAVE);
     if (path.empty())
         return;
-    const Result<std::string> collected =
-        CollectReceivers(controls.receivers->GetValue().utf8_string(), receiverDelimiter);
+    const std::optional<JoinedReceivers> collected =
+        ReceiversToHandOut(FieldText(controls.receivers), kSaveFailedCaption);
     if (!collected)
-        ShowInformation(mainWindow, kReceiverListTooLongText, kSaveFailedCaption);
-    else if (!WriteFileAtomically(path, ReceiverExportBytes(*collected)))
+        return;
+    if (!WriteFileAtomically(path, ReceiverExportBytes(collected->joined))) {
         ShowInformation(mainWindow, kCannotSaveText, kSaveFailedCaption);
-    else
-        mainWindow->ShowStatus("Receivers exported to " + path);
+        return;
+    }
+    const std::string leftOut = LeftOutText(*collected);
+    mainWindow->ShowStatus("Receivers exported to " + path + (leftOut.empty() ? "" : ". " + leftOut));
 }
 
 void PressReleaseApp::OnImportReceivers(wxCommandEvent&)
@@ -91,8 +92,8 @@ void PressReleaseApp::ShowStatusWithCount(const std::string& text, std::string r
     mainWindow->ShowStatus(text);
     const std::string prefix = text + (text.empty() ? "" : " ");
     const std::uint64_t version = FieldTextVersion(controls.receivers);
-    if (!counter_->ShowKnown(prefix, version, receiverDelimiter))
-        counter_->Count(prefix, std::move(receivers), receiverDelimiter, version);
+    if (!counter_->ShowKnown(prefix, version))
+        counter_->Count(prefix, std::move(receivers), version);
 }
 
 // The same, reading the field only when its text was not counted yet.
@@ -102,13 +103,27 @@ void PressReleaseApp::ShowStatusWithCount(const std::string& text)
     mainWindow->ShowStatus(text);
     const std::string prefix = text + (text.empty() ? "" : " ");
     const std::uint64_t version = FieldTextVersion(controls.receivers);
-    if (!counter_->ShowKnown(prefix, version, receiverDelimiter))
-        counter_->Count(prefix, FieldText(controls.receivers), receiverDelimiter, version);
+    if (!counter_->ShowKnown(prefix, version))
+        counter_->Count(prefix, FieldText(controls.receivers), version);
+}
+
+void PressReleaseApp::ShowCount(const std::string& prefix, const ReceiverCounts& counts)
+{
+    mainWindow->ShowStatus(prefix + ReceiverCountText(counts));
+    if (!markLeftOut_)
+        return;
+    markLeftOut_ = false;
+    if (counts.skipped == 0)
+        ClearFieldNotice(controls.receivers);
+    else
+        MarkFieldNotice(controls.receivers,
+                        "Left out when sending, and by Email and Export:\n" +
+                            SkippedReceiversText(counts.firstSkipped, counts.skipped));
 }
 
 void PressReleaseApp::OnReceiverCount(wxTimerEvent&)
 {
     const std::uint64_t version = FieldTextVersion(controls.receivers);
-    if (!counter_->ShowKnown("", version, receiverDelimiter))
-        counter_->Count("", FieldText(controls.receivers), receiverDelimiter, version);
+    if (!counter_->ShowKnown("", version))
+        counter_->Count("", FieldText(controls.receivers), version);
 }

@@ -1,6 +1,8 @@
 // The main window and its File and Help menus.
 #include "gui/PressReleaseFrame.h"
 
+#include <algorithm>
+
 #include <wx/aboutdlg.h>
 #include <wx/dnd.h>
 
@@ -303,7 +305,10 @@ bool PressReleaseFrame::ReadDocument(const std::string& path)
     RememberLatestPath(path);
     RememberDocument(path);
     ShowStatus("Opened " + path);
-    app->CountReceiversSoon();  // the same text with another delimiter counts anew
+    app->CountReceiversSoon();
+    if (std::find(document->cutAtNul.begin(), document->cutAtNul.end(), kReceiversLabel) !=
+        document->cutAtNul.end())
+        app->ReceiversCutOnOpening();
     if (!tooLong.empty() || !document->cutAtNul.empty())
         ShowInformation(this, ValuesCutText(path, tooLong, document->cutAtNul), kOpenedCutCaption);
     return true;

@@ -6,7 +6,7 @@
 #include <wx/wx.h>
 
 #include "core/form/FormValues.h"
-#include "core/release/ReceiverList.h"
+#include "core/receivers/ReceiverList.h"
 
 class PressReleaseApp;
 

@@ -5,9 +5,10 @@
 #include <optional>
 #include <string>
 #include <thread>
-#include <utility>
 
 #include <wx/event.h>
+
+#include "core/receivers/MailAddresses.h"
 
 // Counts the receivers field on a thread of its own: a list of a million
 // addresses takes seconds to split and compare, and the window must not
@@ -15,21 +16,21 @@
 // meanwhile only the newest is counted, and only the newest is shown.
 class ReceiverCounter : public wxEvtHandler {
 public:
-    using Show = std::function<void(const std::string& text)>;
+    // Shows prefix and ReceiverCountText(counts).
+    using Show = std::function<void(const std::string& prefix, const ReceiverCounts& counts)>;
     explicit ReceiverCounter(Show show) : show_(std::move(show)) {}
     ~ReceiverCounter() override;  // waits for a count under way
     ReceiverCounter(const ReceiverCounter&) = delete;
     ReceiverCounter& operator=(const ReceiverCounter&) = delete;
 
-    // Shows prefix and "298 receivers; 2 entries are not addresses; 1 twice".
     // version names the field's text (FieldTextVersion), so that the same
     // text is not counted again.
-    void Count(std::string prefix, std::string receivers, int delimiter, std::uint64_t version);
-    // Shows prefix and the count of this version of the text with this
-    // delimiter without counting it again: at once when it was counted
+    void Count(std::string prefix, std::string receivers, std::uint64_t version);
+    // Shows prefix and the count of this version of the text without
+    // counting it again: at once when it was counted
     // last, or when the count under way is of it, as soon as that is done.
     // False when it must be counted.
-    bool ShowKnown(const std::string& prefix, std::uint64_t version, int delimiter);
+    bool ShowKnown(const std::string& prefix, std::uint64_t version);
     // What is under way or waiting is never shown (the window is gone), and
     // the last count belongs to the window that is gone.
     void Forget();
@@ -38,13 +39,11 @@ private:
     struct Request {
         std::string prefix;
         std::string receivers;
-        int delimiter;
         std::uint64_t version;
     };
     struct Counted {
         std::uint64_t version;
-        int delimiter;
-        std::string text;
+        ReceiverCounts counts;
     };
     void Start(Request request);
     void OnCounted(const Counted& counted);
@@ -54,7 +53,7 @@ private:
     bool counting_ = false;
     // What the count under way counts, unless forgotten, and the prefix it
     // is shown with unless a newer request came.
-    std::optional<std::pair<std::uint64_t, int>> running_;
+    std::optional<std::uint64_t> running_;
     std::optional<std::string> runningPrefix_;
     std::optional<Request> next_;
     std::optional<Counted> counted_;  // the last count finished

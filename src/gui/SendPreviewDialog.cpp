@@ -13,9 +13,15 @@ wxString FromUtf8(const std::string& text) { return wxString::FromUTF8(text.data
 
 std::string FactsText(const SendFacts& facts)
 {
-    std::string text = "Receivers: " + std::to_string(facts.receivers) + "\n";
-    if (facts.skipped > 0)
-        text += "Skipped: " + std::to_string(facts.skipped) + "\n";
+    std::string text = "Receivers: " + std::to_string(facts.receivers + facts.listed) + "\n";
+    std::string leftOut;
+    if (facts.notAddresses > 0)
+        leftOut = std::to_string(facts.notAddresses) +
+            (facts.notAddresses == 1 ? " entry is not an address" : " entries are not addresses");
+    if (facts.listed > 0)
+        leftOut += (leftOut.empty() ? "" : ", ") + std::to_string(facts.listed) + " on the do-not-send list";
+    if (!leftOut.empty())
+        text += "Left out: " + leftOut + "\n";
     return text + "Server: " + facts.server + "\nSender: " + facts.sender;
 }
 
@@ -25,11 +31,9 @@ std::string InDoubtText(std::size_t count)
         " in doubt: an earlier run sent them the release but never heard whether the server took it";
 }
 
-// Who has no text of the release yet and is not in doubt.
-std::size_t Others(std::size_t receivers, const ReleaseStanding& standing)
+std::string PaceText(int perMinute)
 {
-    const std::size_t settled = standing.alreadySent + standing.earlierText + standing.inDoubt;
-    return receivers > settled ? receivers - settled : 0;
+    return perMinute > 0 ? " at " + std::to_string(perMinute) + " a minute" : std::string();
 }
 
 }  // namespace
@@ -102,7 +106,10 @@ void SendPreviewDialog::AddEditors(wxSizer* column, const std::string& subjectTe
     auto* grid = new wxFlexGridSizer(2, 8, 8);
     grid->AddGrowableCol(1);
     grid->Add(new wxStaticText(this, wxID_ANY, "Subject:"), 0, wxALIGN_CENTER_VERTICAL);
-    subject = new wxTextCtrl(this, wxID_ANY, FromUtf8(subjectText));
+    // Return in the subject is taken here and does nothing: it must not
+    // press a button for the user, who is still writing.
+    subject = new wxTextCtrl(this, wxID_ANY, FromUtf8(subjectText), wxDefaultPosition, wxDefaultSize,
+                             wxTE_PROCESS_ENTER);
     grid->Add(subject, 1, wxEXPAND);
     grid->Add(new wxStaticText(this, wxID_ANY, "Note:"), 0, wxALIGN_TOP | wxTOP, 4);
     // No hint: GTK's multi-line fields would take it in as text, and send it.
@@ -117,11 +124,14 @@ void SendPreviewDialog::AddEditors(wxSizer* column, const std::string& subjectTe
     grid->Add(noteColumn, 1, wxEXPAND);
     column->Add(grid, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 12);
     subject->Bind(wxEVT_TEXT, &SendPreviewDialog::OnEdited, this);
+    subject->Bind(wxEVT_TEXT_ENTER, [](wxCommandEvent&) {});
     note->Bind(wxEVT_TEXT, &SendPreviewDialog::OnEdited, this);
 }
 
 void SendPreviewDialog::AddStanding(wxSizer* column)
 {
+    sendNow = new wxStaticText(this, wxID_ANY, "");
+    column->Add(sendNow, 0, wxLEFT | wxRIGHT | wxTOP, 12);
     earlierText = new wxStaticText(this, wxID_ANY, "");
     column->Add(earlierText, 0, wxLEFT | wxRIGHT | wxTOP, 12);
     inDoubt = new wxStaticText(this, wxID_ANY, "");
@@ -137,7 +147,6 @@ void SendPreviewDialog::AddButtons(wxSizer* column)
     buttons->Add(new wxButton(this, ID_DO_NOT_SEND_LIST, "Do-Not-Send List..."), 0, wxRIGHT, 8);
     buttons->AddStretchSpacer();
     send = new wxButton(this, wxID_OK, "Send");
-    send->SetDefault();
     buttons->Add(send, 0, wxRIGHT, 8);
     sendEveryone = new wxButton(this, ID_SEND_EVERYONE, "Send the New Text to Everyone");
     buttons->Add(sendEveryone, 0, wxRIGHT, 8);
@@ -183,13 +192,27 @@ void SendPreviewDialog::GrowToFit()
     Layout();
 }
 
+// Who gets the release now, and how long that takes; or why nobody does.
 void SendPreviewDialog::UpdateSendButton()
 {
-    const std::size_t others = Others(facts_.receivers, standing_);
+    const std::size_t others = ToSend(false);
     send->SetLabel(standing_.earlierText > 0
                        ? FromUtf8("Send to the " + std::to_string(others) + " Others Only")
                        : wxString("Send"));
-    send->Enable(others > 0 || (AgainInDoubt() && standing_.inDoubt > 0));
+    send->Enable(others > 0);
+    std::string text;
+    if (standing_.alreadySent > 0)
+        text = "Already have this release: " + std::to_string(standing_.alreadySent) + "\n";
+    text += others > 0 ? "To send now: " + std::to_string(others) + ", " +
+            SendDurationText(others, facts_.perMinute) + PaceText(facts_.perMinute)
+                       : NothingToSendText(facts_.receivers, standing_);
+    sendNow->SetLabel(FromUtf8(text));
+}
+
+std::size_t SendPreviewDialog::ToSend(bool everyone) const
+{
+    return ToSendNow(facts_.receivers, standing_, everyone ? ChangedText::All : ChangedText::Rest,
+                     AgainInDoubt());
 }
 
 std::string SendPreviewDialog::Subject() const { return subject->GetValue().utf8_string(); }

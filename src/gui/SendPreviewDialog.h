@@ -11,12 +11,14 @@
 
 // What the send window shows that no edit changes.
 struct SendFacts {
-    std::size_t receivers = 0;  // each address once
-    std::size_t skipped = 0;  // entries that are no address, or on the do-not-send list
-    std::string skippedList;  // one per line, with the reason
+    std::size_t receivers = 0;  // each address once, those on the do-not-send list not among them
+    std::size_t notAddresses = 0;  // entries that are no address
+    std::size_t listed = 0;  // addresses on the do-not-send list
+    std::string skippedList;  // both, one per line, with the reason
     std::string server;
     std::string sender;
     std::string senderAddress;  // whose do-not-send list "Do-Not-Send List..." shows
+    int perMinute = 0;
 };
 // The facts once more after the do-not-send list was shown (it may have
 // changed); none when the list cannot be read, and nothing may be sent.
@@ -33,7 +35,8 @@ using DescribeSend = std::function<SendStanding(const std::string& subject, cons
 // Ends with wxID_OK for "Send" (or "Send to the N Others Only"),
 // ID_SEND_EVERYONE for "Send the New Text to Everyone", ID_SEND_TEST for
 // "Send a Test to Me" and wxID_CANCEL (also when the do-not-send list can
-// no longer be read).
+// no longer be read). No button is the default: Return in the subject
+// sends nothing.
 class SendPreviewDialog : public wxDialog {
 public:
     SendPreviewDialog(wxWindow* parent, const SendFacts& facts, const std::string& subject,
@@ -42,6 +45,8 @@ public:
     std::string Subject() const;
     std::string Note() const;
     bool AgainInDoubt() const;
+    // How many the button chosen sends to now.
+    std::size_t ToSend(bool everyone) const;
 
     wxTextCtrl* subject;
     wxTextCtrl* note;
@@ -49,6 +54,7 @@ public:
     wxButton* send;
     wxButton* sendEveryone;
     wxStaticText* factsText;
+    wxStaticText* sendNow;  // who has it already, who gets it now and how long that takes
     wxTextCtrl* skippedList;
     wxStaticText* earlierText;
     wxStaticText* inDoubt;

@@ -39,6 +39,12 @@ public:
         wait_ = wait;
         waiting_ = true;
     }
+    void Settled(const ReceiverOutcome& outcome)
+    {
+        sent_ += outcome.state == ReceiverState::Sent ? 1 : 0;
+        refused_ += outcome.state == ReceiverState::Refused ? 1 : 0;
+        inDoubt_ += outcome.state == ReceiverState::InDoubt ? 1 : 0;
+    }
     void Pausing(Clock::time_point end) { pauseEnd_ = end; }
     void Paused() { waiting_ = false; }
 
@@ -49,13 +55,18 @@ public:
         const std::string first = waiting_ ? RetryWaitText(pause, wait_.receivers, wait_.reply) : line_;
         const std::size_t after = total_ > settled_ + 1 ? total_ - settled_ - 1 : 0;
         const auto left = pause + std::chrono::ceil<seconds>(pace_ * static_cast<long>(after));
-        return FromUtf8(first + "\n" + TimeLeftText(left));
+        return FromUtf8(first + "\nSent: " + std::to_string(sent_) +
+                        ", refused: " + std::to_string(refused_) + ", in doubt: " + std::to_string(inDoubt_) +
+                        "\n" + TimeLeftText(left));
     }
 
 private:
     std::size_t total_;
     milliseconds pace_;
     std::size_t settled_ = 0;
+    std::size_t sent_ = 0;
+    std::size_t refused_ = 0;
+    std::size_t inDoubt_ = 0;
     std::string line_ = "Connecting to the mail server...";
     bool waiting_ = false;
     RetryWait wait_;
@@ -100,5 +111,6 @@ DeliverySummary SendWithProgress(wxWindow* parent, const DeliveryPlan& plan, con
         return update();
     };
     events.waiting = [&](const RetryWait& wait) { state.Waiting(wait); };
+    events.settled = [&](const ReceiverOutcome& outcome) { state.Settled(outcome); };
     return DeliverRelease(plan, transport, ledger, clock, events);
 }

@@ -48,15 +48,22 @@ std::string DeliveryTotalsText(const DeliverySummary& summary, std::size_t skipp
     return text;
 }
 
-std::string DeliveryStatusText(const DeliverySummary& summary)
+std::string DeliveryStatusText(const DeliverySummary& summary, std::size_t notAddresses, std::size_t listed)
 {
     std::string text = "Sent: " + std::to_string(summary.sent);
     if (summary.alreadySent > 0)
         text += ", had it already: " + std::to_string(summary.alreadySent);
+    if (summary.earlierText > 0)
+        text += ", got an earlier text: " + std::to_string(summary.earlierText);
     text += ", refused: " + std::to_string(summary.refused);
     if (summary.inDoubt > 0)
         text += ", in doubt: " + std::to_string(summary.inDoubt);
-    text += ", left to send: " + std::to_string(summary.left) + ".";
+    text += ", left to send: " + std::to_string(summary.left);
+    if (notAddresses > 0)
+        text += ", not addresses: " + std::to_string(notAddresses);
+    if (listed > 0)
+        text += ", on the do-not-send list: " + std::to_string(listed);
+    text += ".";
     if (!summary.stopReason.empty())
         text += " The sending stopped.";
     else if (summary.cancelled)
@@ -77,7 +84,7 @@ void SendSummaryDialog::OnRemoveRefused(wxCommandEvent&) { EndModal(ID_REMOVE_RE
 void SendSummaryDialog::OnClose(wxCommandEvent&) { EndModal(wxID_CLOSE); }
 
 SendSummaryDialog::SendSummaryDialog(wxWindow* parent, const DeliverySummary& summary,
-                                     std::vector<ReportRow> rows)
+                                     std::vector<ReportRow> rows, const std::string& listed)
     : wxDialog(parent, wxID_ANY, "Send", wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
       rows_(std::move(rows))
@@ -89,6 +96,12 @@ SendSummaryDialog::SendSummaryDialog(wxWindow* parent, const DeliverySummary& su
     std::string totals = DeliveryTotalsText(summary, skipped);
     totals.pop_back();  // a label shows a last line break as an empty line
     column->Add(new wxStaticText(this, wxID_ANY, FromUtf8(totals)), 0, wxALL, 12);
+    if (!listed.empty()) {
+        auto* note = new wxStaticText(this, wxID_ANY,
+                                      FromUtf8(listed + " Do-Not-Send List... takes an address off again."));
+        note->Wrap(760);
+        column->Add(note, 0, wxLEFT | wxRIGHT | wxBOTTOM, 12);
+    }
     AddList();
     AddButtons(summary.refused > 0);
     SetEscapeId(wxID_CLOSE);

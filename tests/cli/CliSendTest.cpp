@@ -10,7 +10,7 @@ namespace {
 
 TEST_F(CliTest, SendSaysWhoGotItAndEndsWithItsStatus)
 {
-    LocalSmtpServer mail(Path("mail"), {"--script", "bad@y.org=550"});
+    LocalSmtpServer mail(Path("mail"), {"--script", "bad@y.org=policy"});
     LocalSmtpServer login(Path("login"), {"--auth", "ann:s3cret"});
     FormValues form = complete;
     form.receivers = "a@x.org; bad@y.org;A@X.ORG; nodomain@\n";
@@ -21,7 +21,7 @@ TEST_F(CliTest, SendSaysWhoGotItAndEndsWithItsStatus)
     const std::string offline =
         "vantrel-cli: the web page and the image were not downloaded (--no-network)\n";
     const std::string skipped = offline + "skipped \"nodomain@\": has no domain\n";
-    const std::string refused = "refused bad@y.org: 550 5.1.1 <bad@y.org>: no such user here\n";
+    const std::string refused = "refused bad@y.org: 550 5.7.1 <bad@y.org>: relay access denied\n";
     struct Case {
         std::vector<std::string> arguments;
         int status;
@@ -199,9 +199,10 @@ TEST_F(CliTest, SendTheSecondRunTheChangedTextAndTheReport)
          "vantrel-cli: 0 sent, 0 had it already, 1 got an earlier text, 1 refused, 1 in doubt, 0 left to send, 1 "
          "skipped (no address)\n",
          {"r1@x.org"}},
+        // bad@x.org does not exist: the run before put it on the do-not-send list.
         {{"--changed=all", "--again-in-doubt"},
-         4,
-         "sent r1@x.org\nsent r2@x.org\n",
+         0,
+         "skipped \"bad@x.org\": refused when sending on ",
          {"r1@x.org", "r1@x.org", "r2@x.org"}},
         {{"--changed=maybe"}, 2, "vantrel-cli: --changed is rest or all (see vantrel-cli --help)\n", {}},
     };
@@ -220,7 +221,7 @@ TEST_F(CliTest, SendTheSecondRunTheChangedTextAndTheReport)
     EXPECT_EQ(ReadFileBytes(Path("report.csv")),
               "address,outcome,words\r\nr2@x.org,in doubt,in doubt since an earlier run\r\n"
               "bad@x.org,refused,550 5.1.1 <bad@x.org>: no such user here\r\n"
-              "john doe@x.org,skipped,a blank inside the address\r\n");
+              "john doe@x.org,skipped,words before an address not in angle brackets\r\n");
     EXPECT_NE(mail.Messages().back().find("To: \"Ray Two\" <r2@x.org>\r\n"), std::string::npos);
     EXPECT_NE(mail.Messages().back().find("Embargo until Monday.\r\n\r\n"), std::string::npos)
         << "a resumed run keeps the note";
@@ -275,13 +276,60 @@ TEST_F(CliTest, SendCheckServerLogsInAndSendsNothing)
         << unkept.err;
     EXPECT_TRUE(login.Receivers().empty());
 
-    const CliRun cut = RunCli(home, {"send", "--no-network", "--server=" + login.Url(), Path("zero-byte.pre")});
+    const CliRun cut =
+        RunCli(home, {"send", "--no-network", "--server=" + login.Url(), Path("zero-byte.pre")});
     EXPECT_EQ(cut.status, 1);
     EXPECT_EQ(
         cut.err,
         "vantrel-cli: the document's Company name is cut at a zero byte: what follows it is left out; open the "
         "document in the window and save it again\nvantrel-cli: nothing was sent: the document holds a zero "
         "byte\n");
+}
+
+// The same people on every path: a list written with commas reaches all of
+// it, a dead address refused while sending is listed and left out of the
+// next release, the draft and the list, while a refusal for the sender's
+// policy is not.
+TEST_F(CliTest, APressListWithCommasReachesEveryoneAndADeadAddressIsMailedOnce)
+{
+    LocalSmtpServer mail(Path("mail"),
+                         {"--script", "dead@y.example=550", "--script", "denied@y.example=policy"});
+    FormValues form = complete;
+    form.receivers = "bob@news.example, john@y.example, ann@paper.example,\nJane Doe <jane@x.example>, john "
+                     "doe@typo.example, dead@y.example, denied@y.example";
+    WriteFileBytes(Path("press.pre"), WriteDocumentBytes(form, 0));
+    const std::vector<std::string> send = {"send", "--no-network", "--rate=0", "--server=" + mail.Url(),
+                                           Path("press.pre")};
+    const CliRun first = RunCli(home, send);
+    EXPECT_EQ(first.status, 4) << first.err;
+    EXPECT_EQ(mail.Receivers(),
+              (std::vector<std::string>{"bob@news.example", "john@y.example", "ann@paper.example",
+                                        "jane@x.example"}));
+    EXPECT_NE(first.err.find("vantrel-cli: put on the do-not-send list: dead@y.example: 550 5.1.1 "
+                             "<dead@y.example>: no such user here\n"),
+              std::string::npos)
+        << first.err;
+
+    const CliRun mailto = RunCli(home, {"mailto", Path("press.pre")});
+    EXPECT_EQ(mailto.status, 0);
+    EXPECT_NE(
+        mailto.out.find("?bcc=bob@news.example;%20john@y.example;%20ann@paper.example;%20jane@x.example;"
+                        "%20denied@y.example&"),
+        std::string::npos)
+        << mailto.out;
+    EXPECT_EQ(mailto.out.find("doe@typo"), std::string::npos);
+    EXPECT_EQ(mailto.err.rfind("vantrel-cli: left out \"john doe@typo.example\": words before an address not "
+                               "in angle brackets\nvantrel-cli: left out dead@y.example: on the do-not-send "
+                               "list, refused when sending on ",
+                               0),
+              0u)
+        << mailto.err;
+
+    const CliRun second = RunCli(home, send);
+    EXPECT_EQ(second.status, 4) << second.err;
+    EXPECT_NE(second.err.find("skipped \"dead@y.example\": refused when sending on "), std::string::npos);
+    EXPECT_NE(second.err.find("refused denied@y.example: 550 5.7.1"), std::string::npos);
+    EXPECT_EQ(mail.Receivers().size(), 4u) << "nobody twice, and dead@y.example never";
 }
 
 // A script must not ship an empty file: output that cannot be written fails.

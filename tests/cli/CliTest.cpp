@@ -1,10 +1,13 @@
 // The command line's table: every command on documents, standard input and
 // statuses, with a local web server for the checks.
+#include <filesystem>
+
 #include "CliTesting.h"
 #include "core/checks/CheckReport.h"
 #include "core/release/MailtoRequest.h"
 #include "core/release/PressReleaseComposer.h"
 #include "core/release/ReleaseFile.h"
+#include "core/replies/DoNotSendList.h"
 
 namespace {
 
@@ -44,7 +47,7 @@ TEST_F(CliTest, CommandsDocumentsAndStatuses)
          "",
          {0, std::string(kCheckOkText) + "\n",
           "vantrel-cli: the web page and the image were not downloaded (--no-network)\nvantrel-cli: send would "
-          "skip \"john doe@x.org\": a blank inside the address\n"}},
+          "skip \"john doe@x.org\": words before an address not in angle brackets\n"}},
         {{"receivers", Path("cut.pre")}, "", {1, "a@x.org\n", cutWarning}},
         {{"receivers", "-"}, ReadFileBytes(Path("cut.pre")), {1, "a@x.org\n", cutWarning}},
         {{"mailto", Path("cut.pre")},
@@ -64,16 +67,23 @@ TEST_F(CliTest, CommandsDocumentsAndStatuses)
         {{"receivers", "--delimiter=comma", "-"},
          ReadFileBytes(Path("complete.pre")),
          {0, "a@x.org, b@y.org\n", ""}},
-        {{"receivers", Path("windows-1252.pre")}, "", {0, "j\xC3\xBCrgen@x.org; b@y.org\n", ""}},
+        // Read as an older program stored it; no address but ASCII goes out.
+        {{"receivers", Path("windows-1252.pre")},
+         "",
+         {0, "b@y.org\n",
+          "vantrel-cli: left out \"j\xC3\xBCrgen@x.org\": holds a character other than ASCII\nvantrel-cli: 1 "
+          "entry is not an address (\"j\xC3\xBCrgen@x.org\").\n"}},
         {{"receivers", Path("damaged.pre")},
          "",
          {3, "", "vantrel-cli: " + Path("damaged.pre") + ": the document is damaged\n"}},
         {{"receivers", Path("missing.pre")},
          "",
          {3, "", "vantrel-cli: " + Path("missing.pre") + ": the document cannot be read\n"}},
-        {{"receivers", Path("at-signs.pre")},
+        {{"receivers", Path("entries.pre")},
          "",
-         {1, "", "vantrel-cli: the receiver list is too long: the addresses would take more than 16 MiB\n"}},
+         {0, "a@x.org\n",
+          "vantrel-cli: left out \"john doe@x.org\": words before an address not in angle brackets\n"
+          "vantrel-cli: 1 entry is not an address (\"john doe@x.org\").\n"}},
         {{"release", "--no-network", Path("complete.pre")},
          "",
          {2, "", "vantrel-cli: --no-network belongs to check and send (see vantrel-cli --help)\n"}},
@@ -108,6 +118,40 @@ TEST_F(CliTest, CommandsDocumentsAndStatuses)
         EXPECT_EQ(run.err, AsPrinted(c.expected.err));
     }
     EXPECT_EQ(server.RequestCount(), 6) << "only the checks without --no-network download";
+    EXPECT_EQ(ReadFileBytes(Path("complete.pre")), WriteDocumentBytes(complete, 3))
+        << "documents are only read";
+}
+
+// receivers and mailto hand out nobody the sender's do-not-send list names,
+// and say so; a list that cannot be read gives no list at all.
+TEST_F(CliTest, ReceiversAndMailtoLeaveOutTheDoNotSendList)
+{
+    const std::string list = DoNotSendPath("ann@x.org");
+    std::filesystem::remove(list);  // under Wine the state folder is one for the whole suite
+    ASSERT_EQ(RunCli(home, {"dont-send", "add", "B@Y.org", Path("complete.pre")}).status, 0);
+    const std::string leftOut =
+        "vantrel-cli: left out b@y.org: on the do-not-send list, taken off by hand on ";
+    const std::string counted = "vantrel-cli: 1 address on the do-not-send list was left out.\n";
+    const CliRun receivers = RunCli(home, {"receivers", Path("complete.pre")});
+    EXPECT_EQ(receivers.status, 0);
+    EXPECT_EQ(receivers.out, "a@x.org\n");
+    EXPECT_EQ(receivers.err.substr(0, leftOut.size()), leftOut);
+    EXPECT_EQ(receivers.err.substr(receivers.err.size() - counted.size()), counted);
+    const CliRun mailto = RunCli(home, {"mailto", Path("complete.pre")});
+    EXPECT_EQ(mailto.out, MailtoRequest("ann@x.org", "a@x.org", "Smith & Sons") + "\n");
+    EXPECT_EQ(mailto.err, receivers.err);
+    // Another sender's list is another list.
+    EXPECT_EQ(RunCli(home, {"receivers", "--from=press@x.org", Path("complete.pre")}).out,
+              "a@x.org\nb@y.org\n");
+
+    WriteFileBytes(list, "not a list\n");
+    const CliRun unread = RunCli(home, {"mailto", Path("complete.pre")});
+    EXPECT_EQ(unread.status, 1);
+    EXPECT_EQ(unread.out, "");
+    EXPECT_EQ(unread.err,
+              "vantrel-cli: the do-not-send list " + list +
+                  " cannot be read, so no list of receivers is given\n");
+    std::filesystem::remove(list);
     EXPECT_EQ(ReadFileBytes(Path("complete.pre")), WriteDocumentBytes(complete, 3))
         << "documents are only read";
 }

@@ -96,9 +96,6 @@ protected:
         FormValues deadImage = complete;
         deadImage.imageUrl = server.Url("/gone.png");
         WriteFileBytes(Path("dead-image.pre"), WriteDocumentBytes(deadImage, 0));
-        FormValues atSigns = complete;
-        atSigns.receivers = std::string(100000, '@');
-        WriteFileBytes(Path("at-signs.pre"), WriteDocumentBytes(atSigns, 0));
         FormValues cut = complete;
         cut.receivers = std::string("a@x.org\0b@y.org", 15);
         WriteFileBytes(Path("cut.pre"), WriteDocumentBytes(cut, 0));

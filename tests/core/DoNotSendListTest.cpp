@@ -109,9 +109,10 @@ TEST_F(DoNotSendListTest, ADamagedListIsNeverTakenForAnEmptyOne)
     ASSERT_FALSE(damaged);
     EXPECT_EQ(damaged.failure(), Failure::Damaged);
     // Lines it cannot read are passed over; the rest stands.
-    ASSERT_TRUE(WriteFileAtomically(path, std::string("vantrel do-not-send 1\nb@x.org\tbounced\t1796644800\t5.1.1\n"
-                                                      "c@x.org\tfrightened\t1\t\nd@x.org\tby-hand\n"
-                                                      "e@x.org\tcomplaint\t1\tabuse")));
+    ASSERT_TRUE(WriteFileAtomically(path,
+                                    std::string("vantrel do-not-send 1\nb@x.org\tbounced\t1796644800\t5.1.1\n"
+                                                "c@x.org\tfrightened\t1\t\nd@x.org\tby-hand\n"
+                                                "e@x.org\tcomplaint\t1\tabuse")));
     const Result<DoNotSendList> read = DoNotSendList::Open(path);
     ASSERT_TRUE(read);
     EXPECT_EQ(Addresses(*read), std::vector<std::string>{"b@x.org=bounced on 2026-12-07: 5.1.1"});
@@ -132,6 +133,33 @@ TEST_F(DoNotSendListTest, ASendLeavesOutTheListedInTheListsOrder)
     EXPECT_EQ(skipped[0].text, "B@X.org");
     EXPECT_EQ(skipped[0].reason, "asked not to receive on 2026-12-07");
     EXPECT_EQ(skipped[1].reason, "bounced on 2026-12-07: 5.1.1 user unknown");
+}
+
+// A dead address refused while sending goes on the list with the server's
+// words; a refusal for policy, a full mailbox or "later" does not.
+TEST_F(DoNotSendListTest, TheDeadRefusedWhileSendingGoOnTheList)
+{
+    DeliverySummary summary;
+    summary.receivers = {
+        {"Dead@x.org", ReceiverState::Refused, "550 5.1.1 <Dead@x.org>: no such user here"},
+        {"policy@x.org", ReceiverState::Refused, "550 5.7.1 rejected by policy"},
+        {"full@x.org", ReceiverState::Refused, "552 5.2.2 mailbox full"},
+        {"later@x.org", ReceiverState::Left, "450 4.1.1 user unknown"},
+        {"sent@x.org", ReceiverState::Sent, "250 2.0.0 queued"},
+        {"gone@y.org", ReceiverState::Refused, "550 User unknown"},
+    };
+    const std::vector<DoNotSendEntry> dead = RefusedAsDead(summary, kDecember7Noon);
+    EXPECT_EQ(ListedAfterSendText(dead),
+              "2 refused as unknown addresses were put on the do-not-send list: dead@x.org, gone@y.org.");
+    EXPECT_EQ(ListedAfterSendText({dead[1]}),
+              "1 refused as an unknown address was put on the do-not-send list: "
+              "gone@y.org.");
+    Result<DoNotSendList> list = DoNotSendList::Open(path);
+    ASSERT_TRUE(list && list->AddAll(dead));
+    EXPECT_EQ(Addresses(*DoNotSendList::Open(path)),
+              (std::vector<std::string>{
+                  "dead@x.org=refused when sending on 2026-12-07: 550 5.1.1 <Dead@x.org>: no such user here",
+                  "gone@y.org=refused when sending on 2026-12-07: 550 User unknown"}));
 }
 
 }  // namespace

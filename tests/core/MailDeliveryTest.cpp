@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <tuple>
 
 #include "LocalSmtpServer.h"
 #include "TempHome.h"
@@ -280,6 +281,40 @@ TEST(MailDeliveryTest, ATimeLimitAndCancelEndAMessageInTransit)
     EXPECT_EQ(stopped.receivers[0].state, ReceiverState::InDoubt) << stopped.receivers[0].reply;
     EXPECT_TRUE(stopped.cancelled);
     EXPECT_EQ(stopped.receivers[1].state, ReceiverState::Left);
+}
+
+// What the send window says before anything goes: who gets it now, how
+// long that takes at the pace, and the one question.
+TEST(MailDeliveryTest, TheSendWindowSaysWhoGetsItNowAndHowLong)
+{
+    ReleaseStanding standing;
+    standing.alreadySent = 162;
+    standing.earlierText = 2;
+    standing.inDoubt = 1;
+    EXPECT_EQ(ToSendNow(295, standing, ChangedText::Rest, false), 130u);
+    EXPECT_EQ(ToSendNow(295, standing, ChangedText::All, false), 132u);
+    EXPECT_EQ(ToSendNow(295, standing, ChangedText::Rest, true), 131u);
+    EXPECT_EQ(ToSendNow(165, standing, ChangedText::Rest, false), 0u);
+    EXPECT_EQ(ToSendNow(100, standing, ChangedText::Rest, false), 0u);
+
+    const std::tuple<std::size_t, int, std::string> durations[] = {
+        {130, 20, "about 7 minutes"},  // 129 pauses of 3 s: 6 min 27 s
+        {295, 20, "about 15 minutes"}, {21, 20, "about 1 minute"}, {20, 20, "less than a minute"},
+        {1, 1, "less than a minute"},  {2, 1, "about 1 minute"},   {1000, 0, "less than a minute"},
+        {0, 20, "less than a minute"},
+    };
+    for (const auto& [messages, perMinute, text] : durations)
+        EXPECT_EQ(SendDurationText(messages, perMinute), text) << messages << " at " << perMinute;
+    EXPECT_EQ(SendQuestionText(130, 20), "Send the release to 130 receivers now? About 7 minutes.");
+    EXPECT_EQ(SendQuestionText(1, 20), "Send the release to 1 receiver now? Less than a minute.");
+
+    EXPECT_EQ(NothingToSendText(0, {}), "Nothing to send: no receiver is left to send to.");
+    EXPECT_EQ(NothingToSendText(3, {3, 0, 0, 0}),
+              "Nothing to send: every receiver already has this release.");
+    EXPECT_EQ(
+        NothingToSendText(3, {1, 1, 1, 0}),
+        "Nothing to send now: every receiver already has this release or an earlier text of it, or is in "
+        "doubt.");
 }
 
 }  // namespace

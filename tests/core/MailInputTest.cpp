@@ -1,8 +1,8 @@
 // What the user types for sending: the sender as a mailbox, the pace.
 #include <gtest/gtest.h>
 
-#include "core/mail/MailAddresses.h"
 #include "core/mail/MailSettings.h"
+#include "core/receivers/MailAddresses.h"
 
 namespace {
 

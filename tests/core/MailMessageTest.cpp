@@ -1,14 +1,14 @@
-// The receivers a send goes to, and which server URLs may be used.
+// Which addresses a server takes, and which server URLs may be used.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
-#include "core/mail/MailAddresses.h"
 #include "core/mail/MailSettings.h"
 #include "core/mail/ReleaseDelivery.h"
 #include "core/mail/SendLedger.h"
 #include "core/mail/SmtpTransport.h"
-#include "core/release/ReceiverList.h"
+#include "core/receivers/MailAddresses.h"
+#include "core/receivers/ReceiverList.h"
 
 namespace {
 
@@ -42,96 +42,6 @@ TEST(MailMessageTest, OnlyAddressesAreSentAndEachOnce)
     };
     for (const Case& c : cases)
         EXPECT_EQ(AddressProblem(c.text), c.problem) << c.text;
-}
-
-// Each entry between the document's delimiters is taken whole, or skipped
-// with its reason: never cut down to another address inside it.
-TEST(MailMessageTest, ReceiversOfASendAreWholeEntries)
-{
-    const std::string local64(64, 'l'), label63(63, 'd');
-    // 64 + 1 + 63 + 1 + 63 + 1 + 61 = 254 bytes; one more is 255.
-    const std::string address254 = local64 + "@" + label63 + "." + label63 + "." + std::string(61, 'e');
-    struct Case {
-        int delimiter;
-        std::string receivers;
-        std::string sent;  // "name|address" joined by "; "
-        std::string skipped;  // "text: reason" joined by "; "
-        std::size_t twice;
-    };
-    const Case cases[] = {
-        {kDelimiterNewline, "john doe@typo.example\nJane Roe <jane.roe@mag.example>\n\n  ann@x.org\t\r\n",
-         "Jane Roe|jane.roe@mag.example; |ann@x.org", "john doe@typo.example: a blank inside the address", 0},
-        {kDelimiterSemicolon, "\"Lee; Ann\" <ann@x.org>; sales@acme.com@acme.de;<b@y.org> ;",
-         "Lee; Ann|ann@x.org; |b@y.org", "sales@acme.com@acme.de: two @", 0},
-        {kDelimiterComma, "\"Lee, Ann\" <ann@x.org>, Lee, Bob <bob@x.org> x, Ann <ann@X.ORG>, A@x.org",
-         "Lee, Ann|ann@x.org; |A@x.org", "Lee: is not an address; Bob <bob@x.org> x: text beside the address",
-         1},
-        {kDelimiterComma, "a@x.org; b@y.org\nc@z.org", "|c@z.org", "a@x.org; b@y.org: two @", 0},
-        {kDelimiterSpace, "Jane Roe <jane@x.org> b@y.org\tc@z.org", "|jane@x.org; |b@y.org; |c@z.org",
-         "Jane: is not an address; with the delimiter Space no name can stand beside an address; "
-         "Roe: is not an address; with the delimiter Space no name can stand beside an address",
-         0},
-        {kDelimiterNewline,
-         "\"Unclosed <a@x.org>\nJ\u00fcrgen <j\u00fcrgen@x.org>\n\u00c5sa <asa@x.org>\n\"Q \\\" R\" <q@x.org>",
-         "\u00c5sa|asa@x.org; Q \" R|q@x.org",
-         "\"Unclosed <a@x.org>: text beside the address; J\u00fcrgen <j\u00fcrgen@x.org>: holds a character other than ASCII",
-         0},
-        {kDelimiterNewline, "<a@x.org> <b@x.org>\nA <a@x.org>>\n<nodomain@>\n@", "",
-         "<a@x.org> <b@x.org>: text beside the address; A <a@x.org>>: text beside the address; "
-         "<nodomain@>: has no domain; @: has no domain",
-         0},
-        {kDelimiterNewline, "Long <" + address254 + ">\n" + address254 + "e", "Long|" + address254,
-         address254 + "e: longer than 254 bytes", 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.receivers);
-        const ReceiverSelection selection = SelectReceivers(c.receivers, c.delimiter);
-        std::string sent, skipped;
-        for (const Mailbox& mailbox : selection.receivers)
-            sent += (sent.empty() ? "" : "; ") + mailbox.name + "|" + mailbox.address;
-        for (const SkippedReceiver& entry : selection.skipped)
-            skipped += (skipped.empty() ? "" : "; ") + entry.text + ": " + entry.reason;
-        EXPECT_EQ(sent, c.sent);
-        EXPECT_EQ(skipped, c.skipped);
-        EXPECT_EQ(selection.twice, c.twice);
-        // The status line's count, which keeps no entry, finds the same.
-        EXPECT_EQ(ReceiverCountText(CountReceivers(c.receivers, c.delimiter)), ReceiverCountText(selection));
-    }
-    // Thousands of addresses, each again in capitals: every second spelling
-    // is found, however full the table of those seen grows.
-    std::string many;
-    for (const char* spelling : {"user%d@x%d.org\n", "USER%d@X%d.ORG\n"})
-        for (int i = 0; i < 3000; ++i) {
-            char entry[40];
-            std::snprintf(entry, sizeof entry, spelling, i, i % 7);
-            many += entry;
-        }
-    EXPECT_EQ(ReceiverCountText(CountReceivers(many, kDelimiterNewline)), "3000 receivers; 3000 twice");
-    EXPECT_EQ(SelectReceivers(many, kDelimiterNewline).receivers.back().address, "user2999@x3.org");
-    ReceiverSelection counted = SelectReceivers("a@x.org\nA@X.ORG\nb@y.org\nnot one", kDelimiterNewline);
-    EXPECT_EQ(ReceiverCountText(counted), "2 receivers; 1 entry is not an address; 1 twice");
-    counted.receivers.resize(1);
-    counted.skipped.push_back(counted.skipped.front());
-    counted.twice = 0;
-    EXPECT_EQ(ReceiverCountText(counted), "1 receiver; 2 entries are not addresses");
-}
-
-TEST(MailMessageTest, RefusedReceiversLeaveTheListAndTheRestStaysAsWritten)
-{
-    struct Case {
-        int delimiter;
-        std::string before;
-        std::string after;
-    };
-    const Case cases[] = {
-        {kDelimiterNewline, "a@x.org\nBad <BAD@x.org>\r\nc@z.org\n", "a@x.org\nc@z.org\n"},
-        {kDelimiterSemicolon, "a@x.org; c@z.org; bad@x.org", "a@x.org; c@z.org"},
-        {kDelimiterComma, "\"Lee, Bad\" <bad@x.org>, not one, a@x.org", " not one, a@x.org"},
-        {kDelimiterSpace, "bad@x.org", ""},
-        {kDelimiterSpace, "a@x.org\tbad@x.org", "a@x.org"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(RemoveReceivers(c.before, c.delimiter, {"bad@x.org"}), c.after) << c.before;
 }
 
 TEST(MailMessageTest, PlainTextOnlyToThisMachine)
@@ -182,8 +92,7 @@ TEST(MailMessageTest, EveryMessageSaysHowToOptOut)
     };
     const std::string reply = "reply to this message with the subject \"unsubscribe\".";
     const Case cases[] = {
-        {"", true, "press@acme.com",
-         "List-Unsubscribe: <mailto:press@acme.com?subject=unsubscribe>\r\n",
+        {"", true, "press@acme.com", "List-Unsubscribe: <mailto:press@acme.com?subject=unsubscribe>\r\n",
          "To receive no more press releases from us, " + reply},
         {"https://acme.com/optout?who={address}", true, "a+news%x@acme.com",
          "List-Unsubscribe: <https://acme.com/optout?who=ann%2Bx%40b.org>,\r\n"
@@ -233,8 +142,10 @@ TEST(MailMessageTest, EveryMessageSaysHowToOptOut)
 TEST(MailMessageTest, RepliesAreReadWhereTheSettingsSayElseBesideTheSendingServer)
 {
     const std::pair<std::string, std::string> cases[] = {
-        {"smtp://smtp.x.org:587", "imaps://imap.x.org"}, {"smtps://mail.x.org", "imaps://mail.x.org"},
-        {"smtp://[::1]:2525", "imaps://[::1]"},          {"smtps://smtp.x.org/path", "imaps://imap.x.org"},
+        {"smtp://smtp.x.org:587", "imaps://imap.x.org"},
+        {"smtps://mail.x.org", "imaps://mail.x.org"},
+        {"smtp://[::1]:2525", "imaps://[::1]"},
+        {"smtps://smtp.x.org/path", "imaps://imap.x.org"},
         {"", ""},
     };
     for (const auto& [server, imap] : cases) {

@@ -4,7 +4,7 @@
 #include "TempHome.h"
 #include "core/documents/ReceiverFile.h"
 #include "core/files/SafeFileWriter.h"
-#include "core/release/ReceiverList.h"
+#include "core/receivers/ReceiverList.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ TEST(ReceiverFile, ExportWritesTheCollectedAddressesWithDosLineEnds)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(ReceiverExportBytes(ValueOf(CollectReceivers(c.receivers, c.delimiter)).value()), c.bytes);
+        EXPECT_EQ(ReceiverExportBytes(CollectReceivers(c.receivers, c.delimiter).joined), c.bytes);
     }
 }
 
@@ -61,7 +61,7 @@ TEST(ReceiverFile, ExportThenImportGivesTheJoinedListAndOneLineFeed)
         receivers += "receiver" + std::to_string(i) + "@example.org\n";
     for (int delimiter = 0; delimiter <= 3; ++delimiter) {
         SCOPED_TRACE(delimiter);
-        const std::string collected = ValueOf(CollectReceivers(receivers, delimiter)).value();
+        const std::string collected = CollectReceivers(receivers, delimiter).joined;
         ASSERT_TRUE(WriteFileAtomically(path, ReceiverExportBytes(collected)));
         const Result<std::string> bytes = ReadWholeFile(path, kMaxImportBytes);
         ASSERT_TRUE(bytes);

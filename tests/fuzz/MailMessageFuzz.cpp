@@ -5,8 +5,8 @@
 #include <set>
 
 #include "FuzzInput.h"
-#include "core/mail/MailAddresses.h"
 #include "core/mail/MailMessage.h"
+#include "core/receivers/MailAddresses.h"
 
 namespace {
 
@@ -84,8 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(DecodedQuotedPrintable(body) == message.body);
 
     // Every receiver is an address written whole in the text, and once.
-    const ReceiverSelection selection =
-        SelectReceivers(message.body, static_cast<int>(message.subject.size() & 3));
+    const ReceiverSelection selection = SelectReceivers(message.body);
     std::set<std::string> keys;
     for (const Mailbox& receiver : selection.receivers) {
         Require(AddressProblem(receiver.address).empty());

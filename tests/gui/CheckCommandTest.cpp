@@ -147,12 +147,24 @@ TEST_F(CheckCommandTest, CompleteFormShowsTheCheckBoxAfterBothProbeWindows)
     EXPECT_EQ(server.RequestCount(), 2);
     ExpectBothWindows(watcher);
     EXPECT_EQ(wxWindow::FindFocus(), app().controls.companyName) << "the keys need a focused control";
-    // Receivers set without an event are counted anew, not taken from the last count.
+    // Receivers set without an event are counted anew, not taken from the
+    // last count; what is left out wears a mark of its own until an edit.
     PumpEvents(500);
-    app().controls.receivers->ChangeValue("a@x.org; b@y.org; a@X.org");
+    wxTextCtrl* receivers = app().controls.receivers;
+    receivers->ChangeValue("a@x.org; b@y.org; a@X.org, john doe@typo.example");
     wxTEST_DIALOG(EXPECT_TRUE(SendMenuCommand(ID_CHECK_EVERYTHING)), ExpectBox(wxID_OK, &box));
+    EXPECT_EQ(box.text.rfind("All settings are OK", 0), 0u);
     PumpEvents(500);
-    EXPECT_EQ(StatusText(), "2 receivers; 1 twice");
+    EXPECT_EQ(StatusText(), "2 receivers; 1 entry is not an address (\"john doe@typo.example\"); 1 twice");
+    const std::string leftOut = "Left out when sending, and by Email and Export:\n\"john doe@typo.example\": "
+                                "words before an address not in angle brackets";
+    EXPECT_TRUE(HasFieldNotice(receivers));
+    EXPECT_FALSE(HasFieldProblem(receivers));
+    EXPECT_EQ(AccessibleDescription(receivers), leftOut);
+    EXPECT_EQ(Utf8(receivers->GetToolTipText()), leftOut);
+    receivers->SetValue("a@x.org");
+    EXPECT_FALSE(HasFieldNotice(receivers));
+    EXPECT_EQ(AccessibleDescription(receivers), "");
 }
 
 TEST_F(CheckCommandTest, StartFormShowsTheErrorsBoxLineByLine)

@@ -4,9 +4,11 @@
 
 #include "core/documents/ReceiverFile.h"
 #include "core/files/FileMessages.h"
-#include "core/release/ReceiverList.h"
+#include "core/receivers/ReceiverList.h"
+#include "core/replies/DoNotSendList.h"
 #include "core/settings/SettingsStore.h"
 #include "gui/CommandIds.h"
+#include "gui/DoNotSendDialog.h"
 
 namespace fs = std::filesystem;
 
@@ -71,15 +73,20 @@ TEST_F(ReceiverCommandsTest, ExportWritesTheCollectedAddresses)
         std::string receivers;
         int delimiterItem;
         std::string bytes;
+        std::string leftOut;
     };
     const Case cases[] = {
-        {"no at sign gives an empty file", "nobody\nat all\n", ID_DELIMITER_SEMICOLON, ""},
         {"newline gives CR LF between two addresses", "ann@x.org, bob@y.org\n", ID_DELIMITER_NEWLINE,
-         "ann@x.org\r\nbob@y.org"},
-        {"comma", "ann@x.org\nbob@y.org", ID_DELIMITER_COMMA, "ann@x.org, bob@y.org"},
-        {"space", "ann@x.org;bob@y.org", ID_DELIMITER_SPACE, "ann@x.org bob@y.org"},
-        {"semicolon", "ann@x.org bob@y.org", ID_DELIMITER_SEMICOLON, "ann@x.org; bob@y.org"},
+         "ann@x.org\r\nbob@y.org", ""},
+        {"comma", "ann@x.org\nbob@y.org", ID_DELIMITER_COMMA, "ann@x.org, bob@y.org", ""},
+        {"entries left out are named", "Ann <ann@x.org>; john doe@typo.example; gone@y.org",
+         ID_DELIMITER_SPACE, "ann@x.org",
+         ". 1 entry is not an address (\"john doe@typo.example\"). 1 address on the do-not-send list was left "
+         "out."},
     };
+    app().controls.contactEmail->SetValue("ada@example.org");
+    Result<DoNotSendList> list = DoNotSendListOf("ada@example.org");
+    ASSERT_TRUE(list && list->Add({"gone@y.org", DoNotSendReason::Unsubscribed, 0, ""}));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SetReceivers(c.receivers);
@@ -89,7 +96,7 @@ TEST_F(ReceiverCommandsTest, ExportWritesTheCollectedAddresses)
         Export(path);
         EXPECT_EQ(ReadFileBytes(path), c.bytes);
         EXPECT_EQ(Receivers(), c.receivers);
-        EXPECT_EQ(StatusText(), "Receivers exported to " + path);
+        EXPECT_EQ(StatusText(), "Receivers exported to " + path + c.leftOut);
     }
     EXPECT_FALSE(ReadSetting(kSettingsKeyPath, kLatestPathSetting));
 }
@@ -160,10 +167,14 @@ TEST_F(ReceiverCommandsTest, FailuresShowTheirBoxAndChangeNothing)
     EXPECT_TRUE(fs::is_directory(Folder() + "/folder.csv"));
     EXPECT_EQ(std::distance(fs::directory_iterator(Folder()), fs::directory_iterator()), 2);
 
-    // A list that would pass its limit is not written cut.
-    SetReceivers(std::string(100000, '@'));
+    // Nobody who asked not to receive may be among the receivers handed out.
+    const std::string list = DoNotSendPath("");
+    fs::create_directories(fs::path(list).parent_path());
+    WriteFileBytes(list, "not a list\n");
     ExpectInformationBox(CommandWithBox(ID_EXPORT_RECEIVERS, Folder() + "/huge.csv"), &frame(),
-                         kReceiverListTooLongText, "Save failed");
+                         DoNotSendProblem(Failure::Damaged, list) +
+                             "\n\nThe receivers were not handed out: nobody on the list may be among them.",
+                         "Save failed");
     EXPECT_EQ(fs::file_size(Folder() + "/huge.csv"), kMaxImportBytes + 1);
 }
 

@@ -12,8 +12,10 @@
 
 #include <wx/display.h>
 #include <wx/textdlg.h>
+#include <wx/uiaction.h>
 
 #include "LocalSmtpServer.h"
+#include "core/documents/DocumentFormat.h"
 #include "core/mail/MailMessage.h"
 #include "core/mail/MailSettings.h"
 #include "core/release/PressReleaseComposer.h"
@@ -169,15 +171,19 @@ TEST_F(SendCommandsTest, SendsTheEditedTextOnceEachAndRemovesTheRefused)
     UseServer(mail.Url(), "ann");
     frame().MarkUnchanged("");
     long rows = 0;
+    ShownBox question;
     wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), ExpectPreview([](SendPreviewDialog* preview) {
                       preview->subject->SetValue("Notely 2.1 is out");
                       preview->note->SetValue("Embargoed until Monday.");
                       return wxID_OK;
                   }),
-                  ExpectPassword("s3cret"), ExpectSummary([&](SendSummaryDialog* summary) {
+                  ExpectBox(wxID_OK, &question), ExpectPassword("s3cret"),
+                  ExpectSummary([&](SendSummaryDialog* summary) {
                       rows = summary->list->GetItemCount();
                       return ID_REMOVE_REFUSED;
                   }));
+    EXPECT_EQ(question.text, "Send the release to 2 receivers now? Less than a minute.");
+    EXPECT_EQ(question.style & (wxOK | wxCANCEL | wxCANCEL_DEFAULT), wxOK | wxCANCEL | wxCANCEL_DEFAULT);
     EXPECT_EQ(mail.Receivers(), std::vector<std::string>{"a@x.org"});
     ASSERT_EQ(mail.Messages().size(), 1u);
     EXPECT_NE(mail.Messages()[0].find("Subject: Notely 2.1 is out"), std::string::npos);
@@ -185,7 +191,15 @@ TEST_F(SendCommandsTest, SendsTheEditedTextOnceEachAndRemovesTheRefused)
     EXPECT_EQ(rows, 2);  // b@y.org refused, broken@ skipped
     EXPECT_EQ(Utf8(app().controls.receivers->GetValue()), "a@x.org; A@X.ORG; broken@\n");
     EXPECT_TRUE(frame().HasUnsavedChanges());
-    EXPECT_EQ(StatusText().rfind("Sent: 1, refused: 1, left to send: 0.", 0), 0u) << StatusText();
+    // The server said b@y.org does not exist: the next release leaves it out.
+    EXPECT_EQ(StatusText().rfind("Sent: 1, refused: 1, left to send: 0, not addresses: 1. 1 refused as an "
+                                 "unknown address was put on the do-not-send list: b@y.org.",
+                                 0),
+              0u)
+        << StatusText();
+    const Result<DoNotSendList> list = DoNotSendListOf("ada@example.org");
+    ASSERT_TRUE(list && list->Find("b@y.org"));
+    EXPECT_EQ(list->Find("b@y.org")->reason, DoNotSendReason::Refused);
 }
 
 // c@z.org bounced earlier; b@y.org is put on the list from the send window.
@@ -218,7 +232,7 @@ TEST_F(SendCommandsTest, TheDoNotSendListIsLeftOutAlsoWhenChangedFromTheSendWind
                       ask->SetValue("b@y.org");
                       return wxID_OK;
                   }),
-                  ExpectSummary([&](SendSummaryDialog* summary) {
+                  ExpectBox(wxID_OK, nullptr), ExpectSummary([&](SendSummaryDialog* summary) {
                       for (long row = 0; row < summary->list->GetItemCount(); ++row)
                           rows.push_back(Utf8(summary->list->GetItemText(row, 0) + " " +
                                               summary->list->GetItemText(row, 2)));
@@ -288,18 +302,34 @@ TEST_F(SendCommandsTest, ANewTextGoesToEveryoneWhenChosen)
 {
     LocalSmtpServer mail(home_->sandbox() + "/mail");
     UseServer(mail.Url());
-    wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), ExpectPreview(wxID_OK), ExpectSummary(wxID_CLOSE));
-    std::string earlier, send;
+    std::string first, again, earlier, send, nothing;
     wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), ExpectPreview([&](SendPreviewDialog* preview) {
+                      first = Utf8(preview->factsText->GetLabel() + "\n" + preview->sendNow->GetLabel());
+                      return wxID_OK;
+                  }),
+                  ExpectBox(wxID_OK, nullptr), ExpectSummary(wxID_CLOSE));
+    ShownBox question;
+    wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), ExpectPreview([&](SendPreviewDialog* preview) {
+                      again = Utf8(preview->sendNow->GetLabel());
                       preview->subject->SetValue("Notely 2.1 is out");
                       PumpEvents(500);  // the standing follows once typing stops
                       earlier = Utf8(preview->earlierText->GetLabel());
-                      send = Utf8(preview->send->GetLabel());
+                      send =
+                          Utf8(preview->send->GetLabel()) + (preview->send->IsEnabled() ? "" : " (greyed)");
+                      nothing = Utf8(preview->sendNow->GetLabel());
                       return ID_SEND_EVERYONE;
                   }),
-                  ExpectSummary(wxID_CLOSE));
+                  ExpectBox(wxID_OK, &question), ExpectSummary(wxID_CLOSE));
+    EXPECT_EQ(first,
+              "Receivers: 2\nLeft out: 1 entry is not an address\nServer: " + mail.Url() +
+                  "\nSender: Ada Moor <ada@example.org>\nTo send now: 2, less than a minute");
+    EXPECT_EQ(again,
+              "Already have this release: 2\nNothing to send: every receiver already has this release.");
     EXPECT_EQ(earlier.substr(0, 59), "2 receivers already got an earlier text of this release (la");
-    EXPECT_EQ(send, "Send to the 0 Others Only");
+    EXPECT_EQ(send, "Send to the 0 Others Only (greyed)");
+    EXPECT_EQ(nothing,
+              "Nothing to send now: every receiver already has this release or an earlier text of it.");
+    EXPECT_EQ(question.text, "Send the release to 2 receivers now? Less than a minute.");
     EXPECT_EQ(mail.Receivers(), (std::vector<std::string>{"a@x.org", "b@y.org", "a@x.org", "b@y.org"}));
 }
 
@@ -321,7 +351,7 @@ TEST_F(SendCommandsTest, ReceiversInDoubtGetItAgainOnlyWhenAsked)
                       preview->againInDoubt->SetValue(true);
                       return wxID_OK;
                   }),
-                  ExpectSummary(wxID_CLOSE));
+                  ExpectBox(wxID_OK, nullptr), ExpectSummary(wxID_CLOSE));
     EXPECT_EQ(inDoubt,
               "1 receiver is in doubt: an earlier run sent them the release but never heard whether the "
               "server took it");
@@ -344,7 +374,7 @@ TEST_F(SendCommandsTest, CancelEndsTheMessageInFlightAtOnce)
     ASSERT_GT(wxExecute(argv, wxEXEC_ASYNC), 0);
     std::vector<std::string> rows;
     wxStopWatch watch;
-    wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), ExpectPreview(wxID_OK),
+    wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), ExpectPreview(wxID_OK), ExpectBox(wxID_OK, nullptr),
                   ExpectSummary([&](SendSummaryDialog* summary) {
                       for (long row = 0; row < summary->list->GetItemCount(); ++row)
                           rows.push_back(Utf8(summary->list->GetItemText(row, 0) + " " +
@@ -378,10 +408,61 @@ TEST_F(SendCommandsTest, TheStatusLineCountsTheReceiversOnceTypingStops)
     app().controls.receivers->SetValue("a@x.org; b@y.org; A@X.ORG; broken@; c@z.org");
     EXPECT_EQ(StatusText(), "");
     PumpEvents(PressReleaseApp::kCountAfterMilliseconds + 200);
-    EXPECT_EQ(StatusText(), "3 receivers; 1 entry is not an address; 1 twice");
-    SendMenuCommand(ID_DELIMITER_NEWLINE);
-    PumpEvents(PressReleaseApp::kCountAfterMilliseconds + 200);
-    EXPECT_EQ(StatusText(), "0 receivers; 1 entry is not an address");
+    EXPECT_EQ(StatusText(), "3 receivers; 1 entry is not an address (\"broken@\"); 1 twice");
+}
+
+// Typed as a user types, through the X server: Return in the subject sends
+// nothing, and Cancel at the question neither.
+TEST_F(SendCommandsTest, ReturnInTheSubjectSendsNothing)
+{
+    LocalSmtpServer mail(home_->sandbox() + "/mail");
+    UseServer(mail.Url());
+    std::string typed;
+    ShownBox question;
+    wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), ExpectPreview([&](SendPreviewDialog* preview) {
+                      preview->Show();
+                      preview->Raise();
+                      preview->subject->SetFocus();
+                      preview->subject->SetInsertionPointEnd();
+                      PumpEvents(300);
+                      wxUIActionSimulator keys;
+                      keys.Text(" (embargo)");
+                      keys.Char(WXK_RETURN);
+                      PumpEvents(500);
+                      typed = Utf8(preview->subject->GetValue());
+                      preview->Hide();
+                      return wxID_OK;
+                  }),
+                  ExpectBox(wxID_CANCEL, &question), ExpectPreview(wxID_CANCEL));
+    EXPECT_EQ(typed, "Press release from Tarsel Soft (embargo)");
+    EXPECT_EQ(question.text, "Send the release to 2 receivers now? Less than a minute.");
+    EXPECT_TRUE(mail.Receivers().empty());
+}
+
+// The document's receivers were cut at a zero byte when it was opened:
+// the cut list is not sent until the user has looked at it and edited it.
+TEST_F(SendCommandsTest, ReceiversCutAtAZeroByteAreNotSentUntilEdited)
+{
+    LocalSmtpServer mail(home_->sandbox() + "/mail");
+    UseServer(mail.Url());
+    FormValues form = app().ReadForm();
+    form.receivers = std::string("a@x.org\0b@y.org", 15);
+    const std::string path = home_->sandbox() + "/cut.pre";
+    WriteFileBytes(path, WriteDocumentBytes(form, 0));
+    wxTEST_DIALOG(SendMenuCommand(ID_OPEN), ExpectBox(wxID_NO, nullptr).Optional(), ExpectFileDialog(path),
+                  ExpectBox(wxID_OK, nullptr));
+    ShownBox refused;
+    wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), ExpectBox(wxID_OK, &refused));
+    ExpectInformationBox(
+        refused, &frame(),
+        "The document's receivers are cut at a zero byte: what follows it is left out.\n\n"
+        "Nothing was sent: the document holds a zero byte. Look at the receivers and correct "
+        "them, then send again.",
+        "Send");
+    app().controls.receivers->AppendText(" b@y.org");
+    wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), ExpectPreview(wxID_OK), ExpectBox(wxID_OK, nullptr),
+                  ExpectSummary(wxID_CLOSE));
+    EXPECT_EQ(mail.Receivers(), (std::vector<std::string>{"a@x.org", "b@y.org"}));
 }
 
 // 1,000 refusals: the list scrolls and the window stays on the screen.

@@ -5,7 +5,7 @@ Prints "port N" when it listens and runs until its standard input closes.
 Every accepted message is written to DIR/NNNN.eml, its receiver to
 DIR/receivers (one line each). --script ADDRESS=ACTION makes the server
 answer one receiver its own way: 451 (the first time, then it accepts),
-550 (always), drop (the connection, the first time), hang (stop answering
+550 (always: no such user), policy (always: 550 5.7.1), drop (the connection, the first time), hang (stop answering
 after the message's data, the first time; prints "hanging ADDRESS"),
 dropdata (take the message, then drop the connection before the final
 reply, the first time) or chatter (answer RCPT with reply lines that never
@@ -54,6 +54,8 @@ class Handler:
         action = self.script.get(address.lower())
         if action == "550":
             return "550 5.1.1 <%s>: no such user here" % address
+        if action == "policy":
+            return "550 5.7.1 <%s>: relay access denied" % address
         if action == "451" and self.first_time(address, action):
             return "451 4.3.0 try again later"
         if action == "drop" and self.first_time(address, action):

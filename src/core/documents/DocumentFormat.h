@@ -8,7 +8,7 @@
 
 #include "core/Result.h"
 #include "core/form/FormValues.h"
-#include "core/release/ReceiverList.h"
+#include "core/receivers/ReceiverList.h"
 
 // A press release document: 17 length-prefixed records ("%d", one blank,
 // the value), no header. Line feeds in values are stored as CR LF and

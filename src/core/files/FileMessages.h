@@ -40,6 +40,9 @@ inline std::string CutAtZeroByteText(const std::string& label)
         " is cut at a zero byte: what follows it is left out; open the document in the window and save it again";
 }
 
+// Why a send of a document with a value cut at a zero byte goes nowhere.
+inline constexpr const char* kNotSentForZeroByteText = "nothing was sent: the document holds a zero byte";
+
 // "64 MiB" for a limit of 64 * 1024 * 1024 bytes.
 inline std::string SizeText(std::size_t bytes) { return std::to_string(bytes / (1024 * 1024)) + " MiB"; }
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/form/FormValues.h"
-#include "core/mail/MailAddresses.h"
+#include "core/receivers/MailAddresses.h"
 
 // One message of a send, before it is written out.
 struct MailMessage {

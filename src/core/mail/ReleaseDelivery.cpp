@@ -88,6 +88,48 @@ std::string EarlierTextNote(const ReleaseStanding& standing)
     return note;
 }
 
+std::size_t ToSendNow(std::size_t receivers, const ReleaseStanding& standing, ChangedText changed,
+                      bool againInDoubt)
+{
+    std::size_t settled = standing.alreadySent + (againInDoubt ? 0 : standing.inDoubt);
+    if (changed == ChangedText::Rest)
+        settled += standing.earlierText;
+    return receivers > settled ? receivers - settled : 0;
+}
+
+std::string SendDurationText(std::size_t messages, int perMinute)
+{
+    // The first message goes at once; each after it waits for the pace.
+    const long long seconds =
+        perMinute > 0 && messages > 1 ? (static_cast<long long>(messages) - 1) * 60 / perMinute : 0;
+    if (seconds < 60)
+        return "less than a minute";
+    const long long minutes = (seconds + 59) / 60;
+    return "about " + std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes");
+}
+
+std::string SendQuestionText(std::size_t messages, int perMinute)
+{
+    std::string duration = SendDurationText(messages, perMinute);
+    duration[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(duration[0])));
+    return "Send the release to " + std::to_string(messages) + (messages == 1 ? " receiver" : " receivers") +
+        " now? " + duration + ".";
+}
+
+std::string NothingToSendText(std::size_t receivers, const ReleaseStanding& standing)
+{
+    if (receivers == 0)
+        return "Nothing to send: no receiver is left to send to.";
+    if (standing.alreadySent == receivers)
+        return "Nothing to send: every receiver already has this release.";
+    std::string why = "Nothing to send now: every receiver already has this release";
+    if (standing.earlierText > 0)
+        why += " or an earlier text of it";
+    if (standing.inDoubt > 0)
+        why += ", or is in doubt";
+    return why + ".";
+}
+
 std::string LedgerPathFor(const DeliveryPlan& plan)
 {
     return LedgerPath(ReleaseLedgerId(plan.sender.address, plan.product, plan.version));

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "core/mail/MailAddresses.h"
 #include "core/mail/MailSettings.h"
 #include "core/mail/SendLedger.h"
 #include "core/mail/SmtpTransport.h"
+#include "core/receivers/MailAddresses.h"
 
 // Time as a send sees it. Tests give one that pauses without sleeping.
 struct DeliveryClock {
@@ -113,6 +113,23 @@ ReleaseStanding StandingOf(const DeliveryPlan& plan, const SendLedger& ledger);
 // "296 receivers already got an earlier text of this release (last sent
 // 2026-12-07 14:02)".
 std::string EarlierTextNote(const ReleaseStanding& standing);
+
+// How many of receivers a run would send to now: not those with this text,
+// nor those in doubt unless asked, nor, for the rest only, those with an
+// earlier text.
+std::size_t ToSendNow(std::size_t receivers, const ReleaseStanding& standing, ChangedText changed,
+                      bool againInDoubt);
+
+// How long messages take at the pace: "about 7 minutes", "about 1 minute",
+// "less than a minute".
+std::string SendDurationText(std::size_t messages, int perMinute);
+
+// The one question before a run: "Send the release to 130 receivers now?
+// About 7 minutes."
+std::string SendQuestionText(std::size_t messages, int perMinute);
+
+// Why a run would send nothing now (toSend is 0), in one sentence.
+std::string NothingToSendText(std::size_t receivers, const ReleaseStanding& standing);
 
 // Where the ledger of this release lies (sender's address, product, version).
 std::string LedgerPathFor(const DeliveryPlan& plan);

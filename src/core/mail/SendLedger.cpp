@@ -12,7 +12,7 @@
 
 #include "core/files/SafeFileWriter.h"
 #include "core/files/Utf8Path.h"
-#include "core/mail/MailAddresses.h"
+#include "core/receivers/MailAddresses.h"
 #include "core/files/UserFolders.h"
 
 namespace {

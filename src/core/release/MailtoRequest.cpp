@@ -1,6 +1,6 @@
 #include "core/release/MailtoRequest.h"
 
-#include "core/release/ReceiverList.h"
+#include "core/receivers/ReceiverList.h"
 
 namespace {
 

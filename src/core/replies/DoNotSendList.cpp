@@ -5,15 +5,17 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <thread>
 #include <unordered_map>
 
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "core/files/Utf8Path.h"
 #include "core/files/SafeFileWriter.h"
 #include "core/files/UserFolders.h"
+#include "core/files/Utf8Path.h"
+#include "core/mail/DeadAddress.h"
 #include "core/mail/SendLedger.h"
 
 namespace {
@@ -27,6 +29,7 @@ const char* ReasonWord(DoNotSendReason reason)
     case DoNotSendReason::Unsubscribed: return "unsubscribed";
     case DoNotSendReason::Bounced: return "bounced";
     case DoNotSendReason::Complaint: return "complaint";
+    case DoNotSendReason::Refused: return "refused";
     case DoNotSendReason::ByHand: break;
     }
     return "by-hand";
@@ -34,8 +37,9 @@ const char* ReasonWord(DoNotSendReason reason)
 
 bool ReasonOfWord(std::string_view word, DoNotSendReason& reason)
 {
-    for (const DoNotSendReason each : {DoNotSendReason::Unsubscribed, DoNotSendReason::Bounced,
-                                       DoNotSendReason::Complaint, DoNotSendReason::ByHand})
+    for (const DoNotSendReason each :
+         {DoNotSendReason::Unsubscribed, DoNotSendReason::Bounced, DoNotSendReason::Complaint,
+          DoNotSendReason::ByHand, DoNotSendReason::Refused})
         if (word == ReasonWord(each)) {
             reason = each;
             return true;
@@ -153,8 +157,8 @@ Result<> DoNotSendList::Save() const
 {
     std::string bytes = kHeading;
     for (const DoNotSendEntry& entry : entries_)
-        bytes += OneField(entry.address) + "\t" + ReasonWord(entry.reason) + "\t" + std::to_string(entry.when) +
-            "\t" + OneField(entry.evidence) + "\n";
+        bytes += OneField(entry.address) + "\t" + ReasonWord(entry.reason) + "\t" +
+            std::to_string(entry.when) + "\t" + OneField(entry.evidence) + "\n";
     return WriteFileAtomically(path_, bytes, Links::Replace);
 }
 
@@ -211,8 +215,9 @@ Result<> DoNotSendList::Remove(const std::string& address)
 {
     const std::string key = AddressKey(address);
     return Change([this, &key] {
-        const auto kept = std::remove_if(entries_.begin(), entries_.end(),
-                                         [&key](const DoNotSendEntry& entry) { return entry.address == key; });
+        const auto kept =
+            std::remove_if(entries_.begin(), entries_.end(),
+                           [&key](const DoNotSendEntry& entry) { return entry.address == key; });
         if (kept == entries_.end())
             return false;
         entries_.erase(kept, entries_.end());
@@ -225,31 +230,63 @@ std::string DoNotSendText(const DoNotSendEntry& entry)
     const std::string on = entry.when != 0 ? " on " + DayText(entry.when) : std::string();
     switch (entry.reason) {
     case DoNotSendReason::Unsubscribed: return "asked not to receive" + on;
-    case DoNotSendReason::Bounced: return "bounced" + on + (entry.evidence.empty() ? "" : ": " + entry.evidence);
+    case DoNotSendReason::Bounced:
+        return "bounced" + on + (entry.evidence.empty() ? "" : ": " + entry.evidence);
     case DoNotSendReason::Complaint: return "complained" + on;
+    case DoNotSendReason::Refused:
+        return "refused when sending" + on + (entry.evidence.empty() ? "" : ": " + entry.evidence);
     case DoNotSendReason::ByHand: break;
     }
     return "taken off by hand" + on;
 }
 
+LeaveOut LeaveOutListed(const DoNotSendList& list)
+{
+    if (list.Entries().empty())
+        return {};
+    auto listed = std::make_shared<std::unordered_map<std::string, std::string>>();
+    for (const DoNotSendEntry& entry : list.Entries())
+        listed->emplace(entry.address, DoNotSendText(entry));
+    return [listed](std::string_view address) -> std::optional<std::string> {
+        const auto found = listed->find(AddressKey(address));
+        return found == listed->end() ? std::nullopt : std::optional(found->second);
+    };
+}
+
 std::vector<SkippedReceiver> LeaveOutDoNotSend(std::vector<Mailbox>& receivers, const DoNotSendList& list)
 {
     std::vector<SkippedReceiver> skipped;
-    if (list.Entries().empty())
+    const LeaveOut leaveOut = LeaveOutListed(list);
+    if (!leaveOut)
         return skipped;
-    std::unordered_map<std::string, const DoNotSendEntry*> listed;
-    for (const DoNotSendEntry& entry : list.Entries())
-        listed.emplace(entry.address, &entry);
     std::vector<Mailbox> kept;
     for (Mailbox& receiver : receivers) {
-        const auto found = listed.find(AddressKey(receiver.address));
-        if (found == listed.end())
-            kept.push_back(std::move(receiver));
+        if (std::optional<std::string> why = leaveOut(receiver.address))
+            skipped.push_back({receiver.address, std::move(*why)});
         else
-            skipped.push_back({receiver.address, DoNotSendText(*found->second)});
+            kept.push_back(std::move(receiver));
     }
     receivers = std::move(kept);
     return skipped;
+}
+
+std::vector<DoNotSendEntry> RefusedAsDead(const DeliverySummary& summary, std::time_t when)
+{
+    std::vector<DoNotSendEntry> dead;
+    for (const ReceiverOutcome& outcome : summary.receivers)
+        if (outcome.state == ReceiverState::Refused && IsDeadAddress("", outcome.reply))
+            dead.push_back({AddressKey(outcome.address), DoNotSendReason::Refused, when, outcome.reply});
+    return dead;
+}
+
+std::string ListedAfterSendText(const std::vector<DoNotSendEntry>& dead)
+{
+    std::string text = dead.size() == 1 ? "1 refused as an unknown address was"
+                                        : std::to_string(dead.size()) + " refused as unknown addresses were";
+    text += " put on the do-not-send list: ";
+    for (std::size_t i = 0; i < dead.size(); ++i)
+        text += (i == 0 ? "" : ", ") + dead[i].address;
+    return text + ".";
 }
 
 Result<DoNotSendList> DoNotSendListOf(const std::string& senderAddress)

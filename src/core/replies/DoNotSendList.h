@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "core/Result.h"
-#include "core/mail/MailAddresses.h"
+#include "core/mail/ReleaseDelivery.h"
+#include "core/receivers/MailAddresses.h"
+#include "core/receivers/ReceiverList.h"
 
 // Why an address is on the list.
-enum class DoNotSendReason { Unsubscribed, Bounced, Complaint, ByHand };
+enum class DoNotSendReason { Unsubscribed, Bounced, Complaint, ByHand, Refused };
 
 struct DoNotSendEntry {
     std::string address;  // lower case
@@ -30,11 +32,12 @@ public:
     static Result<DoNotSendList> Open(const std::string& path);
 
     const std::vector<DoNotSendEntry>& Entries() const { return entries_; }
+    const std::string& Path() const { return path_; }
     std::optional<DoNotSendEntry> Find(const std::string& address) const;
 
     // Adds an address, or gives one already there the newer evidence (an
-// entry by hand never replaces one with evidence). Busy when another
-// program keeps the list locked.
+    // entry by hand never replaces one with evidence). Busy when another
+    // program keeps the list locked.
     Result<> Add(const DoNotSendEntry& entry);
     // The same for many at once, with one rewrite of the file.
     Result<> AddAll(const std::vector<DoNotSendEntry>& entries);
@@ -55,13 +58,25 @@ private:
 };
 
 // "asked not to receive", "bounced on 2026-12-07: 5.1.1 user unknown",
-// "complained on 2026-12-07", "taken off by hand on 2026-12-07": what the
-// preview and the report say of a skipped receiver.
+// "complained on 2026-12-07", "taken off by hand on 2026-12-07", "refused
+// when sending on 2026-12-07: 550 5.1.1 user unknown": what the preview
+// and the report say of a skipped receiver.
 std::string DoNotSendText(const DoNotSendEntry& entry);
 
 // Takes the receivers the sender's list names out of receivers and gives
 // them back as skipped, each with DoNotSendText as the reason.
 std::vector<SkippedReceiver> LeaveOutDoNotSend(std::vector<Mailbox>& receivers, const DoNotSendList& list);
+
+// Why an address the list names is left out of a list handed out
+// (DoNotSendText), for CollectReceivers; nothing when the list is empty.
+LeaveOut LeaveOutListed(const DoNotSendList& list);
+
+// The receivers a send found dead (IsDeadAddress on the server's refusal),
+// as entries for the list, with the server's words as evidence.
+std::vector<DoNotSendEntry> RefusedAsDead(const DeliverySummary& summary, std::time_t when);
+// "2 refused as unknown addresses were put on the do-not-send list: a@x.org,
+// b@y.org."
+std::string ListedAfterSendText(const std::vector<DoNotSendEntry>& dead);
 
 // The sender's list, for a send: Open(DoNotSendPath(senderAddress)).
 Result<DoNotSendList> DoNotSendListOf(const std::string& senderAddress);

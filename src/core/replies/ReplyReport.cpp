@@ -3,7 +3,7 @@
 #include <optional>
 #include <unordered_set>
 
-#include "core/mail/MailAddresses.h"
+#include "core/receivers/MailAddresses.h"
 #include "core/replies/HeaderValues.h"
 #include "core/replies/MimeMessage.h"
 
