@@ -15,13 +15,13 @@ serve_sample_site() {
 
 record() { printf '%d %s' "$(printf '%s' "$1" | wc -c)" "$1"; }
 
-# write_sample_document FILE VERSION PRICE OS PAGE CONTACT EMAIL: the form as
-# a document of 17 length-prefixed records.
+# write_sample_document FILE VERSION PRICE OS PAGE CONTACT EMAIL [RECEIVERS]:
+# the form as a document of 17 length-prefixed records.
 write_sample_document() {
     {
         record "Notely"; record "$2"; record "$3"; record "$4"; record "$site/notely.png"
         record "Takes notes fast and keeps them in sync on every computer you own."
         record 25; record ""; record "$site/$5"; record 1; record 0; record 30
-        record "Tarsel Soft"; record "$6"; record "$7"; record 0; record ""
+        record "Tarsel Soft"; record "$6"; record "$7"; record 0; record "${8:-}"
     } > "$1"
 }

@@ -2,8 +2,9 @@
 # Runs Generate, Check everything in the built program on a private X server
 # and saves pictures of what the user sees: the two probe windows and the
 # "Check" box for a complete form whose page and image a local web server
-# (python3 -m http.server on 127.0.0.1) serves, then the "Errors" box for
-# the start form and the form behind it with its failed fields marked.
+# (python3 -m http.server on 127.0.0.1) serves, the same form with receivers
+# that leave entries out (their frame and tooltip), then the "Errors" box
+# for the start form and the form behind it with its failed fields marked.
 # Usage: scripts/screenshot-check.sh [build folder] [output folder]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -69,6 +70,21 @@ run_program() {
 printf '[/]\nLatestPath=%s\n' "$sandbox/complete.pre" > "$HOME/.config/Tarsel/Vantrel.conf"
 run_program
 check_everything complete Check check-box.png
+kill "$program_pid"; wait "$program_pid" 2>/dev/null || true
+
+# Receivers of which two are left out: their amber frame, the status line
+# that names them and the tooltip that lists them with why.
+write_sample_document "$sandbox/receivers.pre" 2.1 "\$19.95" Linux notely.html "Ada Moor" ada@example.org \
+    "bob@news.example, john doe@typo.example,
+\"Doe, Jane\" <jane@x.example>, bob@nodomain,"
+printf '[/]\nLatestPath=%s\n' "$sandbox/receivers.pre" > "$HOME/.config/Tarsel/Vantrel.conf"
+run_program
+check_everything receivers Check receivers-check-box.png
+eval "$(xdotool getwindowgeometry --shell "$main")"
+xdotool mousemove $((X + 700)) $((Y + 200))
+sleep 2
+xwd -root -silent | convert xwd:- "$output/receivers-left-out.png"
+echo "saved $output/receivers-left-out.png"
 kill "$program_pid"; wait "$program_pid" 2>/dev/null || true
 
 rm -f "$HOME/.config/Tarsel/Vantrel.conf"

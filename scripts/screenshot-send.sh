@@ -2,8 +2,9 @@
 # Runs Generate, "Send to Receivers..." in the built program on a private X
 # server against a local mail server (tests/support/smtp_server.py) that
 # refuses 1,000 of 1,200 receivers, and saves pictures of the send window,
-# of it with a note typed, of the progress waiting for a "later", of the summary of those not reached, and of the
-# send window once more with another subject.
+# of it with a note typed, of the one question before sending, of the
+# progress waiting for a "later", of the summary of those not reached, and
+# of the send window once more with another subject.
 # Usage: scripts/screenshot-send.sh [build folder] [output folder]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -84,8 +85,11 @@ xdotool key Tab
 xdotool type --delay 20 "Embargoed until Monday, 9:00 CET."
 sleep 1
 snap "Send to Receivers" send-window-note.png
-# Back in the subject, Return is the default button's.
+# Return in the subject sends nothing; Alt+S asks once, Cancel the default.
 xdotool key shift+Tab Return
+xdotool key alt+s
+snap "Send" send-question.png
+xdotool key alt+s
 # The 199 others accepted, the window counts down the wait for the last.
 while [ "$(cat "$sandbox/mail/receivers" 2>/dev/null | wc -l)" -lt 199 ]; do sleep 0.2; done
 sleep 3

@@ -400,7 +400,7 @@ bool PressReleaseApp::SendNowAfterAll(std::size_t receivers, int perMinute)
 {
     wxMessageDialog ask(mainWindow, wxString::FromUTF8(SendQuestionText(receivers, perMinute)), kSendCaption,
                         wxOK | wxCANCEL | wxCANCEL_DEFAULT | wxICON_QUESTION);
-    ask.SetOKCancelLabels("Send", "Cancel");
+    ask.SetOKCancelLabels("&Send", "&Cancel");
     return ask.ShowModal() == wxID_OK;
 }
 

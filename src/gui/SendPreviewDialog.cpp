@@ -97,7 +97,10 @@ SendPreviewDialog::SendPreviewDialog(wxWindow* parent, const SendFacts& facts, c
     ShowStanding();
     SetSizerAndFit(column);
     CentreOnParent();
+    // The user goes on writing where the subject ends: a subject selected
+    // whole would go with the first key typed.
     subject->SetFocus();
+    subject->SetInsertionPointEnd();
 }
 
 void SendPreviewDialog::AddEditors(wxSizer* column, const std::string& subjectText,
@@ -146,7 +149,7 @@ void SendPreviewDialog::AddButtons(wxSizer* column)
     buttons->Add(new wxButton(this, ID_SEND_TEST, "Send a Test to Me"), 0, wxRIGHT, 8);
     buttons->Add(new wxButton(this, ID_DO_NOT_SEND_LIST, "Do-Not-Send List..."), 0, wxRIGHT, 8);
     buttons->AddStretchSpacer();
-    send = new wxButton(this, wxID_OK, "Send");
+    send = new wxButton(this, wxID_OK, "&Send");
     buttons->Add(send, 0, wxRIGHT, 8);
     sendEveryone = new wxButton(this, ID_SEND_EVERYONE, "Send the New Text to Everyone");
     buttons->Add(sendEveryone, 0, wxRIGHT, 8);
@@ -197,8 +200,8 @@ void SendPreviewDialog::UpdateSendButton()
 {
     const std::size_t others = ToSend(false);
     send->SetLabel(standing_.earlierText > 0
-                       ? FromUtf8("Send to the " + std::to_string(others) + " Others Only")
-                       : wxString("Send"));
+                       ? FromUtf8("&Send to the " + std::to_string(others) + " Others Only")
+                       : wxString("&Send"));
     send->Enable(others > 0);
     std::string text;
     if (standing_.alreadySent > 0)

@@ -154,6 +154,10 @@ TEST_F(DoNotSendListTest, TheDeadRefusedWhileSendingGoOnTheList)
     EXPECT_EQ(ListedAfterSendText({dead[1]}),
               "1 refused as an unknown address was put on the do-not-send list: "
               "gone@y.org.");
+    EXPECT_EQ(
+        ListedAfterSendText({dead[0], dead[1], dead[0], dead[1], dead[0]}),
+        "5 refused as unknown addresses were put on the do-not-send list: dead@x.org, gone@y.org, dead@x.org "
+        "and 2 more.");
     Result<DoNotSendList> list = DoNotSendList::Open(path);
     ASSERT_TRUE(list && list->AddAll(dead));
     EXPECT_EQ(Addresses(*DoNotSendList::Open(path)),

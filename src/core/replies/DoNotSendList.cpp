@@ -284,8 +284,12 @@ std::string ListedAfterSendText(const std::vector<DoNotSendEntry>& dead)
     std::string text = dead.size() == 1 ? "1 refused as an unknown address was"
                                         : std::to_string(dead.size()) + " refused as unknown addresses were";
     text += " put on the do-not-send list: ";
-    for (std::size_t i = 0; i < dead.size(); ++i)
+    // A few named; the summary's rows hold every one of them.
+    constexpr std::size_t kNamed = 3;
+    for (std::size_t i = 0; i < dead.size() && i < kNamed; ++i)
         text += (i == 0 ? "" : ", ") + dead[i].address;
+    if (dead.size() > kNamed)
+        text += " and " + std::to_string(dead.size() - kNamed) + " more";
     return text + ".";
 }
 

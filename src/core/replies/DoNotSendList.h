@@ -75,7 +75,7 @@ LeaveOut LeaveOutListed(const DoNotSendList& list);
 // as entries for the list, with the server's words as evidence.
 std::vector<DoNotSendEntry> RefusedAsDead(const DeliverySummary& summary, std::time_t when);
 // "2 refused as unknown addresses were put on the do-not-send list: a@x.org,
-// b@y.org."
+// b@y.org.", the first three named.
 std::string ListedAfterSendText(const std::vector<DoNotSendEntry>& dead);
 
 // The sender's list, for a send: Open(DoNotSendPath(senderAddress)).
