@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <string_view>
 
 #include "core/checks/CurlLibrary.h"
 
@@ -191,6 +192,21 @@ void WatchExchange(const CurlLibrary& api, CURL* curl, Exchange& exchange, const
     api.easySetopt(curl, CURLOPT_XFERINFODATA, &idle);
 }
 
+// One part of a dotted quad as every resolver reads it: decimal, 0 to 255,
+// without the leading zero that some would take for octal.
+bool IsDecimalOctet(std::string_view part)
+{
+    if (part.empty() || part.size() > 3 || (part.size() > 1 && part.front() == '0'))
+        return false;
+    int value = 0;
+    for (const char c : part) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return value <= 255;
+}
+
 }  // namespace
 
 bool IsLoopbackHost(const std::string& host)
@@ -198,16 +214,15 @@ bool IsLoopbackHost(const std::string& host)
     const std::string name = Lower(host);
     if (name == "localhost" || name == "localhost." || name == "[::1]" || name == "::1")
         return true;
-    if (name.compare(0, 4, "127.") != 0)
-        return false;
-    int dots = 0;
-    for (const char c : name) {
-        if (c == '.')
-            ++dots;
-        else if (!std::isdigit(static_cast<unsigned char>(c)))
-            return false;
+    std::string_view rest = name;
+    std::vector<std::string_view> parts;
+    for (std::size_t dot = rest.find('.');; dot = rest.find('.')) {
+        parts.push_back(rest.substr(0, dot));
+        if (dot == std::string_view::npos)
+            break;
+        rest.remove_prefix(dot + 1);
     }
-    return dots == 3;
+    return parts.size() == 4 && parts[0] == "127" && std::all_of(parts.begin(), parts.end(), IsDecimalOctet);
 }
 
 ServerSecurity ServerUrlSecurity(const std::string& url) { return ServerUrlSecurity(url, "smtps", "smtp"); }

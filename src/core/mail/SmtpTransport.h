@@ -50,8 +50,9 @@ ServerSecurity ServerUrlSecurity(const std::string& url);
 ServerSecurity ServerUrlSecurity(const std::string& url, const std::string& tlsScheme,
                                  const std::string& plainScheme);
 
-// localhost, 127.0.0.0/8 and ::1, by name: what a name resolves to is not
-// known before connecting.
+// localhost, ::1 and 127.0.0.0/8 written as four decimal parts of 0 to 255,
+// as literally written: what a name, or a shortened or octal address,
+// resolves to is the resolver's to decide, and not known before connecting.
 bool IsLoopbackHost(const std::string& host);
 
 // How one message fared.
