@@ -2,6 +2,7 @@
 // that pauses without sleeping.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <tuple>
 
@@ -315,6 +316,35 @@ TEST(MailDeliveryTest, TheSendWindowSaysWhoGetsItNowAndHowLong)
         NothingToSendText(3, {1, 1, 1, 0}),
         "Nothing to send now: every receiver already has this release or an earlier text of it, or is in "
         "doubt.");
+}
+
+// Until the last line of the answer to the message is read, the server
+// may have taken it: an answer cut short after "250-", or one that goes on
+// past the time limit, leaves the message in doubt, in this run and the next.
+TEST(MailDeliveryTest, AnAnswerCutShortOrEndlessLeavesTheMessageInDoubt)
+{
+    TempHome home;
+    LocalSmtpServer server(home.sandbox() + "/mail",
+                           {"--script", "cut@x.org=cutdata", "--script", "talk@x.org=chatterdata"});
+    SmtpServer limited = Server(server.Url());
+    limited.timeLimit = std::chrono::seconds(2);
+    for (const std::string receiver : {"cut@x.org", "talk@x.org"}) {
+        SCOPED_TRACE(receiver);
+        for (const char* run : {"first", "resumed"}) {
+            SCOPED_TRACE(run);
+            Result<SendLedger> ledger = SendLedger::Open(home.sandbox() + "/" + receiver + ".ledger");
+            ASSERT_TRUE(ledger);
+            SmtpTransport transport(limited);
+            RecordingClock clock;
+            const DeliverySummary summary =
+                DeliverRelease(Plan({receiver}), transport, &*ledger, clock.Clock(), {});
+            ASSERT_EQ(summary.receivers.size(), 1u);
+            EXPECT_EQ(summary.receivers[0].state, ReceiverState::InDoubt) << summary.receivers[0].reply;
+            EXPECT_TRUE(clock.pauses.empty()) << "no round of \"later\" for a message that may have gone";
+        }
+        const std::vector<std::string> received = server.Receivers();
+        EXPECT_EQ(std::count(received.begin(), received.end(), receiver), 1);
+    }
 }
 
 }  // namespace

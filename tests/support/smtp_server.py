@@ -8,9 +8,11 @@ answer one receiver its own way: 451 (the first time, then it accepts),
 550 (always: no such user), policy (always: 550 5.7.1), drop (the connection, the first time), hang (stop answering
 after the message's data, the first time; prints "hanging ADDRESS"),
 dropdata (take the message, then drop the connection before the final
-reply, the first time) or chatter (answer RCPT with reply lines that never
-end, for at most ten seconds) or 535data (refuse the message's data as if
-the login had failed). --oauth FILE takes logins with the access
+reply, the first time), cutdata (take the message, say "250-" and drop the
+connection before the reply's last line, the first time), chatter (answer
+RCPT with reply lines that never end, for at most ten seconds), chatterdata
+(take the message and answer it so, the first time) or 535data (refuse the
+message's data as if the login had failed). --oauth FILE takes logins with the access
 tokens of oauth_server.py only, and writes to DIR/tokens-used the serial
 of the token each message came under.
 """
@@ -33,6 +35,16 @@ def free_port():
     with socket.socket() as probe:
         probe.bind(("127.0.0.1", 0))
         return probe.getsockname()[1]
+
+
+async def chatter(server):
+    """Reply lines that never end: longer than any client's time limit in
+    the tests, and bounded."""
+    for _ in range(1000):
+        if server.transport is None or server.transport.is_closing():
+            break
+        await server.push("250-still talking")
+        await asyncio.sleep(0.01)
 
 
 class Handler:
@@ -62,12 +74,7 @@ class Handler:
             server.transport.abort()
             return "421 4.4.2 closing"
         if action == "chatter":
-            # Longer than any client's time limit in the tests, and bounded.
-            for _ in range(1000):
-                if server.transport is None or server.transport.is_closing():
-                    break
-                await server.push("250-still talking")
-                await asyncio.sleep(0.01)
+            await chatter(server)
             return "250 OK"
         envelope.rcpt_tos.append(address)
         return "250 OK"
@@ -88,8 +95,14 @@ class Handler:
                 for address in envelope.rcpt_tos:
                     receivers.write(address + "\n")
         for address in envelope.rcpt_tos:
-            if self.script.get(address.lower()) == "dropdata" and self.first_time(address, "dropdata"):
+            action = self.script.get(address.lower())
+            if action == "dropdata" and self.first_time(address, action):
                 server.transport.abort()
+            if action == "cutdata" and self.first_time(address, action):
+                await server.push("250-2.0.0 queued as %d, and more to say" % self.count)
+                server.transport.abort()
+            if action == "chatterdata" and self.first_time(address, action):
+                await chatter(server)
         return "250 2.0.0 queued as %d" % self.count
 
 

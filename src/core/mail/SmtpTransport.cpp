@@ -31,6 +31,13 @@ std::size_t OnRead(char* buffer, std::size_t size, std::size_t count, void* user
     return length;
 }
 
+// "250 queued" or a bare "250" ends a reply; "250-" has more to follow.
+bool IsLastReplyLine(const std::string& line)
+{
+    const auto digit = [&line](std::size_t at) { return std::isdigit(static_cast<unsigned char>(line[at])); };
+    return line.size() >= 3 && digit(0) && digit(1) && digit(2) && (line.size() == 3 || line[3] == ' ');
+}
+
 // What one exchange with the server showed: its lines (only what the
 // server says is kept, since what we send holds the password), and how
 // much of the message went out.
@@ -41,8 +48,15 @@ struct Exchange {
     std::size_t linesWhenMessageWentOut = std::string::npos;
 
     bool MessageWentOut() const { return linesWhenMessageWentOut != std::string::npos; }
-    // The end of data went out and no answer came after it.
-    bool AnswerMissing() const { return MessageWentOut() && serverLines.size() == linesWhenMessageWentOut; }
+    // The end of data went out and the last line of the answer to it never
+    // came: "250-" lines say only that more is to follow, and the server
+    // may still refuse the message in the last one.
+    bool AnswerMissing() const
+    {
+        return MessageWentOut() &&
+            std::none_of(serverLines.begin() + static_cast<std::ptrdiff_t>(linesWhenMessageWentOut),
+                         serverLines.end(), IsLastReplyLine);
+    }
 };
 
 int OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* userData)

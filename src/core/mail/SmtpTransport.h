@@ -61,7 +61,7 @@ enum class SendOutcome {
     TryAgain,  // 4xx, or the connection dropped before the message's end went out
     Refused,  // 5xx for this receiver
     Stop,  // TLS, authentication or the server itself failed: nothing more can go
-    InDoubt,  // the message's end went out, but the server's answer never came
+    InDoubt,  // the message's end went out, but the last line of the server's answer never came
     Cancelled,  // the user stopped the message before its end went out
 };
 struct SendReply {
