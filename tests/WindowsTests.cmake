@@ -48,6 +48,8 @@ set(core_linux_only
   ReleaseFile.InTheInstallationFolderWhereWritableElseInTheCache
   # the ledgers in XDG's state folder; on Windows they lie in %LOCALAPPDATA%
   SendLedgerTest.OneFilePerReleaseBelowTheStateFolder
+  # permission bits
+  DoNotSendListTest.OnlyItsOwnerMayReadIt
 )
 list(JOIN core_linux_only ":" core_filter)
 add_test(NAME Windows.CoreSuite COMMAND vantrel_core_tests --gtest_filter=-${core_filter})

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -116,6 +117,24 @@ TEST_F(DoNotSendListTest, ADamagedListIsNeverTakenForAnEmptyOne)
     const Result<DoNotSendList> read = DoNotSendList::Open(path);
     ASSERT_TRUE(read);
     EXPECT_EQ(Addresses(*read), std::vector<std::string>{"b@x.org=bounced on 2026-12-07: 5.1.1"});
+}
+
+// Who asked not to be mailed is for the sender's eyes only, as the ledgers
+// are: also a list that an earlier version left readable to others.
+TEST_F(DoNotSendListTest, OnlyItsOwnerMayReadIt)
+{
+    const mode_t mask = umask(022);
+    Result<DoNotSendList> list = DoNotSendList::Open(path);
+    ASSERT_TRUE(list);
+    ASSERT_TRUE(list->Add({"a@x.org", DoNotSendReason::ByHand, kDecember7Noon, ""}));
+    const auto mode = [this] {
+        return std::filesystem::status(path).permissions() & std::filesystem::perms::all;
+    };
+    EXPECT_EQ(mode(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::permissions(path, std::filesystem::perms(0644));
+    ASSERT_TRUE(list->Add({"b@x.org", DoNotSendReason::ByHand, kDecember7Noon, ""}));
+    EXPECT_EQ(mode(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    umask(mask);
 }
 
 TEST_F(DoNotSendListTest, ASendLeavesOutTheListedInTheListsOrder)

@@ -20,7 +20,12 @@
 // written, it is written in place and flushed. A save also removes the
 // temporary files that killed saves left in the folder.
 enum class Links { Follow, Replace };
-Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, Links links = Links::Follow);
+// Who may read the file: whoever the old file allowed (a new file gets
+// what the umask leaves), or only its owner, also when the old file
+// allowed more. Windows leaves that to the folder's access list.
+enum class Readers { AsBefore, OwnerOnly };
+Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, Links links = Links::Follow,
+                             Readers readers = Readers::AsBefore);
 
 // The same with bytes made piece by piece while they are written, so that
 // megabytes are never held whole: produce hands each piece to put and
@@ -28,7 +33,7 @@ Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, 
 using PutPiece = std::function<bool(std::string_view piece)>;
 using ProducePieces = std::function<bool(const PutPiece& put)>;
 Result<> WriteFileAtomically(const std::string& path, const ProducePieces& produce,
-                             Links links = Links::Follow);
+                             Links links = Links::Follow, Readers readers = Readers::AsBefore);
 
 // Makes the folder's entries (a file created or renamed in it) durable;
 // false when the system refuses.

@@ -1,5 +1,5 @@
-#include "core/files/SafeFileWriter.h"
 #include "core/files/LineEnds.h"
+#include "core/files/SafeFileWriter.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -62,23 +62,26 @@ mode_t NewFileMode()
     return 0666 & ~mask;
 }
 
+constexpr mode_t kOwnerOnlyMode = 0600;
+
 // Gives the new file what the old one had, or what a newly created file
 // would get.
-bool SetAttributes(int fd, const std::optional<struct stat>& old)
+bool SetAttributes(int fd, const std::optional<struct stat>& old, Readers readers)
 {
     if (!old)
-        return fchmod(fd, NewFileMode()) == 0;
+        return fchmod(fd, readers == Readers::OwnerOnly ? kOwnerOnlyMode : NewFileMode()) == 0;
     if (old->st_uid != geteuid() || old->st_gid != getegid()) {
         // Only possible with privileges; otherwise the file becomes ours.
         [[maybe_unused]] const int ignored = fchown(fd, old->st_uid, old->st_gid);
     }
-    return fchmod(fd, old->st_mode & 0777) == 0;
+    return fchmod(fd, readers == Readers::OwnerOnly ? kOwnerOnlyMode : old->st_mode & 0777) == 0;
 }
 
-bool WriteTempFile(int fd, const ProducePieces& produce, const std::optional<struct stat>& old)
+bool WriteTempFile(int fd, const ProducePieces& produce, const std::optional<struct stat>& old,
+                   Readers readers)
 {
     const bool written = produce([fd](std::string_view piece) { return WriteAll(fd, piece); }) &&
-        SetAttributes(fd, old) && fsync(fd) == 0;
+        SetAttributes(fd, old, readers) && fsync(fd) == 0;
     const bool closed = close(fd) == 0;
     return written && closed;
 }
@@ -198,7 +201,7 @@ bool Overwrite(int fd, std::string_view bytes, off_t oldSize)
 // may not write) but the target itself may be written, it is written in
 // place, as the desktop's own file layer does: not atomic, so every byte is
 // made and a copy of the old ones kept before the first is changed.
-Result<> WriteInPlace(const std::string& target, const ProducePieces& produce)
+Result<> WriteInPlace(const std::string& target, const ProducePieces& produce, Readers readers)
 {
     const std::optional<std::string> bytes = ProduceIntoMemory(produce);
     if (!bytes)
@@ -216,7 +219,9 @@ Result<> WriteInPlace(const std::string& target, const ProducePieces& produce)
         close(fd);
         return Failure::CannotWrite;
     }
-    const bool written = Overwrite(fd, *bytes, info.st_size);
+    // Narrowed before the new bytes are in.
+    const bool written = (readers == Readers::AsBefore || fchmod(fd, kOwnerOnlyMode) == 0) &&
+        Overwrite(fd, *bytes, info.st_size);
     const bool safe = written || copy.PutBack(fd, info.st_size);
     const bool closed = close(fd) == 0;
     if (safe && (closed || !written))
@@ -251,13 +256,14 @@ bool WriteAll(int fd, std::string_view bytes)
     });
 }
 
-Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, Links links)
+Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, Links links, Readers readers)
 {
     return WriteFileAtomically(
-        path, [&bytes](const PutPiece& put) { return put(bytes); }, links);
+        path, [&bytes](const PutPiece& put) { return put(bytes); }, links, readers);
 }
 
-Result<> WriteFileAtomically(const std::string& path, const ProducePieces& produce, Links links)
+Result<> WriteFileAtomically(const std::string& path, const ProducePieces& produce, Links links,
+                             Readers readers)
 {
     const std::optional<std::string> target = links == Links::Follow ? FollowLinks(path) : path;
     if (!target || target->empty() || target->back() == '/')
@@ -281,10 +287,10 @@ Result<> WriteFileAtomically(const std::string& path, const ProducePieces& produ
     const int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
         const bool folderRefused = errno == EACCES || errno == EPERM || errno == EROFS;
-        return old && folderRefused ? WriteInPlace(*target, produce) : Failure::CannotWrite;
+        return old && folderRefused ? WriteInPlace(*target, produce, readers) : Failure::CannotWrite;
     }
     flock(fd, LOCK_EX);  // released by the close: the file is no longer being written
-    if (!WriteTempFile(fd, produce, old) || rename(temp.c_str(), target->c_str()) != 0) {
+    if (!WriteTempFile(fd, produce, old, readers) || rename(temp.c_str(), target->c_str()) != 0) {
         unlink(temp.c_str());
         return Failure::CannotWrite;
     }

@@ -1,5 +1,5 @@
-#include "core/files/SafeFileWriter.h"
 #include "core/files/LineEnds.h"
+#include "core/files/SafeFileWriter.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -79,13 +79,13 @@ bool WriteAll(int fd, std::string_view bytes)
     });
 }
 
-Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, Links links)
+Result<> WriteFileAtomically(const std::string& path, const std::string& bytes, Links links, Readers readers)
 {
     return WriteFileAtomically(
-        path, [&bytes](const PutPiece& put) { return put(bytes); }, links);
+        path, [&bytes](const PutPiece& put) { return put(bytes); }, links, readers);
 }
 
-Result<> WriteFileAtomically(const std::string& path, const ProducePieces& produce, Links)
+Result<> WriteFileAtomically(const std::string& path, const ProducePieces& produce, Links, Readers)
 {
     const std::wstring target = WideFromUtf8(path);
     if (target.empty() || target.back() == L'\\' || target.back() == L'/')

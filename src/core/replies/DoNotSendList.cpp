@@ -159,7 +159,8 @@ Result<> DoNotSendList::Save() const
     for (const DoNotSendEntry& entry : entries_)
         bytes += OneField(entry.address) + "\t" + ReasonWord(entry.reason) + "\t" +
             std::to_string(entry.when) + "\t" + OneField(entry.evidence) + "\n";
-    return WriteFileAtomically(path_, bytes, Links::Replace);
+    // Who asked not to be mailed, and why, is the sender's business only.
+    return WriteFileAtomically(path_, bytes, Links::Replace, Readers::OwnerOnly);
 }
 
 std::optional<DoNotSendEntry> DoNotSendList::Find(const std::string& address) const
