@@ -48,7 +48,8 @@ set(core_linux_only
   ReleaseFile.InTheInstallationFolderWhereWritableElseInTheCache
   # the ledgers in XDG's state folder; on Windows they lie in %LOCALAPPDATA%
   SendLedgerTest.OneFilePerReleaseBelowTheStateFolder
-  # permission bits
+  # symbolic links and permission bits
+  SendLedgerTest.AnEarlierLedgerThatCannotBeReadStopsTheSend
   DoNotSendListTest.OnlyItsOwnerMayReadIt
 )
 list(JOIN core_linux_only ":" core_filter)

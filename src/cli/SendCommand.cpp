@@ -241,14 +241,14 @@ int SendRelease(const CliRequest& request, const Document& document, std::ostrea
     // A test message is no delivery: it is neither looked up nor recorded.
     std::optional<SendLedger> ledger;
     if (!request.testTo) {
-        Result<SendLedger> opened = OpenReleaseLedger(plan, ReleaseSubject(form));
-        if (!opened && opened.failure() == Failure::Busy)
+        ReleaseLedger opened = OpenReleaseLedger(plan, ReleaseSubject(form));
+        if (!opened.ledger && opened.ledger.failure() == Failure::Busy)
             return Problem(err, kCliNotDelivered,
                            "a send of this release is already running; nothing was sent");
-        if (!opened)
+        if (!opened.ledger)
             return Problem(err, kCliNotDelivered,
-                           "the ledger " + LedgerPathFor(plan) + " cannot be opened; nothing was sent");
-        ledger.emplace(std::move(*opened));
+                           "the ledger " + opened.path + " cannot be opened; nothing was sent");
+        ledger.emplace(std::move(*opened.ledger));
     }
     if (!ChooseText(request, ledger ? &*ledger : nullptr, plan))
         return Problem(err, kCliUsage, "the note file " + request.noteFile.value_or("") + " cannot be read");

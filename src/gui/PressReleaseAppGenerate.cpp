@@ -105,7 +105,7 @@ std::string LedgerProblem(Failure failure, const std::string& path)
 {
     if (failure == Failure::Busy)
         return "A send of this release is already running; nothing was sent.";
-    return "The record of who has the release cannot be kept in " + path + ", so nothing is sent.";
+    return "The record of who has the release cannot be read or kept in " + path + ", so nothing is sent.";
 }
 
 DeliveryPlan PlanOf(const FormValues& form, const MailSettings& settings)
@@ -327,9 +327,10 @@ void PressReleaseApp::OnSendToReceivers(wxCommandEvent&)
     };
     if (!select())
         return;
-    Result<SendLedger> ledger = OpenReleaseLedger(plan, ReleaseSubject(form));
+    ReleaseLedger opened = OpenReleaseLedger(plan, ReleaseSubject(form));
+    Result<SendLedger>& ledger = opened.ledger;
     if (!ledger) {
-        ShowInformation(mainWindow, LedgerProblem(ledger.failure(), LedgerPathFor(plan)), kSendCaption);
+        ShowInformation(mainWindow, LedgerProblem(ledger.failure(), opened.path), kSendCaption);
         return;
     }
     // A resumed run sends the text the last one sent.

@@ -240,7 +240,7 @@ TEST(MailDeliveryTest, AnEarlierVersionsLedgerKeepsCounting)
     for (const char* note : {"", "Embargo until Monday."}) {
         SCOPED_TRACE(note);
         plan.note = note;
-        Result<SendLedger> ledger = OpenReleaseLedger(plan, "Press release from Tarsel");
+        Result<SendLedger> ledger = OpenReleaseLedger(plan, "Press release from Tarsel").ledger;
         ASSERT_TRUE(ledger);
         RecordingClock clock;
         const DeliverySummary summary = DeliverRelease(plan, transport, &*ledger, clock.Clock(), {});

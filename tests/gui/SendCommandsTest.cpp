@@ -287,7 +287,7 @@ TEST_F(SendCommandsTest, ASecondSendOfTheReleaseWaitsForTheFirst)
     LocalSmtpServer mail(home_->sandbox() + "/mail");
     UseServer(mail.Url());
     const DeliveryPlan plan = PlanOfForm();
-    Result<SendLedger> running = OpenReleaseLedger(plan, ReleaseSubject(app().ReadForm()));
+    Result<SendLedger> running = OpenReleaseLedger(plan, ReleaseSubject(app().ReadForm())).ledger;
     ASSERT_TRUE(running);
     ShownBox box;
     wxTEST_DIALOG(SendMenuCommand(ID_SEND_TO_RECEIVERS), ExpectBox(wxID_OK, &box));
@@ -341,7 +341,7 @@ TEST_F(SendCommandsTest, ReceiversInDoubtGetItAgainOnlyWhenAsked)
     {
         DeliveryPlan plan = PlanOfForm();
         plan.subject = ReleaseSubject(app().ReadForm());
-        Result<SendLedger> died = OpenReleaseLedger(plan, plan.subject);
+        Result<SendLedger> died = OpenReleaseLedger(plan, plan.subject).ledger;
         ASSERT_TRUE(died);
         ASSERT_TRUE(died->RecordSending("a@x.org", TextIdOf(plan)));
     }

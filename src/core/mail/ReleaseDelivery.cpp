@@ -135,17 +135,28 @@ std::string LedgerPathFor(const DeliveryPlan& plan)
     return LedgerPath(ReleaseLedgerId(plan.sender.address, plan.product, plan.version));
 }
 
-Result<SendLedger> OpenReleaseLedger(const DeliveryPlan& plan, const std::string& defaultSubject)
+namespace {
+
+// What an earlier version kept: one ledger per text.
+ReleaseLedger TakeEarlierLedgers(Result<SendLedger> ledger, const DeliveryPlan& plan,
+                                 const std::string& defaultSubject)
 {
-    Result<SendLedger> ledger = SendLedger::Open(LedgerPathFor(plan));
+    const std::string path = LedgerPathFor(plan);
     if (!ledger)
-        return ledger;
+        return {std::move(ledger), path};
     const std::string sender = plan.sender.name + " <" + plan.sender.address + ">";
-    const std::string earlier = LedgerPath(TextLedgerId(sender, defaultSubject, plan.release));
-    if (const Result<> taken = ledger->TakeEarlier(earlier, ReleaseTextId(defaultSubject, "", plan.release));
+    const std::string perText = LedgerPath(TextLedgerId(sender, defaultSubject, plan.release));
+    if (const Result<> taken = ledger->TakeEarlier(perText, ReleaseTextId(defaultSubject, "", plan.release));
         !taken)
-        return taken.failure();
-    return ledger;
+        return {taken.failure(), perText};
+    return {std::move(ledger), path};
+}
+
+}  // namespace
+
+ReleaseLedger OpenReleaseLedger(const DeliveryPlan& plan, const std::string& defaultSubject)
+{
+    return TakeEarlierLedgers(SendLedger::Open(LedgerPathFor(plan)), plan, defaultSubject);
 }
 
 namespace {

@@ -134,10 +134,17 @@ std::string NothingToSendText(std::size_t receivers, const ReleaseStanding& stan
 // Where the ledger of this release lies (sender's address, product, version).
 std::string LedgerPathFor(const DeliveryPlan& plan);
 
+// The ledger of a release, or why there is none and which file that is.
+struct ReleaseLedger {
+    Result<SendLedger> ledger = Failure::CannotOpen;
+    // The release's own ledger, or the earlier one that could not be read.
+    std::string path;
+};
+
 // Opens the ledger of the plan's release and takes in what an earlier
 // version recorded for the text that defaultSubject, no note and the
 // release make (that version kept one ledger per text).
-Result<SendLedger> OpenReleaseLedger(const DeliveryPlan& plan, const std::string& defaultSubject);
+ReleaseLedger OpenReleaseLedger(const DeliveryPlan& plan, const std::string& defaultSubject);
 
 // The message one receiver gets.
 std::string ReleaseMessageFor(const DeliveryPlan& plan, const Mailbox& receiver, std::time_t date,

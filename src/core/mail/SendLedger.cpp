@@ -1,6 +1,7 @@
 #include "core/mail/SendLedger.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -11,9 +12,9 @@
 #include <unistd.h>
 
 #include "core/files/SafeFileWriter.h"
+#include "core/files/UserFolders.h"
 #include "core/files/Utf8Path.h"
 #include "core/receivers/MailAddresses.h"
-#include "core/files/UserFolders.h"
 
 namespace {
 
@@ -197,16 +198,35 @@ Result<SendLedger> SendLedger::Peek(const std::string& path)
     return ledger;
 }
 
-Result<> SendLedger::TakeEarlier(const std::string& path, const std::string& textId)
+namespace {
+
+// The bytes of an earlier ledger; nullopt when there is none. Taken for
+// empty, a ledger that cannot be read would send its receivers the
+// release again.
+Result<std::optional<std::string>> ReadEarlier(const std::string& path)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return Done();
-    const Result<std::string> bytes = ReadAll(fd, kMaxLedgerBytes);
+        return errno == ENOENT ? Result<std::optional<std::string>>(std::nullopt) : Failure::CannotOpen;
+    struct stat info {};
+    Result<std::string> bytes = fstat(fd, &info) == 0 && S_ISREG(info.st_mode)
+        ? ReadAll(fd, kMaxLedgerBytes)
+        : Result<std::string>(Failure::CannotOpen);
     close(fd);
     if (!bytes)
         return bytes.failure();
-    TakeLines(*bytes, textId);
+    return std::optional<std::string>(std::move(*bytes));
+}
+
+}  // namespace
+
+Result<> SendLedger::TakeEarlier(const std::string& path, const std::string& textId)
+{
+    const Result<std::optional<std::string>> bytes = ReadEarlier(path);
+    if (!bytes)
+        return bytes.failure();
+    if (*bytes)
+        TakeLines(**bytes, textId);
     return Done();
 }
 

@@ -60,10 +60,10 @@ public:
     SendLedger(const SendLedger&) = delete;
     ~SendLedger();
 
-    // The receivers a ledger of an earlier version names as sent count as
-    // sent with textId. A missing file is no failure.
+    // Takes in what a ledger of an earlier version recorded; its lines that
+    // name no text count for textId. A missing file is no failure, but one that is there and
+    // cannot be read (a link, a folder, no permission) is: CannotOpen.
     Result<> TakeEarlier(const std::string& path, const std::string& textId);
-
     bool HasSent(const std::string& address, const std::string& textId) const;
     bool HasSentAnyText(const std::string& address) const;
     bool InDoubt(const std::string& address) const;
