@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <tuple>
 
@@ -249,6 +250,49 @@ TEST(MailDeliveryTest, AnEarlierVersionsLedgerKeepsCounting)
                   *note ? ReceiverState::EarlierText : ReceiverState::AlreadySent);
     }
     EXPECT_EQ(server.Receivers(), std::vector<std::string>{"b@x.org"});
+}
+
+// One release however its name is typed, and what the version before kept
+// under the name as typed still counts: a@ got it, b@'s message was in
+// flight when that run died.
+TEST(MailDeliveryTest, TheReleaseIsOneWhateverCaseOrBlanksItsNameIsTypedWith)
+{
+    TempHome home;
+    LocalSmtpServer server(home.sandbox() + "/mail");
+    SmtpTransport transport(Server(server.Url()));
+    DeliveryPlan plan = Plan({"a@x.org", "b@x.org", "c@x.org"});
+    plan.perMinute = 0;
+    const std::string textId = TextIdOf(plan);
+    const std::string before = LedgerPath(ExactReleaseLedgerId("ann@x.org", "Vantrel", "2.1"));
+    std::filesystem::create_directories(std::filesystem::path(before).parent_path());
+    WriteFileBytes(before,
+                   "text\t" + textId + "\t1796169600\tPress release from Tarsel\t\nsent\ta@x.org\t250\t" +
+                       textId + "\t1796169600\nsending\tb@x.org\t" + textId + "\n");
+    using S = ReceiverState;
+    struct Run {
+        const char* product;
+        const char* version;
+        std::vector<ReceiverState> states;
+    };
+    const Run runs[] = {
+        {"Vantrel", "2.1", {S::AlreadySent, S::InDoubt, S::Sent}},
+        {"vantrel", "2.1 ", {S::AlreadySent, S::InDoubt, S::AlreadySent}},
+        {"\tVANTREL", "2.1", {S::AlreadySent, S::InDoubt, S::AlreadySent}},
+    };
+    for (const Run& run : runs) {
+        SCOPED_TRACE(std::string(run.product) + "/" + run.version);
+        plan.product = run.product;
+        plan.version = run.version;
+        ReleaseLedger opened = OpenReleaseLedger(plan, plan.subject);
+        ASSERT_TRUE(opened.ledger);
+        RecordingClock clock;
+        const DeliverySummary summary = DeliverRelease(plan, transport, &*opened.ledger, clock.Clock(), {});
+        std::vector<ReceiverState> states;
+        for (const ReceiverOutcome& outcome : summary.receivers)
+            states.push_back(outcome.state);
+        EXPECT_EQ(states, run.states);
+    }
+    EXPECT_EQ(server.Receivers(), std::vector<std::string>{"c@x.org"});
 }
 
 // A server that never stops talking holds a message no longer than the

@@ -35,6 +35,44 @@ TEST(SendLedgerTest, OneFilePerReleaseBelowTheStateFolder)
     EXPECT_NE(ReleaseTextId("Subject", "", "Body"), ReleaseTextId("Subject", "Body", ""));
 }
 
+// However the product and version are typed, they name one release.
+TEST(SendLedgerTest, AReleaseIsNamedWithoutCaseBlanksOrUnicodeForm)
+{
+    const std::string id = ReleaseLedgerId("ann@x.org", "Zo\xC3\xAB Notes", "2.1");
+    struct Case {
+        const char* sender;
+        const char* product;
+        const char* version;
+        bool same;
+    };
+    const Case cases[] = {
+        {"ann@x.org", "zo\xC3\xAB notes", "2.1", true},
+        {"ann@x.org", "ZO\xC3\x8B NOTES", "2.1", true},
+        {"ann@x.org", "Zoe\xCC\x88 Notes", "2.1", true},  // the mark apart from its letter
+        {"ann@x.org", " \tZo\xC3\xAB Notes\t ", "2.1 ", true},
+        {"ann@x.org", "Zo\xC3\xAB Notes\xC2\xA0", "\xEF\xBC\x92.1", true},  // no-break space, full-width 2
+        {" Ann@X.org\t", "Zo\xC3\xAB Notes", "2.1", true},
+        {"ann@x.org", "Zoe Notes", "2.1", false},
+        {"ann@x.org", "Zo\xC3\xAB  Notes", "2.1", false},
+        {"ann@x.org", "Zo\xC3\xAB Notes", "2.1.0", false},
+        {"ann@x.org", "Zo\xC3\xAB Notes", "2. 1", false},
+        {"ann@x.org", "Zo\xEB Notes", "2.1", false},  // Windows-1252
+        {"ann@y.org", "Zo\xC3\xAB Notes", "2.1", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.sender) + "|" + c.product + "|" + c.version);
+        EXPECT_EQ(ReleaseLedgerId(c.sender, c.product, c.version) == id, c.same);
+    }
+    // Bytes that are not UTF-8 still compare without case and blanks.
+    EXPECT_EQ(ReleaseLedgerId("ann@x.org", " ZO\xEB NOTES", "2.1"),
+              ReleaseLedgerId("ann@x.org", "zo\xEB notes\t", "2.1"));
+    // A name that folding leaves as it is keeps the file earlier versions named.
+    EXPECT_EQ(ReleaseLedgerId("ann@x.org", "Vantrel", "2.1"),
+              ExactReleaseLedgerId("ann@x.org", "vantrel", "2.1"));
+    EXPECT_NE(ReleaseLedgerId("ann@x.org", "Vantrel", "2.1"),
+              ExactReleaseLedgerId("ann@x.org", "Vantrel", "2.1"));
+}
+
 TEST(SendLedgerTest, EachReceiverWithTheTextItGotAndWhatACrashLeaves)
 {
     TempHome home;
@@ -102,6 +140,16 @@ TEST(SendLedgerTest, AnEarlierVersionsLedgerStillCounts)
     WriteFileBytes(earlier, "sent\ta@x.org\t250 queued\nrefused\tb@x.org\t550 no\nsent\tc@x.o");
     Result<SendLedger> ledger = SendLedger::Open(home.sandbox() + "/new.ledger");
     ASSERT_TRUE(ledger);
+    ASSERT_TRUE(ledger->RecordText("T2", {"Newer subject", ""}, 100));
+    ASSERT_TRUE(ledger->Record("d@x.org", LedgerOutcome::Sent, "250", "T2", 100));
+    ASSERT_TRUE(ledger->Record("e@x.org", LedgerOutcome::Left, "451", "T2", 100));
+    // What an earlier ledger says came first: this ledger's lines stand over it.
+    const std::string exact = home.sandbox() + "/exact.ledger";
+    WriteFileBytes(exact, "text\tT1\t50\tOlder subject\t\ndoubt\td@x.org\t-\tT1\t50\nsending\te@x.org\tT1\n");
+    ASSERT_TRUE(ledger->TakeEarlier(exact, ""));
+    EXPECT_EQ(ledger->LatestText()->subject, "Newer subject");
+    EXPECT_FALSE(ledger->InDoubt("d@x.org"));
+    EXPECT_TRUE(ledger->InDoubt("e@x.org")) << "a later \"left\" settles no doubt";
     ASSERT_TRUE(ledger->TakeEarlier(home.sandbox() + "/missing.ledger", "T1"));
     ASSERT_TRUE(ledger->TakeEarlier(earlier, "T1"));
     EXPECT_TRUE(ledger->HasSent("a@x.org", "T1"));
@@ -140,6 +188,7 @@ TEST(SendLedgerTest, AnEarlierLedgerThatCannotBeReadStopsTheSend)
     plan.product = "Vantrel";
     plan.version = "2.1";
     plan.release = "Release.\n";
+    const std::string exact = LedgerPath(ExactReleaseLedgerId("ann@x.org", "Vantrel", "2.1"));
     const std::string perText =
         LedgerPath(TextLedgerId("Ann Lee <ann@x.org>", "Press release", plan.release));
     const std::string kept = home.sandbox() + "/kept.ledger";
@@ -152,9 +201,10 @@ TEST(SendLedgerTest, AnEarlierLedgerThatCannotBeReadStopsTheSend)
     };
     const Place link = [&](const std::string& path) { std::filesystem::create_symlink(kept, path); };
     const Case cases[] = {
-        {"a link", perText, link},
-        {"a folder", perText, [](const std::string& path) { std::filesystem::create_directory(path); }},
-        {"no permission", perText,
+        {"a link in the exact name's place", exact, link},
+        {"a link in the text's ledger's place", perText, link},
+        {"a folder", exact, [](const std::string& path) { std::filesystem::create_directory(path); }},
+        {"no permission", exact,
          [&](const std::string& path) {
              WriteFileBytes(path, "sent\ta@x.org\t250\n");
              std::filesystem::permissions(path, std::filesystem::perms::none);

@@ -137,13 +137,19 @@ std::string LedgerPathFor(const DeliveryPlan& plan)
 
 namespace {
 
-// What an earlier version kept: one ledger per text.
+// What earlier versions kept, newest first: each is taken in as having
+// come before what is already taken.
 ReleaseLedger TakeEarlierLedgers(Result<SendLedger> ledger, const DeliveryPlan& plan,
                                  const std::string& defaultSubject)
 {
     const std::string path = LedgerPathFor(plan);
     if (!ledger)
         return {std::move(ledger), path};
+    const std::string exact =
+        LedgerPath(ExactReleaseLedgerId(plan.sender.address, plan.product, plan.version));
+    if (exact != path)
+        if (const Result<> taken = ledger->TakeEarlierRelease(exact); !taken)
+            return {taken.failure(), taken.failure() == Failure::CannotWrite ? path : exact};
     const std::string sender = plan.sender.name + " <" + plan.sender.address + ">";
     const std::string perText = LedgerPath(TextLedgerId(sender, defaultSubject, plan.release));
     if (const Result<> taken = ledger->TakeEarlier(perText, ReleaseTextId(defaultSubject, "", plan.release));

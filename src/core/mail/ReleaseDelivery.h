@@ -141,9 +141,10 @@ struct ReleaseLedger {
     std::string path;
 };
 
-// Opens the ledger of the plan's release and takes in what an earlier
-// version recorded for the text that defaultSubject, no note and the
-// release make (that version kept one ledger per text).
+// Opens the ledger of the plan's release and takes in what earlier
+// versions recorded: the ledger they kept under the product and version as
+// written, and the one for the text that defaultSubject, no note and the
+// release make (one ledger per text, before that).
 ReleaseLedger OpenReleaseLedger(const DeliveryPlan& plan, const std::string& defaultSubject);
 
 // The message one receiver gets.

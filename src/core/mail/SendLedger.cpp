@@ -14,6 +14,7 @@
 #include "core/files/SafeFileWriter.h"
 #include "core/files/UserFolders.h"
 #include "core/files/Utf8Path.h"
+#include "core/mail/FoldedText.h"
 #include "core/receivers/MailAddresses.h"
 
 namespace {
@@ -125,6 +126,12 @@ const char* OutcomeWord(LedgerOutcome outcome)
 std::string ReleaseLedgerId(const std::string& senderAddress, const std::string& product,
                             const std::string& version)
 {
+    return Hash({"release", FoldedText(AddressKey(senderAddress)), FoldedText(product), FoldedText(version)});
+}
+
+std::string ExactReleaseLedgerId(const std::string& senderAddress, const std::string& product,
+                                 const std::string& version)
+{
     return Hash({"release", AddressKey(senderAddress), product, version});
 }
 
@@ -225,9 +232,46 @@ Result<> SendLedger::TakeEarlier(const std::string& path, const std::string& tex
     const Result<std::optional<std::string>> bytes = ReadEarlier(path);
     if (!bytes)
         return bytes.failure();
-    if (*bytes)
-        TakeLines(**bytes, textId);
+    if (*bytes) {
+        SendLedger earlier(path, -1);
+        earlier.TakeLines(**bytes, textId);
+        TakeUnder(std::move(earlier));
+    }
     return Done();
+}
+
+Result<> SendLedger::TakeEarlierRelease(const std::string& path)
+{
+    const Result<std::optional<std::string>> bytes = ReadEarlier(path);
+    if (!bytes)
+        return bytes.failure();
+    if (!*bytes)
+        return Done();
+    const std::string& earlier = **bytes;
+    const std::string whole = earlier.substr(0, earlier.rfind('\n') + 1);
+    if (!whole.empty() && fd_ >= 0 && lseek(fd_, 0, SEEK_END) == 0)
+        if (const Result<> copied = Append(whole); !copied)
+            return copied;
+    return TakeEarlier(path, "");
+}
+
+void SendLedger::TakeUnder(SendLedger&& earlier)
+{
+    for (auto& [address, before] : earlier.receivers_) {
+        const auto [found, added] = receivers_.try_emplace(address, std::move(before));
+        if (added)
+            continue;
+        Receiver& later = found->second;
+        later.texts.insert(later.texts.end(), before.texts.begin(), before.texts.end());
+        if (!later.decided)
+            later.inDoubt = before.inDoubt;
+        later.decided = later.decided || before.decided;
+    }
+    lastSent_ = std::max(lastSent_, earlier.lastSent_);
+    if (earlier.firstSent_ != 0 && (firstSent_ == 0 || earlier.firstSent_ < firstSent_))
+        firstSent_ = earlier.firstSent_;
+    if (!latestText_)
+        latestText_ = std::move(earlier.latestText_);
 }
 
 void SendLedger::TakeLines(std::string_view bytes, const std::string& textIdOfOldLines)
@@ -245,11 +289,10 @@ void SendLedger::TakeLines(std::string_view bytes, const std::string& textIdOfOl
             continue;
         Receiver& receiver = receivers_[AddressKey(std::string(fields[1]))];
         receiver.going = kind == "sending";
-        if (kind == "sending")
-            continue;
-        if (kind == "left")
+        if (kind == "sending" || kind == "left")
             continue;
         receiver.inDoubt = kind == "doubt";
+        receiver.decided = true;
         if (kind != "sent")
             continue;
         // Lines of earlier versions name no text: theirs is the text of the file.
@@ -262,6 +305,7 @@ void SendLedger::TakeLines(std::string_view bytes, const std::string& textIdOfOl
     for (auto& [address, receiver] : receivers_)
         if (receiver.going) {
             receiver.inDoubt = true;
+            receiver.decided = true;
             receiver.going = false;
         }
 }
@@ -346,6 +390,7 @@ Result<> SendLedger::Record(const std::string& address, LedgerOutcome outcome, c
         return Done();
     Receiver& receiver = receivers_[AddressKey(address)];
     receiver.inDoubt = outcome == LedgerOutcome::InDoubt;
+    receiver.decided = true;
     if (outcome == LedgerOutcome::Sent) {
         receiver.texts.push_back(textId);
         lastSent_ = std::max(lastSent_, time);

@@ -9,9 +9,17 @@
 #include "core/Result.h"
 
 // Which release a ledger belongs to: the sender's address, the product and
-// its version. Every text of that release is recorded in the one ledger.
+// its version, each as FoldedText compares them ("Vantrel" and "vantrel ",
+// "2.1" and "2.1 " are one release). Every text of that release is recorded
+// in the one ledger.
 std::string ReleaseLedgerId(const std::string& senderAddress, const std::string& product,
                             const std::string& version);
+
+// The id under which earlier versions kept the ledger of a release: the
+// product and version exactly as written. The same as ReleaseLedgerId for
+// texts that folding leaves as they are.
+std::string ExactReleaseLedgerId(const std::string& senderAddress, const std::string& product,
+                                 const std::string& version);
 
 // Which sender a file of the sender's own belongs to (its address).
 std::string SenderId(const std::string& senderAddress);
@@ -60,10 +68,18 @@ public:
     SendLedger(const SendLedger&) = delete;
     ~SendLedger();
 
-    // Takes in what a ledger of an earlier version recorded; its lines that
-    // name no text count for textId. A missing file is no failure, but one that is there and
+    // Takes in what a ledger of an earlier version recorded, as having come
+    // before this ledger's lines; its lines that name no text count for
+    // textId. A missing file is no failure, but one that is there and
     // cannot be read (a link, a folder, no permission) is: CannotOpen.
     Result<> TakeEarlier(const std::string& path, const std::string& textId);
+    // Takes in the ledger an earlier version kept for this release under
+    // its name as typed then. While this ledger holds nothing yet, those
+    // lines are copied into it first, so that the release found under
+    // another spelling of its name has them too (CannotWrite when that
+    // copy fails).
+    Result<> TakeEarlierRelease(const std::string& path);
+
     bool HasSent(const std::string& address, const std::string& textId) const;
     bool HasSentAnyText(const std::string& address) const;
     bool InDoubt(const std::string& address) const;
@@ -87,10 +103,12 @@ private:
         std::vector<std::string> texts;  // sent with these
         bool inDoubt = false;
         bool going = false;  // a message announced without its outcome
+        bool decided = false;  // a line said whether it is in doubt
     };
 
     SendLedger(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
     void TakeLines(std::string_view bytes, const std::string& textIdOfOldLines);
+    void TakeUnder(SendLedger&& earlier);
     Result<> Append(const std::string& line);
 
     std::string path_;
