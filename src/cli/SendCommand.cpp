@@ -222,7 +222,15 @@ int SendRelease(const CliRequest& request, const Document& document, std::ostrea
     }
 
     if (request.dryRun) {
-        if (!ChooseText(request, nullptr, plan))
+        // The text the real run would send: the ledger's, read as it stands.
+        std::optional<ReleaseLedger> peeked;
+        if (!request.testTo) {
+            peeked.emplace(PeekReleaseLedger(plan, ReleaseSubject(form)));
+            if (!peeked->ledger)
+                return Problem(err, kCliNotDelivered,
+                               "the ledger " + peeked->path + " cannot be opened; nothing was sent");
+        }
+        if (!ChooseText(request, peeked ? &*peeked->ledger : nullptr, plan))
             return Problem(err, kCliUsage,
                            "the note file " + request.noteFile.value_or("") + " cannot be read");
         for (const Mailbox& receiver : plan.receivers)

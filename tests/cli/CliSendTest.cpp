@@ -2,9 +2,11 @@
 // Debian's Python mail server (smtp_server.py, which a Windows program
 // under Wine cannot start) and /dev/full.
 #include <cstdlib>
+#include <filesystem>
 
 #include "CliTesting.h"
 #include "LocalSmtpServer.h"
+#include "core/mail/SendLedger.h"
 
 namespace {
 
@@ -330,6 +332,47 @@ TEST_F(CliTest, APressListWithCommasReachesEveryoneAndADeadAddressIsMailedOnce)
     EXPECT_NE(second.err.find("skipped \"dead@y.example\": refused when sending on "), std::string::npos);
     EXPECT_NE(second.err.find("refused denied@y.example: 550 5.7.1"), std::string::npos);
     EXPECT_EQ(mail.Receivers().size(), 4u) << "nobody twice, and dead@y.example never";
+}
+
+// A dry run shows the text the run would send; an earlier ledger that
+// cannot be read stops the send.
+TEST_F(CliTest, SendDryRunsTheKeptTextAndStopsWhereNothingCanGo)
+{
+    LocalSmtpServer mail(Path("mail"));
+    FormValues form = complete;
+    form.receivers = "r1@x.org";
+    WriteFileBytes(Path("one.pre"), WriteDocumentBytes(form, 0));
+    const std::string server = "--server=" + mail.Url();
+    // Where the version before kept this release's ledger ("Vantrel" as typed).
+    const std::string before = LedgerPath(ExactReleaseLedgerId("ann@x.org", "Vantrel", "2.1"));
+    const std::string unreadable =
+        "vantrel-cli: the ledger " + before + " cannot be opened; nothing was sent\n";
+    struct Case {
+        std::vector<std::string> options;
+        std::string document;
+        int status;
+        std::string has;  // in standard output when 0, else in standard error
+    };
+    const Case cases[] = {
+        {{server, "--subject=Kept subject"}, "one.pre", 0, ""},
+        {{"--dry-run"}, "one.pre", 0, "\r\nSubject: Kept subject\r\n"},
+        {{server, "--again"}, "link", 4, unreadable},
+        {{"--dry-run"}, "link", 4, unreadable},
+    };
+    for (const Case& c : cases) {
+        if (c.document == "link")
+            std::filesystem::create_symlink(Path("elsewhere.ledger"), before);
+        std::vector<std::string> arguments = {"send", "--no-network", "--rate=0"};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        arguments.push_back(Path(c.document == "link" ? "one.pre" : c.document));
+        SCOPED_TRACE(testing::PrintToString(arguments));
+        const CliRun run = RunCli(home, arguments);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_NE((c.status == 0 ? run.out : run.err).find(c.has), std::string::npos) << run.out << run.err;
+        if (c.document == "link")
+            std::filesystem::remove(before);
+    }
+    EXPECT_EQ(mail.Receivers(), std::vector<std::string>{"r1@x.org"});
 }
 
 // A script must not ship an empty file: output that cannot be written fails.

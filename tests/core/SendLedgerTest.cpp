@@ -217,10 +217,12 @@ TEST(SendLedgerTest, AnEarlierLedgerThatCannotBeReadStopsTheSend)
             continue;
         std::filesystem::create_directories(std::filesystem::path(c.path).parent_path());
         c.place(c.path);
-        const ReleaseLedger opened = OpenReleaseLedger(plan, "Press release");
-        ASSERT_FALSE(opened.ledger);
-        EXPECT_EQ(opened.ledger.failure(), Failure::CannotOpen);
-        EXPECT_EQ(opened.path, c.path);
+        for (const ReleaseLedger& opened :
+             {OpenReleaseLedger(plan, "Press release"), PeekReleaseLedger(plan, "Press release")}) {
+            ASSERT_FALSE(opened.ledger);
+            EXPECT_EQ(opened.ledger.failure(), Failure::CannotOpen);
+            EXPECT_EQ(opened.path, c.path);
+        }
         std::filesystem::remove(c.path);
         EXPECT_TRUE(OpenReleaseLedger(plan, "Press release").ledger) << "the release's own ledger was let go";
     }

@@ -165,6 +165,11 @@ ReleaseLedger OpenReleaseLedger(const DeliveryPlan& plan, const std::string& def
     return TakeEarlierLedgers(SendLedger::Open(LedgerPathFor(plan)), plan, defaultSubject);
 }
 
+ReleaseLedger PeekReleaseLedger(const DeliveryPlan& plan, const std::string& defaultSubject)
+{
+    return TakeEarlierLedgers(SendLedger::Peek(LedgerPathFor(plan)), plan, defaultSubject);
+}
+
 namespace {
 
 // "{address}" in the unsubscribe address stands for the receiver's,

@@ -146,6 +146,8 @@ struct ReleaseLedger {
 // written, and the one for the text that defaultSubject, no note and the
 // release make (one ledger per text, before that).
 ReleaseLedger OpenReleaseLedger(const DeliveryPlan& plan, const std::string& defaultSubject);
+// The same read as it stands, without the lock and never to write.
+ReleaseLedger PeekReleaseLedger(const DeliveryPlan& plan, const std::string& defaultSubject);
 
 // The message one receiver gets.
 std::string ReleaseMessageFor(const DeliveryPlan& plan, const Mailbox& receiver, std::time_t date,
