@@ -240,6 +240,10 @@ int SendRelease(const CliRequest& request, const Document& document, std::ostrea
                                  std::time(nullptr), "preview.vantrel");
         return kCliDone;
     }
+    // Every entry skipped is a list to mend, not a release everyone has.
+    if (plan.receivers.empty() && !selection.skipped.empty())
+        return WriteReport(request, {}, selection.skipped, err,
+                           Problem(err, kCliFailed, "no entry of the list can be sent to; nothing was sent"));
     std::string problem;
     int status = kCliUsage;
     const Result<SmtpServer> server = ServerOf(request, settings, problem, status);

@@ -334,14 +334,16 @@ TEST_F(CliTest, APressListWithCommasReachesEveryoneAndADeadAddressIsMailedOnce)
     EXPECT_EQ(mail.Receivers().size(), 4u) << "nobody twice, and dead@y.example never";
 }
 
-// A dry run shows the text the run would send; an earlier ledger that
-// cannot be read stops the send.
+// A dry run shows the text the run would send; a list with no entry to
+// send to fails; an earlier ledger that cannot be read stops the send.
 TEST_F(CliTest, SendDryRunsTheKeptTextAndStopsWhereNothingCanGo)
 {
     LocalSmtpServer mail(Path("mail"));
     FormValues form = complete;
     form.receivers = "r1@x.org";
     WriteFileBytes(Path("one.pre"), WriteDocumentBytes(form, 0));
+    form.receivers = "nodomain@; john doe@x.org";
+    WriteFileBytes(Path("none.pre"), WriteDocumentBytes(form, 0));
     const std::string server = "--server=" + mail.Url();
     // Where the version before kept this release's ledger ("Vantrel" as typed).
     const std::string before = LedgerPath(ExactReleaseLedgerId("ann@x.org", "Vantrel", "2.1"));
@@ -356,6 +358,7 @@ TEST_F(CliTest, SendDryRunsTheKeptTextAndStopsWhereNothingCanGo)
     const Case cases[] = {
         {{server, "--subject=Kept subject"}, "one.pre", 0, ""},
         {{"--dry-run"}, "one.pre", 0, "\r\nSubject: Kept subject\r\n"},
+        {{server}, "none.pre", 1, "\nvantrel-cli: no entry of the list can be sent to; nothing was sent\n"},
         {{server, "--again"}, "link", 4, unreadable},
         {{"--dry-run"}, "link", 4, unreadable},
     };
