@@ -48,8 +48,7 @@ set(core_linux_only
   ReleaseFile.InTheInstallationFolderWhereWritableElseInTheCache
   # the ledgers in XDG's state folder; on Windows they lie in %LOCALAPPDATA%
   SendLedgerTest.OneFilePerReleaseBelowTheStateFolder
-  # symbolic links and permission bits
-  SendLedgerTest.AnEarlierLedgerThatCannotBeReadStopsTheSend
+  # permission bits
   DoNotSendListTest.OnlyItsOwnerMayReadIt
 )
 list(JOIN core_linux_only ":" core_filter)

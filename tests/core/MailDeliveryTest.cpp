@@ -7,6 +7,8 @@
 #include <optional>
 #include <tuple>
 
+#include <unistd.h>
+
 #include "LocalSmtpServer.h"
 #include "TempHome.h"
 #include "core/mail/ReleaseDelivery.h"
@@ -293,6 +295,40 @@ TEST(MailDeliveryTest, TheReleaseIsOneWhateverCaseOrBlanksItsNameIsTypedWith)
         EXPECT_EQ(states, run.states);
     }
     EXPECT_EQ(server.Receivers(), std::vector<std::string>{"c@x.org"});
+}
+
+// An earlier ledger that is there but cannot be read may name receivers
+// who have the release: nothing is sent, and that file is named.
+TEST(MailDeliveryTest, AnEarlierLedgerThatCannotBeReadStopsTheSend)
+{
+    TempHome home;
+    const DeliveryPlan plan = Plan({"a@x.org"});
+    const std::string exact = LedgerPath(ExactReleaseLedgerId("ann@x.org", "Vantrel", "2.1"));
+    const std::string perText = LedgerPath(TextLedgerId("Ann Lee <ann@x.org>", plan.subject, plan.release));
+    std::filesystem::create_directories(std::filesystem::path(exact).parent_path());
+    enum class Put { Link, Folder, NoPermission };
+    for (const auto& [path, put] : {std::pair(exact, Put::Link), std::pair(perText, Put::Link),
+                                    std::pair(exact, Put::Folder), std::pair(exact, Put::NoPermission)}) {
+        // Root reads a file of mode 000 all the same.
+        if (put == Put::NoPermission && geteuid() == 0)
+            continue;
+        SCOPED_TRACE(path + " " + std::to_string(static_cast<int>(put)));
+        if (put == Put::Link)
+            std::filesystem::create_symlink(home.sandbox() + "/elsewhere.ledger", path);
+        else if (put == Put::Folder)
+            std::filesystem::create_directory(path);
+        else {
+            WriteFileBytes(path, "");
+            std::filesystem::permissions(path, std::filesystem::perms::none);
+        }
+        for (const ReleaseLedger& opened :
+             {OpenReleaseLedger(plan, plan.subject), PeekReleaseLedger(plan, plan.subject)}) {
+            EXPECT_FALSE(opened.ledger);
+            EXPECT_EQ(opened.path, path);
+        }
+        std::filesystem::remove(path);
+        EXPECT_TRUE(OpenReleaseLedger(plan, plan.subject).ledger) << "the release's own ledger was let go";
+    }
 }
 
 // A server that never stops talking holds a message no longer than the

@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
-
-#include <unistd.h>
 
 #include "TempHome.h"
 #include "core/mail/ReleaseDelivery.h"
@@ -176,56 +173,6 @@ TEST(SendLedgerTest, OneRunAtATime)
 
     std::filesystem::create_directory(home.sandbox() + "/folder.ledger");
     EXPECT_FALSE(SendLedger::Open(home.sandbox() + "/folder.ledger"));
-}
-
-// An earlier ledger that is there but cannot be read may name receivers
-// who have the release: nothing is sent, and the file is named.
-TEST(SendLedgerTest, AnEarlierLedgerThatCannotBeReadStopsTheSend)
-{
-    TempHome home;
-    DeliveryPlan plan;
-    plan.sender = {"Ann Lee", "ann@x.org"};
-    plan.product = "Vantrel";
-    plan.version = "2.1";
-    plan.release = "Release.\n";
-    const std::string exact = LedgerPath(ExactReleaseLedgerId("ann@x.org", "Vantrel", "2.1"));
-    const std::string perText =
-        LedgerPath(TextLedgerId("Ann Lee <ann@x.org>", "Press release", plan.release));
-    const std::string kept = home.sandbox() + "/kept.ledger";
-    WriteFileBytes(kept, "sent\ta@x.org\t250\n");
-    using Place = std::function<void(const std::string&)>;
-    struct Case {
-        const char* name;
-        std::string path;
-        Place place;
-    };
-    const Place link = [&](const std::string& path) { std::filesystem::create_symlink(kept, path); };
-    const Case cases[] = {
-        {"a link in the exact name's place", exact, link},
-        {"a link in the text's ledger's place", perText, link},
-        {"a folder", exact, [](const std::string& path) { std::filesystem::create_directory(path); }},
-        {"no permission", exact,
-         [&](const std::string& path) {
-             WriteFileBytes(path, "sent\ta@x.org\t250\n");
-             std::filesystem::permissions(path, std::filesystem::perms::none);
-         }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        // Root reads a file of mode 000: that case means nothing there.
-        if (geteuid() == 0 && std::string(c.name) == "no permission")
-            continue;
-        std::filesystem::create_directories(std::filesystem::path(c.path).parent_path());
-        c.place(c.path);
-        for (const ReleaseLedger& opened :
-             {OpenReleaseLedger(plan, "Press release"), PeekReleaseLedger(plan, "Press release")}) {
-            ASSERT_FALSE(opened.ledger);
-            EXPECT_EQ(opened.ledger.failure(), Failure::CannotOpen);
-            EXPECT_EQ(opened.path, c.path);
-        }
-        std::filesystem::remove(c.path);
-        EXPECT_TRUE(OpenReleaseLedger(plan, "Press release").ledger) << "the release's own ledger was let go";
-    }
 }
 
 // The words a run and its report are told in.
