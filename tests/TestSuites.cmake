@@ -19,7 +19,8 @@ set(core_tests
   core/FormLookTest.cpp
   core/ReplyReportTest.cpp
   core/DoNotSendListTest.cpp
-  core/DeadAddressTest.cpp
+  core/RefusalsTest.cpp
+  core/BounceCorpusTest.cpp
   # the command line, run as a program
   cli/CliTest.cpp
 )

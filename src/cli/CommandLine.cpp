@@ -128,8 +128,8 @@ std::string OptionMisplaced(const wxCmdLineParser& parser, CliRequest::Command c
              {"provider", "authorize-url", "token-url", "scope", "client-id", "no-browser"})
             if (parser.Found(option))
                 return std::string("--") + option + " belongs to login";
-    if (parser.Found("verbose") && command != CliRequest::Command::Check)
-        return "--verbose belongs to check";
+    if (parser.Found("verbose") && command != CliRequest::Command::Check && !replies)
+        return "--verbose belongs to check and replies";
     if (parser.Found("heading") && command != CliRequest::Command::Release)
         return "--heading belongs to release";
     if (parser.Found("delimiter") && command != CliRequest::Command::Receivers)
@@ -333,7 +333,9 @@ std::string UsageText()
            "Options:\n"
            "  --no-network            check, send: skip the two downloads\n"
            "  --verbose               check: say on standard error why each download that\n"
-           "                          failed failed (HTTP status, refused, time-out, TLS...)\n"
+           "                          failed failed (HTTP status, refused, time-out, TLS...);\n"
+           "                          replies: list the other replies (who, when, subject,\n"
+           "                          first line) on standard error\n"
            "  --heading               release: print it as Generate, Text File writes it\n"
            "  --delimiter=SEPARATOR   receivers: semicolon, comma, space or newline\n"
            "  --server=URL            send: smtps://host[:port], or smtp://host[:port] with\n"

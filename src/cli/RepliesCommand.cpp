@@ -8,6 +8,7 @@
 #include "core/mail/MailMessage.h"
 #include "core/mail/MailSettings.h"
 #include "core/mail/ReleaseDelivery.h"
+#include "core/release/PressReleaseComposer.h"
 #include "core/replies/ReplyCheck.h"
 
 namespace {
@@ -93,9 +94,7 @@ std::vector<ReplyFinding> AboutTheList(const std::vector<ReplyFinding>& findings
 
 void PrintReading(const ReplyCheck& check, std::size_t findings, std::ostream& err)
 {
-    err << "vantrel-cli: " << check.reading.read << " messages read, " << findings << " about the receivers, "
-        << check.summary.unrecognised << " not a report or request, " << check.summary.notOurs
-        << " about other mail";
+    err << "vantrel-cli: " << ReadingCountsText(check) << "; " << findings << " about the receivers";
     if (check.reading.tooLarge > 0)
         err << ", " << check.reading.tooLarge << " too large to read";
     if (check.reading.vanished > 0)
@@ -103,13 +102,25 @@ void PrintReading(const ReplyCheck& check, std::size_t findings, std::ostream& e
     err << '\n';
 }
 
-// When the release was first sent: its ledger says, without waiting for a
-// send that holds it.
-std::time_t FirstSentOf(const Document& document, const std::string& sender)
+// Who was sent the release, under which subjects and when: its ledger says,
+// read without waiting for a send that holds it.
+SentRelease SentOf(const Document& document, const std::string& sender)
 {
-    const Result<SendLedger> ledger = SendLedger::Peek(
-        LedgerPath(ReleaseLedgerId(sender, document.form.productName, document.form.productVersion)));
-    return ledger ? ledger->FirstSent() : 0;
+    DeliveryPlan plan;
+    plan.sender = {"", sender};
+    plan.product = document.form.productName;
+    plan.version = document.form.productVersion;
+    plan.release = ComposePressRelease(document.form);
+    const ReleaseLedger ledger = PeekReleaseLedger(plan, ReleaseSubject(document.form));
+    return ledger.ledger ? SentReleaseOf(*ledger.ledger) : SentRelease();
+}
+
+// Who wrote, when, about what and how it begins: one line each.
+void PrintOtherReplies(const ReplySummary& summary, std::ostream& err)
+{
+    for (const OtherReply& reply : summary.others)
+        err << "vantrel-cli: reply from " << reply.from << " (" << DayText(reply.when) << "): \""
+            << reply.subject << "\": " << reply.firstLine << '\n';
 }
 
 int Record(const std::vector<ReplyFinding>& findings, const std::string& sender, std::ostream& err)
@@ -168,14 +179,17 @@ int Replies(const CliRequest& request, const Document& document, std::ostream& o
     const Result<ReplySource> source = SourceOf(request, problem);
     if (!source)
         return Problem(err, source.failure() == Failure::Missing ? kCliUsage : kCliFailed, problem);
-    const ReplyCheck check = CheckReplies(*source, sender, FirstSentOf(document, sender), nullptr);
+    const ReplyCheck check = CheckReplies(*source, sender, SentOf(document, sender), nullptr);
     const std::vector<ReplyFinding> findings = AboutTheList(check.summary.findings, document);
     for (const ReplyFinding& finding : findings)
         out << FindingLine(finding) << '\n';
     PrintReading(check, findings.size(), err);
+    if (request.verbose)
+        PrintOtherReplies(check.summary, err);
     // Findings of a reading cut short are sound; they are kept as far as they go.
     const int recorded = request.apply ? Record(findings, sender, err) : kCliDone;
     if (!check.reading.problem.empty())
-        return Problem(err, kCliNotDelivered, "the mailbox was not read to its end: " + check.reading.problem);
+        return Problem(err, kCliNotDelivered,
+                       "the mailbox was not read to its end: " + check.reading.problem);
     return recorded;
 }

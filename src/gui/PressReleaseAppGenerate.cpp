@@ -162,11 +162,12 @@ bool SenderIsAddress(wxWindow* parent, const std::string& address, const char* c
     return problem.empty();
 }
 
-// Replies from before the release's first message are about earlier mail.
-std::time_t FirstSentOf(const DeliveryPlan& plan)
+// Replies from before the release's first message are about earlier mail;
+// the reports after it are known by whom it went to, under which subjects.
+SentRelease SentOf(const DeliveryPlan& plan, const std::string& defaultSubject)
 {
-    const Result<SendLedger> ledger = SendLedger::Peek(LedgerPathFor(plan));
-    return ledger ? ledger->FirstSent() : 0;
+    const ReleaseLedger ledger = PeekReleaseLedger(plan, defaultSubject);
+    return ledger.ledger ? SentReleaseOf(*ledger.ledger) : SentRelease();
 }
 
 }  // namespace
@@ -452,7 +453,8 @@ void PressReleaseApp::OnDoNotSendList(wxCommandEvent&)
 void PressReleaseApp::OnCheckReplies(wxCommandEvent&)
 {
     MailSettings settings = ReadMailSettings();
-    const DeliveryPlan plan = PlanOf(ReadForm(Receivers::Skip), settings);
+    const FormValues form = ReadForm(Receivers::Skip);
+    const DeliveryPlan plan = PlanOf(form, settings);
     if (!SenderIsAddress(mainWindow, plan.sender.address, kRepliesCaption))
         return;
     CheckRepliesDialog ask(mainWindow, settings, plan.sender.address);
@@ -475,7 +477,7 @@ void PressReleaseApp::OnCheckReplies(wxCommandEvent&)
         source.server.caFile = server.caFile;
     }
     const ReplyCheck check =
-        CheckRepliesWithProgress(mainWindow, source, plan.sender.address, FirstSentOf(plan));
+        CheckRepliesWithProgress(mainWindow, source, plan.sender.address, SentOf(plan, ReleaseSubject(form)));
     if (fromServer)
         login.Sent(server, check.reading.problem.empty() && !check.reading.cancelled);
     ShowReplyFindings(check, plan.sender.address);
@@ -483,7 +485,7 @@ void PressReleaseApp::OnCheckReplies(wxCommandEvent&)
 
 void PressReleaseApp::ShowReplyFindings(const ReplyCheck& check, const std::string& senderAddress)
 {
-    if (check.summary.findings.empty()) {
+    if (check.summary.findings.empty() && check.summary.others.empty()) {
         ShowInformation(mainWindow,
                         "No bounces, complaints or unsubscribe requests were found.\n\n" + ReadingText(check),
                         kRepliesCaption);

@@ -24,7 +24,7 @@ wxString CountText(std::size_t read, std::size_t total, bool cancelled)
 }  // namespace
 
 ReplyCheck CheckRepliesWithProgress(wxWindow* parent, const ReplySource& source,
-                                    const std::string& senderAddress, std::time_t since)
+                                    const std::string& senderAddress, const SentRelease& sent)
 {
     std::atomic<std::size_t> read{0};
     std::atomic<std::size_t> total{0};
@@ -32,7 +32,7 @@ ReplyCheck CheckRepliesWithProgress(wxWindow* parent, const ReplySource& source,
     std::atomic<bool> done{false};
     ReplyCheck check;
     std::thread worker([&] {
-        check = CheckReplies(source, senderAddress, since, [&](std::size_t count, std::size_t of) {
+        check = CheckReplies(source, senderAddress, sent, [&](std::size_t count, std::size_t of) {
             read = count;
             total = of;
             return !cancelled;

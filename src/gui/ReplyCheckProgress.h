@@ -11,4 +11,4 @@
 // the messages read; Cancel stops the reading at the next message. The
 // windows keep painting meanwhile.
 ReplyCheck CheckRepliesWithProgress(wxWindow* parent, const ReplySource& source,
-                                    const std::string& senderAddress, std::time_t since);
+                                    const std::string& senderAddress, const SentRelease& sent);

@@ -1,7 +1,5 @@
 #include "gui/ReplyFindingsDialog.h"
 
-#include <wx/datetime.h>
-
 #include "gui/CommandIds.h"
 #include "gui/DoNotSendDialog.h"
 #include "gui/Messages.h"
@@ -12,16 +10,12 @@ constexpr const char* kCaption = "Check Replies";
 
 wxString FromUtf8(const std::string& text) { return wxString::FromUTF8(text.data(), text.size()); }
 
-wxString DayText(std::time_t when) { return when == 0 ? wxString() : wxDateTime(when).FormatISODate(); }
-
 }  // namespace
 
 std::string ReadingText(const ReplyCheck& check)
 {
     const MailboxReading& reading = check.reading;
-    std::string text = "Messages read: " + std::to_string(reading.read) +
-        "; unrecognised: " + std::to_string(check.summary.unrecognised) +
-        "; about messages not sent by Vantrel: " + std::to_string(check.summary.notOurs);
+    std::string text = ReadingCountsText(check);
     if (reading.tooLarge > 0)
         text += "; too large to read: " + std::to_string(reading.tooLarge);
     if (reading.vanished > 0)
@@ -54,6 +48,7 @@ ReplyFindingsDialog::ReplyFindingsDialog(wxWindow* parent, const ReplyCheck& che
     reading = new wxStaticText(this, wxID_ANY, FromUtf8(ReadingText(check)));
     column->Add(reading, 0, wxLEFT | wxRIGHT | wxTOP, 12);
     AddList();
+    AddOtherReplies(check.summary);
     added = new wxStaticText(this, wxID_ANY, "");
     column->Add(added, 0, wxEXPAND | wxLEFT | wxRIGHT, 12);
     added->Hide();
@@ -74,11 +69,33 @@ void ReplyFindingsDialog::AddList()
     for (const ReplyFinding& finding : findings_) {
         const long item = list->InsertItem(list->GetItemCount(), FromUtf8(finding.address));
         list->SetItem(item, 1, ReplyKindText(finding.kind));
-        list->SetItem(item, 2, DayText(finding.when));
-        list->SetItem(item, 3, FromUtf8(finding.evidence));
+        list->SetItem(item, 2, FromUtf8(DayText(finding.when)));
+        list->SetItem(item, 3,
+                      FromUtf8(finding.evidence + (finding.hint.empty() ? "" : "; look at " + finding.hint)));
         list->CheckItem(item, BelongsOnList(finding));
     }
-    GetSizer()->Add(list, 1, wxEXPAND | wxALL, 12);
+    GetSizer()->Add(list, 1, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 12);
+}
+
+// The replies that are no report, so that the user can answer them.
+void ReplyFindingsDialog::AddOtherReplies(const ReplySummary& summary)
+{
+    others = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, wxSize(760, 140), wxLC_REPORT);
+    others->AppendColumn("From", wxLIST_FORMAT_LEFT, 220);
+    others->AppendColumn("Subject", wxLIST_FORMAT_LEFT, 200);
+    others->AppendColumn("When", wxLIST_FORMAT_LEFT, 100);
+    others->AppendColumn("First line", wxLIST_FORMAT_LEFT, 240);
+    for (const OtherReply& reply : summary.others) {
+        const long item = others->InsertItem(others->GetItemCount(), FromUtf8(reply.from));
+        others->SetItem(item, 1, FromUtf8(reply.subject));
+        others->SetItem(item, 2, FromUtf8(DayText(reply.when)));
+        others->SetItem(item, 3, FromUtf8(reply.firstLine));
+    }
+    auto* label = new wxStaticText(this, wxID_ANY, "Other replies, to answer yourself:");
+    GetSizer()->Add(label, 0, wxLEFT | wxRIGHT | wxTOP, 12);
+    GetSizer()->Add(others, 1, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 12);
+    label->Show(!summary.others.empty());
+    others->Show(!summary.others.empty());
 }
 
 void ReplyFindingsDialog::AddButtons()

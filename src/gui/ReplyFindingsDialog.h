@@ -8,13 +8,13 @@
 
 #include "core/replies/ReplyCheck.h"
 
-// What a reading came to besides the findings: "Messages read: 40;
-// unrecognised: 35; about messages Vantrel did not send: 2." and why it
-// ended early.
+// What a reading came to besides the findings: ReadingCountsText, what
+// could not be read, and why it ended early.
 std::string ReadingText(const ReplyCheck& check);
 
 // The findings of "Check Replies...", each with a check box, those that
-// belong on the do-not-send list checked at first. "Add to Do-Not-Send"
+// belong on the do-not-send list checked at first, and below them the
+// other replies (who, subject, when, first line). "Add to Do-Not-Send"
 // writes the checked ones to the sender's list and leaves the window open;
 // "Remove from Receivers" ends it with ID_REMOVE_FROM_RECEIVERS, Close
 // with wxID_CLOSE.
@@ -27,6 +27,7 @@ public:
 
     wxStaticText* reading;  // the counts above the list
     wxListCtrl* list;  // address, what happened, when, evidence
+    wxListCtrl* others;  // from, subject, when, first line
     wxStaticText* added;  // what "Add to Do-Not-Send" did
 
 private:
@@ -35,6 +36,7 @@ private:
     void OnClose(wxCommandEvent& event);
 
     void AddList();
+    void AddOtherReplies(const ReplySummary& summary);
     void AddButtons();
 
     std::vector<ReplyFinding> findings_;

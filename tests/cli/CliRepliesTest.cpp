@@ -82,8 +82,8 @@ TEST_F(CliTest, RepliesComeBackIntoTheListAndTheNextSendLeavesThemOut)
     const std::string maildir = Path("Maildir");
     FillMaildir(maildir);
     const std::vector<std::string> before = Folder(maildir);
-    const std::string read = "vantrel-cli: 6 messages read, 3 about the receivers, 1 not a report or request, "
-                             "1 about other mail\n";
+    const std::string read = "vantrel-cli: Messages read: 6: 3 reports, 1 unsubscribe request, 1 other reply, "
+                             "1 about other mail; 3 about the receivers\n";
     const std::string& findings = kFindings;
     const std::string listed = "gone@x.org\tbounced on 2026-12-07: 5.1.1 smtp; 550 5.1.1 mailbox says no\n"
                                "bob@x.org\tasked not to receive on 2026-12-07\n";

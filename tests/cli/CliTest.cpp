@@ -38,7 +38,7 @@ TEST_F(CliTest, CommandsDocumentsAndStatuses)
           "vantrel-cli: " + server.Url("/gone.png") + ": the server answered HTTP 404\n"}},
         {{"release", "--verbose", Path("complete.pre")},
          "",
-         {2, "", "vantrel-cli: --verbose belongs to check (see vantrel-cli --help)\n"}},
+         {2, "", "vantrel-cli: --verbose belongs to check and replies (see vantrel-cli --help)\n"}},
         {{"check", "--no-network", Path("failing.pre")},
          "",
          {1, "Please fill in the product name.\n",

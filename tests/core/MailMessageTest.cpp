@@ -129,7 +129,9 @@ TEST(MailMessageTest, EveryMessageSaysHowToOptOut)
         const std::string message = ReleaseMessageFor(plan, {"", "ann+x@b.org"}, 1796644800, "id.1.vantrel");
         const std::size_t from = message.find("List-Unsubscribe:");
         ASSERT_NE(from, std::string::npos);
-        EXPECT_EQ(message.substr(from, message.find("MIME-Version:") - from), c.headers);
+        // Then the header that tells its bounces from others' when the Message-ID was replaced.
+        EXPECT_EQ(message.substr(from, message.find("MIME-Version:") - from),
+                  c.headers + "X-Vantrel-Release: " + ReleaseLedgerId(c.sender, "", "") + "\r\n");
         std::string body = message.substr(message.find("\r\n\r\n") + 4);
         std::string decoded;
         for (std::size_t i = 0; i < body.size(); ++i) {

@@ -87,7 +87,7 @@ TEST(MailMessageTest, MailProgramsReadBackWhatTheFormSays)
         SCOPED_TRACE(i);
         auto read = messages[i];
         EXPECT_EQ(read["headers"],
-                  "From,To,Subject,Date,Message-ID,List-Unsubscribe,MIME-Version,Content-Type,"
+                  "From,To,Subject,Date,Message-ID,List-Unsubscribe,X-Vantrel-Release,MIME-Version,Content-Type,"
                   "Content-Transfer-Encoding");
         EXPECT_LE(std::stoi(read["longest"]), 76);
         EXPECT_EQ(read["from-name"], cases[i].readName.empty() ? cases[i].contactName : cases[i].readName);

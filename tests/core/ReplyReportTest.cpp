@@ -73,6 +73,8 @@ std::string FindingsText(const ReplyVerdict& verdict)
     for (const ReplyFinding& f : verdict.findings)
         text += (text.empty() ? "" : "; ") + f.address + "|" + ReplyKindText(f.kind) + "|" +
             OursText(f.ours) + "|" + f.evidence;
+    for (const ReplyFinding& f : verdict.alsoNamed)
+        text += "; also " + f.address + "|" + ReplyKindText(f.kind);
     return text;
 }
 
@@ -110,7 +112,7 @@ TEST(ReplyReportTest, ReportsNameTheReceiverWhatHappenedAndWhetherTheMessageWasO
         {"Postfix, three receivers",
          Report(postfix, {Status(postfixBlocks), Returned("text/rfc822-headers", kOurs)}), true,
          "a@x.org|hard bounce|yes|5.1.1 smtp; 550 5.1.1 <a@x.org>: Recipient address rejected: User unknown; "
-         "b@y.org|soft bounce|yes|4.4.1"},
+         "also b@y.org|soft bounce"},
         {"failed, 4.x.x",
          Report(kDsnType,
                 {Status("Final-Recipient: rfc822;<b@y.org>\nAction: FAILED\nStatus: 4.2.2 (full)\n")}),
@@ -118,7 +120,7 @@ TEST(ReplyReportTest, ReportsNameTheReceiverWhatHappenedAndWhetherTheMessageWasO
         {"failed, no status",
          Report(kDsnType,
                 {Status("Final-Recipient: b@y.org\nAction: failed\nDiagnostic-Code: smtp; 552 full\n")}),
-         true, "b@y.org|hard bounce|?|smtp; 552 full"},
+         true, "b@y.org|soft bounce|?|smtp; 552 full"},
         {"not ours",
          Report(kDsnType, {Status(kUserUnknown), Returned("message/rfc822", "<CA+x1@mail.other.org>")}), true,
          "x@y.org|hard bounce|no|5.1.1 smtp; 550 5.1.1 <x@y.org>: user unknown"},
@@ -127,24 +129,24 @@ TEST(ReplyReportTest, ReportsNameTheReceiverWhatHappenedAndWhetherTheMessageWasO
          "x@y.org|hard bounce|yes|5.1.1 smtp; 550 5.1.1 <x@y.org>: user unknown"},
         {"returned without Message-ID",
          Report(kDsnType, {Status(kUserUnknown), Returned("message/rfc822", "")}), true,
-         "x@y.org|hard bounce|?|5.1.1 smtp; 550 5.1.1 <x@y.org>: user unknown"},
+         "x@y.org|hard bounce|no|5.1.1 smtp; 550 5.1.1 <x@y.org>: user unknown"},
         {"final recipient no address, original taken; x400 skipped",
          Report(kDsnType,
                 {Status("Final-Recipient: rfc822; postmaster\nOriginal-Recipient: rfc822; d@w.org\n"
                         "Action: failed\nStatus: 5.0.0\n\nFinal-Recipient: x400; c=de;a=x\nAction: failed\n"
                         "Status: 5.0.0\n")}),
-         true, "d@w.org|hard bounce|?|5.0.0"},
+         true, "d@w.org|soft bounce|?|5.0.0"},
         {"status part in base64",
          Report(kDsnType,
                 {"Content-Type: message/delivery-status\nContent-Transfer-Encoding: base64\n\n"
                  "RmluYWwtUmVjaXBpZW50OiByZmM4MjI7IGVAdi5vcmcKQWN0aW9uOiBmYWlsZWQKU3RhdHVzOiA1\nLjIuMQo=\n"}),
-         true, "e@v.org|hard bounce|?|5.2.1"},
+         true, "e@v.org|soft bounce|?|5.2.1"},
         {"NUL and tab in the diagnostic",
          Report(kDsnType,
                 {Status("Final-Recipient: rfc822; f@u.org\nAction: failed\nStatus: 5.7.1\n"
                         "Diagnostic-Code: smtp; 554" +
                         std::string(1, '\0') + "\tdenied\n")}),
-         true, "f@u.org|hard bounce|?|5.7.1 smtp; 554 denied"},
+         true, "f@u.org|refused by policy|?|5.7.1 smtp; 554 denied"},
         {"complaint",
          Report(arf, {feedback + "Original-Rcpt-To: <Ann@X.org>\n", Returned("message/rfc822", kOurs)}), true,
          "ann@x.org|complaint|yes|abuse"},
@@ -168,8 +170,9 @@ TEST(ReplyReportTest, ReportsNameTheReceiverWhatHappenedAndWhetherTheMessageWasO
          false, ""},
         {"boundary never closed", Report(kDsnType, {Status(kUserUnknown)}, false), true,
          "x@y.org|hard bounce|?|5.1.1 smtp; 550 5.1.1 <x@y.org>: user unknown"},
+        // A bounce all the same, though nobody it names can be read.
         {"boundary missing",
-         Report("Content-Type: multipart/report; report-type=delivery-status", {Status(kUserUnknown)}), false,
+         Report("Content-Type: multipart/report; report-type=delivery-status", {Status(kUserUnknown)}), true,
          ""},
         {"a line that only ends in the boundary", Report(kDsnType, {Status("x-B1\n\n" + kUserUnknown)}), true,
          "x@y.org|hard bounce|?|5.1.1 smtp; 550 5.1.1 <x@y.org>: user unknown"},
@@ -219,7 +222,24 @@ TEST(ReplyReportTest, LargeAndDamagedReportsReadWhole)
     for (int i = 0; i < 10000; ++i)
         blocks +=
             "Final-Recipient: rfc822; r" + std::to_string(i) + "@x.org\nAction: delayed\nStatus: 4.4.7\n\n";
-    EXPECT_EQ(ReadReplyMessage(Report(kDsnType, {Status(blocks)}), kSender).findings.size(), 10000u);
+    const ReplyVerdict delays = ReadReplyMessage(Report(kDsnType, {Status(blocks)}), kSender);
+    EXPECT_EQ(delays.findings.size(), 0u);
+    EXPECT_EQ(delays.alsoNamed.size(), 10000u);
+    // Each message of ours has one receiver: a report naming thousands
+    // applies to the one its returned message was sent to, or to none.
+    std::string dead;
+    for (int i = 0; i < 2000; ++i)
+        dead +=
+            "Final-Recipient: rfc822; r" + std::to_string(i) + "@x.org\nAction: failed\nStatus: 5.1.1\n\n";
+    EXPECT_EQ(ReadReplyMessage(Report(kDsnType, {Status(dead)}), kSender).findings.size(), 0u);
+    EXPECT_EQ(FindingsText(ReadReplyMessage(Report(kDsnType,
+                                                   {Status(dead +
+                                                           "Final-Recipient: rfc822; ann@x.org\nAction: "
+                                                           "failed\nStatus: 5.1.1\n"),
+                                                    Returned("message/rfc822", kOurs)}),
+                                            kSender))
+                  .substr(0, 33),
+              "ann@x.org|hard bounce|yes|5.1.1; ");
 
     const std::string dashes(8 << 20, '-');
     const std::string longLine =
@@ -236,7 +256,24 @@ ReplyVerdict Verdict(const std::string& reportId, const std::string& address, Re
     ReplyVerdict verdict;
     verdict.recognised = true;
     verdict.reportId = reportId;
-    verdict.findings.push_back({address, kind, 0, reportId + " evidence", "", ours});
+    ReplyFinding finding;
+    finding.address = address;
+    finding.kind = kind;
+    finding.evidence = reportId + " evidence";
+    finding.ours = ours;
+    verdict.findings.push_back(finding);
+    return verdict;
+}
+
+// A report whose returned message was not known as ours, with what its
+// returned headers say.
+ReplyVerdict Returned(const std::string& reportId, const std::string& to, const std::string& subject,
+                      std::time_t date)
+{
+    ReplyVerdict verdict = Verdict(reportId, "a@x.org", ReplyKind::HardBounce, OurMessage::No);
+    verdict.findings.front().returnedTo = to;
+    verdict.findings.front().returnedSubject = subject;
+    verdict.findings.front().returnedDate = date;
     return verdict;
 }
 
@@ -247,8 +284,15 @@ TEST(ReplyReportTest, TallyKeepsOneFindingPerReceiver)
         const char* name;
         std::vector<std::pair<ReplyVerdict, std::string>> taken;  // verdict, message bytes
         std::string findings;  // "address|kind|evidence"
-        std::size_t unrecognised, notOurs;
+        std::size_t others, notOurs;
     };
+    const ReplyKind policy = ReplyKind::Refused;
+    constexpr std::time_t kSent = 1796644800;  // 2026-12-07 12:00 UTC
+    const ReplyVerdict other = [] {
+        ReplyVerdict verdict;
+        verdict.other = OtherReply{"Ann <ann@paper.example>", "Review copy?", 0, "Could I have a licence?"};
+        return verdict;
+    }();
     const Row rows[] = {
         {"three soft from three reports",
          {{Verdict("r1", "a@x.org", soft), "1"},
@@ -279,17 +323,45 @@ TEST(ReplyReportTest, TallyKeepsOneFindingPerReceiver)
          "a@x.org|hard bounce|r1 evidence; b@x.org|unsubscribed|r4 evidence",
          0,
          0},
-        {"not ours and unrecognised counted",
-         {{Verdict("r1", "a@x.org", hard, OurMessage::No), "1"},
+        {"not ours and other replies counted; a receiver the release went to is ours without an id",
+         {{Verdict("r1", "z@x.org", hard, OurMessage::No), "1"},
           {ReplyVerdict{}, "plain"},
-          {ReplyVerdict{}, "other"},
-          {Verdict("r2", "b@x.org", hard, OurMessage::Unknown), "2"}},
+          {other, "other"},
+          {Verdict("r2", "b@x.org", hard, OurMessage::Unknown), "2"},
+          {Verdict("r3", "c@x.org", hard, OurMessage::Unknown), "3"}},
          "b@x.org|hard bounce|r2 evidence",
          2,
-         1},
+         2},
+        {"policy never adds up to a hard bounce, nor outweighs one",
+         {{Verdict("r1", "a@x.org", policy), "1"},
+          {Verdict("r2", "a@x.org", policy), "2"},
+          {Verdict("r3", "a@x.org", policy), "3"},
+          {Verdict("r4", "b@x.org", hard), "4"},
+          {Verdict("r5", "b@x.org", policy), "5"}},
+         "a@x.org|refused by policy|r3 evidence; b@x.org|hard bounce|r4 evidence",
+         0,
+         0},
+        // The Message-ID replaced on the way: the returned headers tell.
+        {"returned headers that match what was sent",
+         {{Returned("r1", "a@x.org", "Notely 2.1", kSent - 3600), "1"}},
+         "a@x.org|hard bounce|r1 evidence",
+         0,
+         0},
+        {"returned to someone else, under another subject, or long after the send",
+         {{Returned("r1", "z@x.org", "Notely 2.1", kSent), "1"},
+          {Returned("r2", "a@x.org", "Something else", kSent), "2"},
+          {Returned("r3", "a@x.org", "Notely 2.1", kSent + 3 * 24 * 3600), "3"}},
+         "",
+         0,
+         3},
     };
+    SentRelease sent;
+    sent.receivers = {"a@x.org", "b@x.org"};
+    sent.subjects = {"Notely 2.1"};
+    sent.firstSent = kSent;
+    sent.lastSent = kSent;
     for (const Row& row : rows) {
-        ReplyTally tally;
+        ReplyTally tally(sent);
         for (const auto& [verdict, message] : row.taken)
             tally.Take(verdict, message);
         const ReplySummary summary = tally.Summary();
@@ -297,8 +369,9 @@ TEST(ReplyReportTest, TallyKeepsOneFindingPerReceiver)
         for (const ReplyFinding& f : summary.findings)
             text += (text.empty() ? "" : "; ") + f.address + "|" + ReplyKindText(f.kind) + "|" + f.evidence;
         EXPECT_EQ(text, row.findings) << row.name;
-        EXPECT_EQ(summary.unrecognised, row.unrecognised) << row.name;
+        EXPECT_EQ(summary.otherCount, row.others) << row.name;
         EXPECT_EQ(summary.notOurs, row.notOurs) << row.name;
+        EXPECT_EQ(summary.Read(), row.taken.size()) << row.name;
     }
 }
 

@@ -153,9 +153,12 @@ TEST_F(RepliesCommandsTest, CheckRepliesFromAMaildirListsTheBounceAddsItAndRemov
     for (const char* folder : {"/cur", "/new", "/tmp"})
         std::filesystem::create_directories(maildir + folder);
     WriteFileBytes(maildir + "/new/1765101600.1.mx", kBounce);
+    WriteFileBytes(maildir + "/new/1765101601.2.mx",
+                   "From: Ann Lee <ann@paper.example>\nTo: press@acme.com\nSubject: Review copy?\n"
+                   "Date: Mon, 7 Dec 2026 10:00:00 +0100\n\n> the release\nCould I have a licence for a review?\n");
     app().controls.receivers->SetValue("a@x.org; gone@example.net; b@y.org");
     frame().MarkUnchanged("");
-    std::string reading, kind, evidence;
+    std::string reading, kind, evidence, other;
     bool checked = false, listedThen = false;
     wxTEST_DIALOG(SendMenuCommand(ID_CHECK_REPLIES),
                   Answer<CheckRepliesDialog>([&](CheckRepliesDialog* dialog) {
@@ -170,11 +173,15 @@ TEST_F(RepliesCommandsTest, CheckRepliesFromAMaildirListsTheBounceAddsItAndRemov
                       kind = Utf8(dialog->list->GetItemText(0, 1));
                       evidence = Utf8(dialog->list->GetItemText(0, 3));
                       checked = dialog->list->IsItemChecked(0);
+                      EXPECT_EQ(dialog->others->GetItemCount(), 1);
+                      other = Utf8(dialog->others->GetItemText(0) + " " + dialog->others->GetItemText(0, 1) + " " +
+                                   dialog->others->GetItemText(0, 3));
                       Click(dialog, ID_ADD_TO_DO_NOT_SEND);
                       listedThen = Listed("gone@example.net");
                       return ID_REMOVE_FROM_RECEIVERS;
                   }));
-    EXPECT_EQ(reading, "Messages read: 1; unrecognised: 0; about messages not sent by Vantrel: 0.");
+    EXPECT_EQ(reading, "Messages read: 2: 1 report, 0 unsubscribe requests, 1 other reply, 0 about other mail.");
+    EXPECT_EQ(other, "Ann Lee <ann@paper.example> Review copy? Could I have a licence for a review?");
     EXPECT_EQ(kind, "hard bounce");
     EXPECT_NE(evidence.find("5.1.1"), std::string::npos) << evidence;
     EXPECT_TRUE(checked);

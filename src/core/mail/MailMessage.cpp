@@ -236,6 +236,8 @@ std::string WriteMailMessage(const MailMessage& message)
             (i + 1 == message.unsubscribe.size() ? "\r\n" : "");
     if (message.oneClick && !message.unsubscribe.empty())
         out += "List-Unsubscribe-Post: List-Unsubscribe=One-Click\r\n";
+    if (!message.releaseId.empty())
+        out += "X-Vantrel-Release: " + OneLine(message.releaseId) + "\r\n";
     out += "MIME-Version: 1.0\r\n";
     out += "Content-Type: text/plain; charset=UTF-8\r\n";
     out += "Content-Transfer-Encoding: quoted-printable\r\n";

@@ -19,6 +19,9 @@ struct MailMessage {
     // (an https one first when there is one, then the mailto one).
     std::vector<std::string> unsubscribe;
     bool oneClick = false;  // the https address takes RFC 8058's one-click POST
+    // Which release it is, in a header of our own that the providers which
+    // replace the Message-ID leave: their bounces are still known as ours.
+    std::string releaseId;
 };
 
 // "Press release from " and the company, as Generate, Email names it.

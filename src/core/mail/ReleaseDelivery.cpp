@@ -206,6 +206,7 @@ std::string ReleaseMessageFor(const DeliveryPlan& plan, const Mailbox& receiver,
     message.body = MessageBody(plan);
     message.date = date;
     message.messageId = messageId;
+    message.releaseId = ReleaseLedgerId(plan.sender.address, plan.product, plan.version);
     const std::string url = ReceiverUrl(plan.unsubscribeUrl, receiver.address);
     if (plan.unsubscribeFooter)
         message.body += (message.body.empty() || message.body.back() == '\n' ? "\n" : "\n\n") +

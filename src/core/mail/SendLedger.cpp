@@ -272,6 +272,7 @@ void SendLedger::TakeUnder(SendLedger&& earlier)
         firstSent_ = earlier.firstSent_;
     if (!latestText_)
         latestText_ = std::move(earlier.latestText_);
+    subjects_.insert(subjects_.begin(), earlier.subjects_.begin(), earlier.subjects_.end());
 }
 
 void SendLedger::TakeLines(std::string_view bytes, const std::string& textIdOfOldLines)
@@ -282,6 +283,7 @@ void SendLedger::TakeLines(std::string_view bytes, const std::string& textIdOfOl
         const std::string_view kind = fields[0];
         if (kind == "text" && fields.size() >= 5) {
             latestText_ = LedgerText{Unescaped(fields[3]), Unescaped(fields[4])};
+            subjects_.push_back(latestText_->subject);
             continue;
         }
         if (fields.size() < 2 ||
@@ -313,7 +315,7 @@ void SendLedger::TakeLines(std::string_view bytes, const std::string& textIdOfOl
 SendLedger::SendLedger(SendLedger&& other) noexcept
     : path_(std::move(other.path_)), fd_(other.fd_), broken_(other.broken_),
       receivers_(std::move(other.receivers_)), lastSent_(other.lastSent_), firstSent_(other.firstSent_),
-      latestText_(std::move(other.latestText_))
+      latestText_(std::move(other.latestText_)), subjects_(std::move(other.subjects_))
 {
     other.fd_ = -1;
 }
@@ -322,6 +324,15 @@ SendLedger::~SendLedger()
 {
     if (fd_ >= 0)
         close(fd_);
+}
+
+std::vector<std::string> SendLedger::SentReceivers() const
+{
+    std::vector<std::string> sent;
+    for (const auto& [address, receiver] : receivers_)
+        if (!receiver.texts.empty() || receiver.inDoubt)
+            sent.push_back(address);
+    return sent;
 }
 
 bool SendLedger::HasSent(const std::string& address, const std::string& textId) const
@@ -369,8 +380,10 @@ Result<> SendLedger::RecordText(const std::string& textId, const LedgerText& tex
 {
     const Result<> written = Append("text\t" + textId + "\t" + std::to_string(time) + "\t" +
                                     Escaped(text.subject) + "\t" + Escaped(text.note) + "\n");
-    if (written)
+    if (written) {
         latestText_ = text;
+        subjects_.push_back(text.subject);
+    }
     return written;
 }
 

@@ -88,6 +88,10 @@ public:
     // When the first message of the release went (0: none yet).
     std::time_t FirstSent() const { return firstSent_; }
     std::optional<LedgerText> LatestText() const { return latestText_; }
+    // Every subject the release was sent with, and whom it was sent to (in
+    // doubt or not), lower case: what its bounces are recognised by.
+    const std::vector<std::string>& Subjects() const { return subjects_; }
+    std::vector<std::string> SentReceivers() const;
     const std::string& path() const { return path_; }
 
     // Each line is flushed to disk; CannotWrite when the disk refuses (a
@@ -118,4 +122,5 @@ private:
     std::time_t lastSent_ = 0;
     std::time_t firstSent_ = 0;
     std::optional<LedgerText> latestText_;
+    std::vector<std::string> subjects_;
 };

@@ -15,7 +15,7 @@
 #include "core/files/SafeFileWriter.h"
 #include "core/files/UserFolders.h"
 #include "core/files/Utf8Path.h"
-#include "core/mail/DeadAddress.h"
+#include "core/mail/Refusals.h"
 #include "core/mail/SendLedger.h"
 
 namespace {

@@ -2,10 +2,13 @@
 
 #include <ctime>
 
-ReplyCheck CheckReplies(const ReplySource& source, const std::string& senderAddress, std::time_t since,
+#include "core/replies/ReplyText.h"
+
+ReplyCheck CheckReplies(const ReplySource& source, const std::string& senderAddress, const SentRelease& sent,
                         const std::function<bool(std::size_t read, std::size_t total)>& progress)
 {
-    ReplyTally tally;
+    const std::time_t since = sent.firstSent;
+    ReplyTally tally(sent);
     const VisitMessage visit = [&](std::string_view message, std::size_t index, std::size_t total) {
         tally.Take(ReadReplyMessage(message, senderAddress), message);
         return !progress || progress(index + 1, total);
@@ -20,7 +23,23 @@ ReplyCheck CheckReplies(const ReplySource& source, const std::string& senderAddr
     return check;
 }
 
-bool BelongsOnList(const ReplyFinding& finding) { return finding.kind != ReplyKind::SoftBounce; }
+SentRelease SentReleaseOf(const SendLedger& ledger)
+{
+    SentRelease sent;
+    for (const std::string& address : ledger.SentReceivers())
+        sent.receivers.insert(address);
+    for (const std::string& subject : ledger.Subjects())
+        sent.subjects.insert(OneLine(subject));
+    sent.firstSent = ledger.FirstSent();
+    sent.lastSent = ledger.LastSent();
+    return sent;
+}
+
+bool BelongsOnList(const ReplyFinding& finding)
+{
+    return finding.kind == ReplyKind::HardBounce || finding.kind == ReplyKind::Complaint ||
+        finding.kind == ReplyKind::Unsubscribe;
+}
 
 DoNotSendEntry EntryFor(const ReplyFinding& finding)
 {
@@ -30,24 +49,53 @@ DoNotSendEntry EntryFor(const ReplyFinding& finding)
     entry.evidence = finding.evidence;
     switch (finding.kind) {
     case ReplyKind::HardBounce:
-    case ReplyKind::SoftBounce: entry.reason = DoNotSendReason::Bounced; break;
+    case ReplyKind::SoftBounce:
+    case ReplyKind::Refused:
+    case ReplyKind::Report: entry.reason = DoNotSendReason::Bounced; break;
     case ReplyKind::Complaint: entry.reason = DoNotSendReason::Complaint; break;
     case ReplyKind::Unsubscribe: entry.reason = DoNotSendReason::Unsubscribed; break;
     }
     return entry;
 }
 
+std::string DayText(std::time_t when)
+{
+    if (when == 0)
+        return "-";
+    std::tm parts{};
+    localtime_r(&when, &parts);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &parts);
+    return text;
+}
+
+namespace {
+
+std::string Counted(std::size_t count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string ReadingCountsText(const ReplyCheck& check)
+{
+    const ReplySummary& summary = check.summary;
+    std::string text = "Messages read: " + std::to_string(summary.Read()) + ": " +
+        Counted(summary.reports, "report", "reports") + ", " +
+        Counted(summary.unsubscribes, "unsubscribe request", "unsubscribe requests") + ", " +
+        Counted(summary.otherCount, "other reply", "other replies") + ", " + std::to_string(summary.notOurs) +
+        " about other mail";
+    if (summary.namedNotApplied > 0)
+        text += "; " + Counted(summary.namedNotApplied, "further receiver", "further receivers") +
+            " named by reports, not applied";
+    return text;
+}
+
 std::string FindingLine(const ReplyFinding& finding)
 {
-    std::string day = "-";
-    if (finding.when != 0) {
-        std::tm parts{};
-        localtime_r(&finding.when, &parts);
-        char text[16];
-        std::strftime(text, sizeof text, "%Y-%m-%d", &parts);
-        day = text;
-    }
-    std::string evidence = finding.evidence;
+    const std::string day = DayText(finding.when);
+    std::string evidence = finding.evidence + (finding.hint.empty() ? "" : "; look at " + finding.hint);
     for (char& c : evidence)
         if (static_cast<unsigned char>(c) < ' ')
             c = ' ';

@@ -1,19 +1,24 @@
 #include "core/replies/ReplyReport.h"
 
-#include <optional>
+#include <algorithm>
 #include <unordered_set>
 
+#include "core/mail/Refusals.h"
 #include "core/receivers/MailAddresses.h"
+#include "core/replies/FreeTextBounce.h"
 #include "core/replies/HeaderValues.h"
 #include "core/replies/MimeMessage.h"
+#include "core/replies/ReplyText.h"
+#include "core/replies/SesNotification.h"
 
 namespace {
 
 // Bounces come at the top or wrapped once or twice; deeper is damage.
 constexpr std::size_t kDeepestReport = 8;
 constexpr std::size_t kMostEntities = 1000;
-constexpr std::size_t kLongestEvidence = 300;
-constexpr std::size_t kMostFindings = 100000;
+constexpr std::size_t kMostRecipientBlocks = 100000;
+// The words of a notice that are read beside its fields.
+constexpr std::size_t kLongestNotice = 4096;
 // "unsubscribe" with room for blanks and encoded words; longer is another subject.
 constexpr std::size_t kLongestSubject = 1000;
 
@@ -30,30 +35,20 @@ bool IsReturnedMessage(const std::string& type)
         type == "message/global-headers";
 }
 
-std::optional<Report> ReadReportParts(const std::vector<std::string_view>& parts, bool feedback)
+bool IsStatusPart(const std::string& type)
+{
+    return type == "message/delivery-status" || type == "message/global-delivery-status" ||
+        type == "message/feedback-report";
+}
+
+// The status part and the returned message of a message, wherever they
+// stand in its multiparts (also without report-type, also in a
+// multipart/mixed), searched without recursion and without entering a
+// message/rfc822: the forwarded messages it holds come back for a look.
+std::optional<Report> FindReportIn(std::string_view message, std::vector<std::string_view>* forwarded)
 {
     std::optional<Report> report;
     std::optional<MimeEntity> returned;
-    for (const std::string_view part : parts) {
-        MimeEntity entity = ReadEntity(part);
-        const std::string type = ReadContentType(entity.fields).type;
-        const bool status = feedback
-            ? type == "message/feedback-report"
-            : type == "message/delivery-status" || type == "message/global-delivery-status";
-        if (status && !report)
-            report = Report{feedback, std::move(entity), {}};
-        else if (IsReturnedMessage(type) && !returned)
-            returned = std::move(entity);
-    }
-    if (report)
-        report->returned = std::move(returned);
-    return report;
-}
-
-// The first multipart/report of a kind we read, at the top or inside
-// other multiparts, searched without recursion.
-std::optional<Report> FindReport(std::string_view message)
-{
     struct Pending {
         std::string_view text;
         std::size_t depth;
@@ -64,205 +59,169 @@ std::optional<Report> FindReport(std::string_view message)
         pending.pop_back();
         const MimeEntity entity = ReadEntity(next.text);
         const ContentType type = ReadContentType(entity.fields);
-        if (type.type.compare(0, 10, "multipart/") != 0)
-            continue;
-        const std::vector<std::string_view> parts = SplitMultipart(entity.body, type.Parameter("boundary"));
-        const std::string reportType = LowerAscii(Trimmed(type.Parameter("report-type")));
-        if (type.type == "multipart/report" &&
-            (reportType == "delivery-status" || reportType == "feedback-report")) {
-            if (std::optional<Report> report = ReadReportParts(parts, reportType == "feedback-report"))
-                return report;
+        if (type.type.compare(0, 10, "multipart/") == 0) {
+            // A receipt that the message was read, or another kind of report, is none of ours.
+            const std::string reportType = LowerAscii(Trimmed(type.Parameter("report-type")));
+            if ((type.type == "multipart/report" && !reportType.empty() && reportType != "delivery-status" &&
+                 reportType != "feedback-report") ||
+                next.depth + 1 >= kDeepestReport)
+                continue;
+            const std::vector<std::string_view> parts =
+                SplitMultipart(entity.body, type.Parameter("boundary"));
+            for (auto part = parts.rbegin(); part != parts.rend() && pending.size() < kMostEntities; ++part)
+                pending.push_back({*part, next.depth + 1});
+        } else if (IsStatusPart(type.type) && !report) {
+            report = Report{type.type == "message/feedback-report", entity, {}};
+        } else if (IsReturnedMessage(type.type) && !returned) {
+            returned = entity;
+            if (forwarded && type.type == "message/rfc822")
+                forwarded->push_back(entity.body);
         }
-        if (next.depth + 1 >= kDeepestReport)
-            continue;
-        for (auto part = parts.rbegin(); part != parts.rend() && pending.size() < kMostEntities; ++part)
-            pending.push_back({*part, next.depth + 1});
     }
+    if (report)
+        report->returned = std::move(returned);
+    return report;
+}
+
+// A report at the top, or one forwarded inside a message/rfc822 there.
+std::optional<Report> FindReport(std::string_view message)
+{
+    std::vector<std::string_view> forwarded;
+    if (std::optional<Report> report = FindReportIn(message, &forwarded))
+        return report;
+    for (const std::string_view inner : forwarded)
+        if (std::optional<Report> report = FindReportIn(inner, nullptr))
+            return report;
     return std::nullopt;
 }
 
-// "rfc822; <Ann@X.org>" as "ann@x.org", or empty when it names no address.
+// "rfc822; <Ann@X.org>" (or "rfc/822", "utf-8", none) as "ann@x.org", or
+// empty when it names no address.
 std::string RecipientAddress(std::string_view value)
 {
     const std::size_t semicolon = value.find(';');
-    if (semicolon != std::string_view::npos) {
-        const std::string type = LowerAscii(Trimmed(value.substr(0, semicolon)));
-        if (type != "rfc822" && type != "utf-8")
-            return {};
+    if (semicolon != std::string_view::npos)
         value = value.substr(semicolon + 1);
-    }
-    value = Trimmed(value);
-    if (value.size() >= 2 && value.front() == '<' && value.back() == '>')
-        value = Trimmed(value.substr(1, value.size() - 2));
-    std::string address = LowerAscii(value);
-    return AddressProblem(address).empty() ? address : std::string();
+    return AddressOf(value);
 }
 
-// One line: control characters as blanks, runs of blanks as one, cut to
-// kLongestEvidence bytes without splitting a UTF-8 sequence.
-std::string OneLine(std::string_view text)
-{
-    std::string line;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool blank = byte <= ' ' || byte == 0x7f;
-        if (!blank)
-            line += c;
-        else if (!line.empty() && line.back() != ' ')
-            line += ' ';
-        if (line.size() > kLongestEvidence)
-            break;
-    }
-    if (line.size() > kLongestEvidence) {
-        std::size_t cut = kLongestEvidence;
-        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xc0) == 0x80)
-            --cut;
-        line.resize(cut);
-    }
-    while (!line.empty() && line.back() == ' ')
-        line.pop_back();
-    return line;
-}
-
-bool IsStatusCode(std::string_view status)
-{
-    const std::size_t dot = status.find('.');
-    return status.size() >= 5 && (status[0] == '2' || status[0] == '4' || status[0] == '5') && dot == 1 &&
-        status.find('.', 2) != std::string_view::npos;
-}
-
-bool IsOurMessageId(const std::string& id)
-{
-    const std::string lower = LowerAscii(id);
-    const std::size_t at = lower.rfind('@');
-    const std::string_view suffix = ".vantrel";
-    return at != std::string::npos && at > suffix.size() && at + 1 < lower.size() &&
-        lower.compare(at - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-struct AnsweredMessage {
-    std::string messageId;
-    OurMessage ours = OurMessage::Unknown;
-    HeaderFields fields;
+struct RecipientBlock {
+    std::string address;
+    ReplyKind kind = ReplyKind::SoftBounce;
+    std::string evidence;
+    std::string hint;
 };
 
-AnsweredMessage ReadAnswered(const std::optional<MimeEntity>& returned)
-{
-    AnsweredMessage answered;
-    if (!returned)
-        return answered;
-    std::string storage;
-    std::string_view headers = DecodedBody(*returned, storage);
-    answered.fields = ReadFields(headers);
-    const std::string* field = FindField(answered.fields, "message-id");
-    const std::vector<std::string> ids = field ? MessageIdsIn(*field) : std::vector<std::string>();
-    if (!ids.empty()) {
-        answered.messageId = ids.front();
-        answered.ours = IsOurMessageId(ids.front()) ? OurMessage::Yes : OurMessage::No;
-    }
-    return answered;
-}
-
-// The message a reply answers, by its In-Reply-To and References: one of
-// ours when any of them is, else unknown (a reply may answer anything).
-AnsweredMessage RepliedTo(const HeaderFields& fields)
-{
-    AnsweredMessage answered;
-    for (const char* name : {"in-reply-to", "references"}) {
-        const std::string* value = FindField(fields, name);
-        for (const std::string& id : value ? MessageIdsIn(*value) : std::vector<std::string>()) {
-            if (answered.messageId.empty())
-                answered.messageId = id;
-            if (IsOurMessageId(id)) {
-                answered.messageId = id;
-                answered.ours = OurMessage::Yes;
-                return answered;
-            }
-        }
-    }
-    return answered;
-}
-
-// A per-recipient block: a failed or delayed delivery, else nothing.
-std::optional<ReplyFinding> RecipientFinding(const HeaderFields& block)
+// A per-recipient block: a failed, delayed or expired delivery, else nothing.
+std::optional<RecipientBlock> ReadRecipientBlock(const HeaderFields& block, std::string_view notice)
 {
     const std::string* action = FindField(block, "action");
-    if (!action)
-        return std::nullopt;
-    const std::string what = LowerAscii(FirstWord(WithoutComments(*action)));
     const std::string* statusField = FindField(block, "status");
-    std::string status = statusField ? std::string(FirstWord(WithoutComments(*statusField))) : std::string();
-    if (!IsStatusCode(status))
-        status.clear();
     const std::string* diagnostic = FindField(block, "diagnostic-code");
-    ReplyFinding finding;
-    if (what == "failed") {
-        // Without a status the SMTP reply tells; failing both, it may pass.
-        const std::string_view reply = diagnostic
-            ? FirstWord(Trimmed(std::string_view(*diagnostic).substr(diagnostic->find(';') + 1)))
-            : std::string_view();
-        const char digit = !status.empty() ? status[0] : reply.size() == 3 ? reply[0] : '4';
-        finding.kind = digit == '5' ? ReplyKind::HardBounce : ReplyKind::SoftBounce;
-    } else if (what == "delayed") {
-        finding.kind = ReplyKind::SoftBounce;
+    const std::string what = action ? LowerAscii(FirstWord(WithoutComments(*action))) : std::string();
+    const std::string status =
+        statusField ? std::string(FirstWord(WithoutComments(*statusField))) : std::string();
+    const std::string words = diagnostic ? *diagnostic : std::string();
+    // The notice above the fields may tell more than they do (a full disk
+    // behind a "user unknown").
+    const std::string told = words + "\n" + std::string(notice);
+    RecipientBlock read;
+    if (what == "delayed" || what == "expired") {
+        read.kind = ReplyKind::SoftBounce;
+    } else if (what == "failed" || (what.empty() && !status.empty())) {
+        switch (ClassifyRefusal(status, told)) {
+        case Refusal::Delivered: return std::nullopt;
+        case Refusal::DeadAddress: read.kind = ReplyKind::HardBounce; break;
+        case Refusal::Policy:
+            read.kind = ReplyKind::Refused;
+            read.hint = PolicyHint(status, words);
+            break;
+        case Refusal::Temporary: read.kind = ReplyKind::SoftBounce; break;
+        }
     } else {
         return std::nullopt;
     }
-    for (const char* name : {"final-recipient", "original-recipient"}) {
+    // The address the message was sent to, before any forwarding.
+    for (const char* name : {"original-recipient", "final-recipient", "x-actual-recipient"}) {
         const std::string* recipient = FindField(block, name);
-        if (recipient && finding.address.empty())
-            finding.address = RecipientAddress(*recipient);
+        if (recipient && read.address.empty())
+            read.address = RecipientAddress(*recipient);
     }
-    if (finding.address.empty())
+    if (read.address.empty())
         return std::nullopt;
-    finding.evidence = OneLine(status + " " + (diagnostic ? *diagnostic : std::string()));
-    return finding;
+    read.evidence = OneLine(status + " " + words);
+    return read;
 }
 
-void ReadDeliveryStatus(std::string_view text, std::vector<ReplyFinding>& findings)
+std::vector<RecipientBlock> ReadDeliveryStatus(std::string_view text, std::string_view notice)
 {
-    while (!text.empty() && findings.size() < kMostFindings) {
-        if (std::optional<ReplyFinding> finding = RecipientFinding(ReadFields(text)))
-            findings.push_back(std::move(*finding));
-    }
+    std::vector<RecipientBlock> blocks;
+    for (std::size_t read = 0; !text.empty() && read < kMostRecipientBlocks; ++read)
+        if (std::optional<RecipientBlock> block = ReadRecipientBlock(ReadFields(text), notice))
+            blocks.push_back(std::move(*block));
+    return blocks;
 }
 
-void ReadFeedbackReport(std::string_view text, const AnsweredMessage& answered,
-                        std::vector<ReplyFinding>& findings)
+std::vector<RecipientBlock> ReadFeedbackReport(std::string_view text, const ReturnedMessage& returned)
 {
     HeaderFields fields;
     while (fields.empty() && !text.empty())
         fields = ReadFields(text);  // after blank lines some senders leave
-    const std::string* type = FindField(fields, "feedback-type");
-    ReplyFinding finding;
-    finding.kind = ReplyKind::Complaint;
-    finding.evidence = OneLine(type ? LowerAscii(FirstWord(WithoutComments(*type))) : std::string("abuse"));
-    // RFC 6430: the receiver says the message is wanted.
-    if (finding.evidence == "not-spam")
-        return;
-    std::unordered_set<std::string> named;
-    const auto addOnce = [&](std::string address) {
-        if (named.insert(address).second) {
-            finding.address = std::move(address);
-            findings.push_back(finding);
-        }
+    const std::string* typeField = FindField(fields, "feedback-type");
+    const std::string type = typeField ? LowerAscii(FirstWord(WithoutComments(*typeField))) : "abuse";
+    RecipientBlock block;
+    block.evidence = OneLine(type);
+    block.kind = type == "abuse" || type == "fraud"   ? ReplyKind::Complaint
+        : type == "opt-out" || type == "opt-out-list" ? ReplyKind::Unsubscribe
+                                                      : ReplyKind::Report;
+    std::vector<RecipientBlock> named;
+    for (const char* name : {"removal-recipient", "original-rcpt-to"})
+        for (const HeaderField& field : fields)
+            if (field.name == name && !(block.address = RecipientAddress(field.value)).empty())
+                named.push_back(block);
+    if (!named.empty())
+        return named;
+    for (const std::string& address : returned.to) {
+        block.address = address;
+        named.push_back(block);
+    }
+    return named;
+}
+
+// The one receiver a report is about: the one its returned message was sent
+// to, or the only one it names.
+std::optional<RecipientBlock> TheReceiver(std::vector<RecipientBlock>& named, const ReturnedMessage& returned,
+                                          std::vector<RecipientBlock>& others)
+{
+    std::vector<RecipientBlock> distinct;
+    std::unordered_set<std::string> seen;
+    for (RecipientBlock& block : named)
+        if (seen.insert(block.address).second)
+            distinct.push_back(std::move(block));
+    const auto sentTo =
+        std::find_if(distinct.begin(), distinct.end(), [&returned](const RecipientBlock& block) {
+            return returned.to.size() == 1 && block.address == returned.to.front();
+        });
+    // Else the one whose failure decides alone, when only one does.
+    const auto decides = [](const RecipientBlock& block) {
+        return block.kind == ReplyKind::HardBounce || block.kind == ReplyKind::Complaint ||
+            block.kind == ReplyKind::Unsubscribe;
     };
-    for (const HeaderField& field : fields) {
-        if (field.name != "original-rcpt-to")
-            continue;
-        std::string address = RecipientAddress(field.value);
-        if (!address.empty())
-            addOnce(std::move(address));
-    }
-    if (!findings.empty())
-        return;
-    for (const HeaderField& field : answered.fields) {
-        if (field.name != "to")
-            continue;
-        for (std::string& address : AddressesIn(field.value))
-            if (AddressProblem(address).empty())
-                addOnce(std::move(address));
-    }
+    const auto firstDeciding = std::find_if(distinct.begin(), distinct.end(), decides);
+    auto chosen = distinct.end();
+    if (distinct.size() == 1)
+        chosen = distinct.begin();
+    else if (sentTo != distinct.end())
+        chosen = sentTo;
+    else if (std::count_if(distinct.begin(), distinct.end(), decides) == 1)
+        chosen = firstDeciding;
+    std::optional<RecipientBlock> one;
+    for (auto block = distinct.begin(); block != distinct.end(); ++block)
+        if (block == chosen)
+            one = std::move(*block);
+        else
+            others.push_back(std::move(*block));
+    return one;
 }
 
 bool AddressedTo(const HeaderFields& fields, const std::string& senderAddress)
@@ -293,10 +252,72 @@ std::optional<ReplyFinding> UnsubscribeFinding(const HeaderFields& fields, const
     finding.kind = ReplyKind::Unsubscribe;
     finding.address = senders.front();
     finding.evidence = "subject: unsubscribe";
-    const AnsweredMessage answered = RepliedTo(fields);
+    const ReturnedMessage answered = RepliedTo(fields);
     finding.messageId = answered.messageId;
     finding.ours = answered.ours;
     return finding;
+}
+
+ReplyFinding FindingOf(RecipientBlock block, const ReturnedMessage& returned)
+{
+    ReplyFinding finding;
+    finding.address = std::move(block.address);
+    finding.kind = block.kind;
+    finding.evidence = std::move(block.evidence);
+    finding.hint = std::move(block.hint);
+    finding.messageId = OneLine(returned.messageId);
+    finding.ours = returned.ours;
+    finding.returnedTo = returned.to.size() == 1 ? returned.to.front() : std::string();
+    finding.returnedSubject = returned.subject;
+    finding.returnedDate = returned.date;
+    return finding;
+}
+
+// A report, in fields or in words: the receiver it is about.
+bool ReadReport(std::string_view message, const MimeEntity& top, const std::string& senderAddress,
+                ReplyVerdict& verdict)
+{
+    // A receipt that the message was read is no bounce, in fields or in words.
+    const ContentType type = ReadContentType(top.fields);
+    const std::string reportType = LowerAscii(Trimmed(type.Parameter("report-type")));
+    if (type.type == "multipart/report" && !reportType.empty() && reportType != "delivery-status" &&
+        reportType != "feedback-report")
+        return false;
+    std::vector<RecipientBlock> named;
+    ReturnedMessage returned;
+    if (std::optional<Report> report = FindReport(message)) {
+        returned = ReadReturned(report->returned);
+        std::string storage;
+        const std::string_view text = DecodedBody(report->status, storage);
+        named = report->feedback ? ReadFeedbackReport(text, returned)
+                                 : ReadDeliveryStatus(text, PlainText(top).substr(0, kLongestNotice));
+    } else if (std::optional<SesNotification> ses = ReadSesNotification(PlainText(top))) {
+        returned = std::move(ses->returned);
+        for (SesFailure& failure : ses->failures)
+            named.push_back({std::move(failure.address), failure.kind, std::move(failure.evidence),
+                             std::move(failure.hint)});
+    } else if (std::optional<FreeTextBounce> bounce = ReadFreeTextBounce(message, senderAddress)) {
+        returned = std::move(bounce->returned);
+        for (FreeTextFailure& failure : bounce->failures)
+            named.push_back({std::move(failure.address), failure.kind, std::move(failure.evidence),
+                             std::move(failure.hint)});
+    } else {
+        return false;
+    }
+    // Exim names the bounced message in References, also when it returns none.
+    if (returned.ours != OurMessage::Yes) {
+        const ReturnedMessage replied = RepliedTo(top.fields);
+        if (replied.ours == OurMessage::Yes) {
+            returned.messageId = replied.messageId;
+            returned.ours = OurMessage::Yes;
+        }
+    }
+    std::vector<RecipientBlock> others;
+    if (std::optional<RecipientBlock> block = TheReceiver(named, returned, others))
+        verdict.findings.push_back(FindingOf(std::move(*block), returned));
+    for (RecipientBlock& other : others)
+        verdict.alsoNamed.push_back(FindingOf(std::move(other), returned));
+    return true;
 }
 
 }  // namespace
@@ -311,34 +332,20 @@ ReplyVerdict ReadReplyMessage(std::string_view message, const std::string& sende
     const std::string* date = FindField(top.fields, "date");
     const std::time_t when = date ? ReadMailDate(*date) : 0;
 
-    if (std::optional<Report> report = FindReport(message)) {
+    if (ReadReport(message, top, senderAddress, verdict)) {
         verdict.recognised = true;
-        AnsweredMessage answered = ReadAnswered(report->returned);
-        // Exim names the bounced message in References, also when it returns none.
-        if (answered.ours == OurMessage::Unknown) {
-            const AnsweredMessage replied = RepliedTo(top.fields);
-            if (replied.ours == OurMessage::Yes) {
-                answered.messageId = replied.messageId;
-                answered.ours = OurMessage::Yes;
-            }
-        }
-        std::string storage;
-        const std::string_view text = DecodedBody(report->status, storage);
-        if (report->feedback)
-            ReadFeedbackReport(text, answered, verdict.findings);
-        else
-            ReadDeliveryStatus(text, verdict.findings);
-        for (ReplyFinding& finding : verdict.findings) {
-            finding.messageId = OneLine(answered.messageId);
-            finding.ours = answered.ours;
-        }
     } else if (std::optional<ReplyFinding> finding = UnsubscribeFinding(top.fields, senderAddress)) {
         verdict.recognised = true;
+        verdict.unsubscribe = true;
         finding->messageId = OneLine(finding->messageId);
         verdict.findings.push_back(std::move(*finding));
+    } else {
+        verdict.other = OtherReplyOf(top);
     }
-    for (ReplyFinding& finding : verdict.findings)
+    for (ReplyFinding& finding : verdict.findings) {
         finding.when = when;
+        verdict.unsubscribe = verdict.unsubscribe || finding.kind == ReplyKind::Unsubscribe;
+    }
     return verdict;
 }
 
@@ -347,8 +354,10 @@ const char* ReplyKindText(ReplyKind kind)
     switch (kind) {
     case ReplyKind::HardBounce: return "hard bounce";
     case ReplyKind::SoftBounce: return "soft bounce";
+    case ReplyKind::Refused: return "refused by policy";
     case ReplyKind::Complaint: return "complaint";
     case ReplyKind::Unsubscribe: return "unsubscribed";
+    case ReplyKind::Report: return "report";
     }
     return "";
 }

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <functional>
 #include <unordered_map>
 #include <unordered_set>
@@ -8,16 +9,42 @@ namespace {
 
 // Soft bounces from this many different reports make a hard one.
 constexpr std::size_t kSoftBouncesForHard = 3;
+// A returned message's Date may lie this far before the first message of
+// the release or after the last (clocks, time zones, queues).
+constexpr std::time_t kDateSlack = 2 * 24 * 60 * 60;
 
-bool Outweighs(ReplyKind kind) { return kind != ReplyKind::SoftBounce; }
+// What decides alone: a dead address, a complaint, an unsubscribe request.
+bool Outweighs(ReplyKind kind)
+{
+    return kind == ReplyKind::HardBounce || kind == ReplyKind::Complaint || kind == ReplyKind::Unsubscribe;
+}
 
 }  // namespace
+
+bool AboutOurMessage(const ReplyFinding& finding, const SentRelease& sent)
+{
+    if (finding.ours == OurMessage::Yes || finding.kind == ReplyKind::Unsubscribe)
+        return true;
+    if (sent.receivers.count(finding.address) == 0)
+        return false;
+    // Each message of ours goes to one receiver under one of the subjects
+    // the release was sent with, while it was being sent.
+    if (!finding.returnedTo.empty() && finding.returnedTo != finding.address)
+        return false;
+    if (!finding.returnedSubject.empty() && !sent.subjects.empty() &&
+        sent.subjects.count(finding.returnedSubject) == 0)
+        return false;
+    return finding.returnedDate == 0 || sent.firstSent == 0 ||
+        (finding.returnedDate >= sent.firstSent - kDateSlack &&
+         finding.returnedDate <= sent.lastSent + kDateSlack);
+}
 
 struct ReplyTally::Impl {
     struct Receiver {
         std::size_t index = 0;  // in summary.findings
         std::unordered_set<std::string> softReports;
     };
+    SentRelease sent;
     ReplySummary summary;
     std::unordered_set<std::string> reports;
     std::unordered_map<std::string, Receiver> receivers;
@@ -33,8 +60,11 @@ struct ReplyTally::Impl {
         ReplyFinding& kept = summary.findings[receiver.index];
         if (Outweighs(kept.kind))
             return;
-        if (Outweighs(finding.kind)) {
-            kept = finding;
+        if (finding.kind != ReplyKind::SoftBounce) {
+            // A dead address or a complaint takes the place of the rest; a
+            // refusal by policy or a report only of a soft bounce.
+            if (Outweighs(finding.kind) || kept.kind != ReplyKind::SoftBounce || receiver.softReports.empty())
+                kept = finding;
             return;
         }
         receiver.softReports.insert(report);
@@ -47,29 +77,34 @@ struct ReplyTally::Impl {
     }
 };
 
+ReplyTally::ReplyTally(SentRelease sent) : impl_(std::make_shared<Impl>()) { impl_->sent = std::move(sent); }
+
 void ReplyTally::Take(const ReplyVerdict& verdict, std::string_view message)
 {
-    if (!impl_)
-        impl_ = std::make_shared<Impl>();
+    ReplySummary& summary = impl_->summary;
+    if (!verdict.recognised) {
+        ++summary.otherCount;
+        if (verdict.other && summary.others.size() < kOtherRepliesKept)
+            summary.others.push_back(*verdict.other);
+        return;
+    }
+    const bool ours =
+        std::all_of(verdict.findings.begin(), verdict.findings.end(),
+                    [this](const ReplyFinding& finding) { return AboutOurMessage(finding, impl_->sent); });
+    if (!ours) {
+        ++summary.notOurs;
+        return;
+    }
+    ++(verdict.unsubscribe ? summary.unsubscribes : summary.reports);
     // Read twice (two mailboxes, a copy in another folder), a report counts once.
     const std::string report = !verdict.reportId.empty()
         ? "id " + verdict.reportId
         : "bytes " + std::to_string(std::hash<std::string_view>()(message));
     if (!impl_->reports.insert(report).second)
         return;
-    if (!verdict.recognised) {
-        ++impl_->summary.unrecognised;
-        return;
-    }
-    bool notOurs = false;
-    for (const ReplyFinding& finding : verdict.findings) {
-        if (finding.ours == OurMessage::No)
-            notOurs = true;
-        else
-            impl_->Take(finding, report);
-    }
-    if (notOurs)
-        ++impl_->summary.notOurs;
+    summary.namedNotApplied += verdict.alsoNamed.size();
+    for (const ReplyFinding& finding : verdict.findings)
+        impl_->Take(finding, report);
 }
 
-ReplySummary ReplyTally::Summary() const { return impl_ ? impl_->summary : ReplySummary(); }
+ReplySummary ReplyTally::Summary() const { return impl_->summary; }

@@ -1,7 +1,7 @@
 // Which refusals say that the address itself is dead.
 #include <gtest/gtest.h>
 
-#include "core/mail/DeadAddress.h"
+#include "core/mail/Refusals.h"
 
 namespace {
 
