@@ -66,7 +66,6 @@ constexpr std::string_view kDeadPhrases[] = {
     "couldn't be found",
     "could not be found",
     "name not found",
-    "mailbox unavailable",
 };
 
 // Refusals of the sender that some servers still give a dead address's
