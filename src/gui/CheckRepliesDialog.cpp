@@ -58,6 +58,16 @@ CheckRepliesDialog::CheckRepliesDialog(wxWindow* parent, const MailSettings& set
     column->Add(CreateButtonSizer(wxOK | wxCANCEL), 0, wxEXPAND | wxALL, 12);
     fromServer->Enable(server);
     (server ? fromServer : fromMaildir)->SetValue(true);
+    // Where they were read the last time for this sender.
+    if (const std::optional<ReplySource> last = RememberedReplySource(senderAddress)) {
+        if (last->kind == ReplySource::Kind::Maildir) {
+            fromMaildir->SetValue(true);
+            maildir->SetValue(FromUtf8(last->path));
+        } else if (last->kind == ReplySource::Kind::Mbox) {
+            fromMbox->SetValue(true);
+            mbox->SetValue(FromUtf8(last->path));
+        }
+    }
     EnableChosen();
     SetSizerAndFit(column);
     CentreOnParent();

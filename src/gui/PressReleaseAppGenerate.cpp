@@ -461,6 +461,7 @@ void PressReleaseApp::OnCheckReplies(wxCommandEvent&)
     if (ask.ShowModal() != wxID_OK)
         return;
     ReplySource source = ask.Source();
+    (void)RememberReplySource(plan.sender.address, source);  // only a convenience: chosen again next time
     const bool fromServer = source.kind == ReplySource::Kind::Server;
     SmtpServer server = MailServerOf(settings);
     MailLogin login(settings, "The mailbox was not read", kRepliesCaption);

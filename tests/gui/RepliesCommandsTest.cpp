@@ -188,6 +188,13 @@ TEST_F(RepliesCommandsTest, CheckRepliesFromAMaildirListsTheBounceAddsItAndRemov
     EXPECT_TRUE(listedThen);
     EXPECT_EQ(Utf8(app().controls.receivers->GetValue()), "a@x.org; b@y.org");
     EXPECT_TRUE(frame().HasUnsavedChanges());
+    // The next time the same Maildir is offered.
+    std::string offered;
+    wxTEST_DIALOG(SendMenuCommand(ID_CHECK_REPLIES), Answer<CheckRepliesDialog>([&](CheckRepliesDialog* dialog) {
+                      offered = dialog->fromMaildir->GetValue() ? Utf8(dialog->maildir->GetValue()) : "";
+                      return wxID_CANCEL;
+                  }));
+    EXPECT_EQ(offered, maildir);
 }
 
 TEST_F(RepliesCommandsTest, ASendStopsWhenTheDoNotSendListCannotBeRead)

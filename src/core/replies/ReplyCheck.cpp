@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "core/replies/ReplyText.h"
+#include "core/settings/SettingsStore.h"
 
 ReplyCheck CheckReplies(const ReplySource& source, const std::string& senderAddress, const SentRelease& sent,
                         const std::function<bool(std::size_t read, std::size_t total)>& progress)
@@ -21,6 +22,43 @@ ReplyCheck CheckReplies(const ReplySource& source, const std::string& senderAddr
     }
     check.summary = tally.Summary();
     return check;
+}
+
+namespace {
+
+std::string RememberedSourceName(const std::string& senderAddress)
+{
+    return "RepliesReadFrom" + SenderId(senderAddress);
+}
+
+}  // namespace
+
+std::optional<ReplySource> RememberedReplySource(const std::string& senderAddress)
+{
+    const Result<std::string> value = ReadSetting(kSettingsKeyPath, RememberedSourceName(senderAddress));
+    if (!value)
+        return std::nullopt;
+    ReplySource source;
+    const std::size_t tab = value->find('\t');
+    const std::string kind = value->substr(0, tab);
+    source.path = tab == std::string::npos ? std::string() : value->substr(tab + 1);
+    if (kind == "maildir")
+        source.kind = ReplySource::Kind::Maildir;
+    else if (kind == "mbox")
+        source.kind = ReplySource::Kind::Mbox;
+    else if (kind != "server")
+        return std::nullopt;
+    return source;
+}
+
+Result<> RememberReplySource(const std::string& senderAddress, const ReplySource& source)
+{
+    const char* kind = source.kind == ReplySource::Kind::Maildir ? "maildir"
+        : source.kind == ReplySource::Kind::Mbox                 ? "mbox"
+                                                                 : "server";
+    return WriteSetting(kSettingsKeyPath, RememberedSourceName(senderAddress),
+                        std::string(kind) +
+                            (source.kind == ReplySource::Kind::Server ? "" : "\t" + source.path));
 }
 
 SentRelease SentReleaseOf(const SendLedger& ledger)

@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,12 @@ struct ReplyCheck {
 // false cancels.
 ReplyCheck CheckReplies(const ReplySource& source, const std::string& senderAddress, const SentRelease& sent,
                         const std::function<bool(std::size_t read, std::size_t total)>& progress);
+
+// Where the replies to a sender's releases were read the last time: the
+// kind and the Maildir or mbox path, kept in the settings by sender (an
+// IMAP address is the setting MailImapServer's). Nothing when never.
+std::optional<ReplySource> RememberedReplySource(const std::string& senderAddress);
+Result<> RememberReplySource(const std::string& senderAddress, const ReplySource& source);
 
 // What the release's ledger says of its sends, for CheckReplies.
 SentRelease SentReleaseOf(const SendLedger& ledger);
