@@ -60,10 +60,12 @@ void FillMaildir(const std::string& maildir)
         {"/cur/2.m:2,", Report("r2", date, "slow@x.org", "delayed", "4.2.2", ours)},
         {"/new/3.m", Report("r3", date, "slow@x.org", "failed", "4.2.2", ours)},
         {"/new/4.m", Report("r4", date, "stranger@y.org", "failed", "5.1.1", "other.1@y.org")},
-        {"/new/5.m", "From: Bob <bob@x.org>\nTo: ann@x.org\nSubject: Unsubscribe\nDate: " + date +
-                         "\nMessage-ID: <u1@x.org>\n\nPlease stop.\n"},
-        {"/new/6.m", "From: Friend <f@x.org>\nTo: ann@x.org\nSubject: Congratulations\nDate: " + date +
-                         "\n\nNice release!\n"},
+        {"/new/5.m",
+         "From: Bob <bob@x.org>\nTo: ann@x.org\nSubject: Unsubscribe\nDate: " + date +
+             "\nMessage-ID: <u1@x.org>\n\nPlease stop.\n"},
+        {"/new/6.m",
+         "From: Friend <f@x.org>\nTo: ann@x.org\nSubject: Congratulations\nDate: " + date +
+             "\n\nNice release!\n"},
     };
     for (const auto& [name, text] : messages)
         WriteFileBytes(maildir + name, text);
@@ -82,8 +84,9 @@ TEST_F(CliTest, RepliesComeBackIntoTheListAndTheNextSendLeavesThemOut)
     const std::string maildir = Path("Maildir");
     FillMaildir(maildir);
     const std::vector<std::string> before = Folder(maildir);
-    const std::string read = "vantrel-cli: Messages read: 6: 3 reports, 1 unsubscribe request, 1 other reply, "
-                             "1 about other mail; 3 about the receivers\n";
+    const std::string read =
+        "vantrel-cli: Messages read: 6: 3 reports, 1 unsubscribe request, 1 other reply, "
+        "1 about other mail; 3 about the receivers\n";
     const std::string& findings = kFindings;
     const std::string listed = "gone@x.org\tbounced on 2026-12-07: 5.1.1 smtp; 550 5.1.1 mailbox says no\n"
                                "bob@x.org\tasked not to receive on 2026-12-07\n";
@@ -146,16 +149,19 @@ TEST_F(CliTest, RepliesComeBackIntoTheListAndTheNextSendLeavesThemOut)
     EXPECT_EQ(Folder(maildir), before) << "reading replies changes nothing in the mailbox";
 
     LocalSmtpServer mail(Path("mail"));
-    const CliRun sent = RunCli(home, {"send", "--no-network", "--rate=0", "--server=" + mail.Url(), Path("list.pre")});
+    const CliRun sent =
+        RunCli(home, {"send", "--no-network", "--rate=0", "--server=" + mail.Url(), Path("list.pre")});
     EXPECT_EQ(sent.status, 0) << sent.err;
     EXPECT_EQ(mail.Receivers(), (std::vector<std::string>{"a@x.org", "slow@x.org", "loud@x.org"}));
-    EXPECT_NE(sent.err.find("skipped \"gone@x.org\": bounced on 2026-12-07: 5.1.1 smtp; 550 5.1.1 mailbox says no\n"
-                            "skipped \"bob@x.org\": asked not to receive on 2026-12-07\n"),
-              std::string::npos)
+    EXPECT_NE(
+        sent.err.find("skipped \"gone@x.org\": bounced on 2026-12-07: 5.1.1 smtp; 550 5.1.1 mailbox says no\n"
+                      "skipped \"bob@x.org\": asked not to receive on 2026-12-07\n"),
+        std::string::npos)
         << sent.err;
     EXPECT_NE(sent.err.find(", 2 on the do-not-send list\n"), std::string::npos) << sent.err;
     const std::string message = mail.Messages().front();
-    EXPECT_NE(message.find("List-Unsubscribe: <mailto:ann@x.org?subject=unsubscribe>\r\n"), std::string::npos);
+    EXPECT_NE(message.find("List-Unsubscribe: <mailto:ann@x.org?subject=unsubscribe>\r\n"),
+              std::string::npos);
 }
 
 // The same replies in the sender's IMAP mailbox (Debian's dovecot), read
@@ -175,8 +181,9 @@ TEST_F(CliTest, RepliesAreReadFromTheMailServerWithoutMarkingAnything)
     ASSERT_EQ(std::system(flags.c_str()), 0);
     const std::string before = ReadFileBytes(Path("flags"));
     WriteFileBytes(Path("password"), "secret\n");
-    const CliRun run = RunCli(home, {"replies", "--server=imaps://127.0.0.1:" + tls, "--user=reader",
-                                     "--cacert=" + ca, "--password-file=" + Path("password"), Path("list.pre")});
+    const CliRun run = RunCli(home,
+                              {"replies", "--server=imaps://127.0.0.1:" + tls, "--user=reader",
+                               "--cacert=" + ca, "--password-file=" + Path("password"), Path("list.pre")});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, kFindings);
     ASSERT_EQ(std::system(flags.c_str()), 0);
@@ -184,11 +191,49 @@ TEST_F(CliTest, RepliesAreReadFromTheMailServerWithoutMarkingAnything)
     EXPECT_NE(before.find("\\Seen"), std::string::npos) << "the flags of a read message are there to compare";
 
     WriteFileBytes(Path("password"), "wrong\n");
-    const CliRun refused = RunCli(home, {"replies", "--server=imaps://127.0.0.1:" + tls, "--user=reader",
-                                         "--cacert=" + ca, "--password-file=" + Path("password"), Path("list.pre")});
+    const CliRun refused =
+        RunCli(home,
+               {"replies", "--server=imaps://127.0.0.1:" + tls, "--user=reader", "--cacert=" + ca,
+                "--password-file=" + Path("password"), Path("list.pre")});
     EXPECT_EQ(refused.status, 4);
     EXPECT_EQ(refused.out, "");
-    EXPECT_NE(refused.err.find("vantrel-cli: the mailbox was not read to its end: "), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("vantrel-cli: the mailbox was not read to its end: "), std::string::npos)
+        << refused.err;
+}
+
+// Amazon SES and others replace the Message-ID: the bounce is still known
+// by the ledger's receiver, subject and time, and one under another
+// subject is about other mail.
+TEST_F(CliTest, ABounceWhoseMessageIdWasReplacedIsKnownByTheLedger)
+{
+    FormValues form = complete;
+    form.receivers = "gone@x.org, kept@x.org";
+    WriteFileBytes(Path("ses.pre"), WriteDocumentBytes(form, 0));
+    LocalSmtpServer mail(Path("mail"));
+    ASSERT_EQ(
+        RunCli(home, {"send", "--no-network", "--rate=0", "--server=" + mail.Url(), Path("ses.pre")}).status,
+        0);
+    char date[64];
+    const std::time_t now = std::time(nullptr);
+    std::strftime(date, sizeof date, "%a, %d %b %Y %H:%M:%S +0000", std::gmtime(&now));
+    const std::string maildir = Path("Maildir");
+    for (const char* sub : {"/cur", "/new", "/tmp"})
+        std::filesystem::create_directories(maildir + sub);
+    for (const auto& [name, subject] :
+         {std::pair("1.m", "Press release from Smith & Sons"), {"2.m", "Other news"}}) {
+        std::string report =
+            Report(name, date, "gone@x.org", "failed", "5.1.1", "0101-ses@email.amazonses.com");
+        report.replace(report.find("To: gone@x.org\n\n"), 16,
+                       std::string("To: gone@x.org\nSubject: ") + subject + "\nDate: " + date + "\n\n");
+        WriteFileBytes(maildir + "/new/" + name, report);
+    }
+    const CliRun read = RunCli(home, {"replies", "--maildir=" + maildir, Path("ses.pre")});
+    EXPECT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(read.out.substr(0, 22), "gone@x.org\thard bounce") << read.out;
+    EXPECT_NE(read.err.find(
+                  "Messages read: 2: 1 report, 0 unsubscribe requests, 0 other replies, 1 about other mail"),
+              std::string::npos)
+        << read.err;
 }
 
 }  // namespace

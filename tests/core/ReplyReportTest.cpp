@@ -150,6 +150,38 @@ TEST(ReplyReportTest, ReportsNameTheReceiverWhatHappenedAndWhetherTheMessageWasO
         {"complaint",
          Report(arf, {feedback + "Original-Rcpt-To: <Ann@X.org>\n", Returned("message/rfc822", kOurs)}), true,
          "ann@x.org|complaint|yes|abuse"},
+        {"DMARC failure report: shown, never a complaint",
+         Report(arf,
+                {"Content-Type: message/feedback-report\n\nFeedback-Type: auth-failure\nAuth-Failure: dmarc\n"
+                 "Original-Rcpt-To: <ann@x.org>\n",
+                 Returned("message/rfc822", kOurs)}),
+         true, "ann@x.org|report|yes|auth-failure"},
+        {"opt-out report",
+         Report(arf,
+                {"Content-Type: message/feedback-report\n\nFeedback-Type: opt-out\nRemoval-Recipient: "
+                 "Ann@X.org\n"}),
+         true, "ann@x.org|unsubscribed|?|opt-out"},
+        {"in a multipart/mixed, without report-type, odd type, quoted local part, expired",
+         Report("Content-Type: multipart/mixed; boundary=B1",
+                {Status("Final-Recipient: rfc/822; \"ann\"@x.org\nAction: expired\nStatus: 4.4.7\n")}),
+         true, "ann@x.org|soft bounce|?|4.4.7"},
+        {"forwarded inside a message/rfc822",
+         "From: ann@acme.com\nTo: press@acme.com\nSubject: Fwd: bounce\nContent-Type: multipart/mixed; "
+         "boundary=F\n\n--F\nContent-Type: text/plain\n\nSee below.\n--F\nContent-Type: message/rfc822\n\n" +
+             Report(kDsnType, {Status(kUserUnknown)}) + "\n--F--\n",
+         true, "x@y.org|hard bounce|?|5.1.1 smtp; 550 5.1.1 <x@y.org>: user unknown"},
+        {"Exim in words, with X-Failed-Recipients",
+         "From: Mail Delivery System <Mailer-Daemon@mx.acme.com>\nTo: press@acme.com\nX-Failed-Recipients: "
+         "gone@x.org\nSubject: Mail delivery failed\n\nThis message was created automatically.\n\n  "
+         "gone@x.org\n    SMTP error from remote mail server after RCPT TO:<gone@x.org>:\n    550 5.1.1 "
+         "<gone@x.org>: Recipient address rejected: User unknown\n\n------ This is a copy of the message, "
+         "including all the headers. ------\n\nMessage-ID: " +
+             kOurs + "\nTo: gone@x.org\nSubject: Notely 2.1\n\nHello.\n",
+         true, "gone@x.org|hard bounce|yes|550 5.1.1 <gone@x.org>: Recipient address rejected: User unknown"},
+        {"in words, a full mailbox beside the address",
+         "From: MAILER-DAEMON@mx.acme.com\nTo: press@acme.com\nSubject: failure notice\n\n<full@x.org>:\n"
+         "550 5.1.1 user unknown, or rather: mailbox full\n",
+         true, "full@x.org|soft bounce|?|550 5.1.1 user unknown, or rather: mailbox full"},
         {"complaint, receiver from the returned To",
          Report(arf, {feedback, Returned("text/rfc822-headers", "<1@other.org>")}), true,
          "ann@x.org|complaint|no|abuse"},
