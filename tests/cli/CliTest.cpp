@@ -130,27 +130,27 @@ TEST_F(CliTest, ReceiversAndMailtoLeaveOutTheDoNotSendList)
     std::filesystem::remove(list);  // under Wine the state folder is one for the whole suite
     ASSERT_EQ(RunCli(home, {"dont-send", "add", "B@Y.org", Path("complete.pre")}).status, 0);
     const std::string leftOut =
-        "vantrel-cli: left out b@y.org: on the do-not-send list, taken off by hand on ";
-    const std::string counted = "vantrel-cli: 1 address on the do-not-send list was left out.\n";
+        AsPrinted("vantrel-cli: left out b@y.org: on the do-not-send list, taken off by hand on ");
+    const std::string counted = AsPrinted("vantrel-cli: 1 address on the do-not-send list was left out.\n");
     const CliRun receivers = RunCli(home, {"receivers", Path("complete.pre")});
     EXPECT_EQ(receivers.status, 0);
-    EXPECT_EQ(receivers.out, "a@x.org\n");
+    EXPECT_EQ(receivers.out, AsPrinted("a@x.org\n"));
     EXPECT_EQ(receivers.err.substr(0, leftOut.size()), leftOut);
     EXPECT_EQ(receivers.err.substr(receivers.err.size() - counted.size()), counted);
     const CliRun mailto = RunCli(home, {"mailto", Path("complete.pre")});
-    EXPECT_EQ(mailto.out, MailtoRequest("ann@x.org", "a@x.org", "Smith & Sons") + "\n");
+    EXPECT_EQ(mailto.out, AsPrinted(MailtoRequest("ann@x.org", "a@x.org", "Smith & Sons") + "\n"));
     EXPECT_EQ(mailto.err, receivers.err);
     // Another sender's list is another list.
     EXPECT_EQ(RunCli(home, {"receivers", "--from=press@x.org", Path("complete.pre")}).out,
-              "a@x.org\nb@y.org\n");
+              AsPrinted("a@x.org\nb@y.org\n"));
 
     WriteFileBytes(list, "not a list\n");
     const CliRun unread = RunCli(home, {"mailto", Path("complete.pre")});
     EXPECT_EQ(unread.status, 1);
     EXPECT_EQ(unread.out, "");
     EXPECT_EQ(unread.err,
-              "vantrel-cli: the do-not-send list " + list +
-                  " cannot be read, so no list of receivers is given\n");
+              AsPrinted("vantrel-cli: the do-not-send list " + list +
+                        " cannot be read, so no list of receivers is given\n"));
     std::filesystem::remove(list);
     EXPECT_EQ(ReadFileBytes(Path("complete.pre")), WriteDocumentBytes(complete, 3))
         << "documents are only read";
