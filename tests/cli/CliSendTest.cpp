@@ -292,7 +292,7 @@ TEST_F(CliTest, SendCheckServerLogsInAndSendsNothing)
 // it, a dead address refused while sending is listed and left out of the
 // next release, the draft and the list, while a refusal for the sender's
 // policy is not.
-TEST_F(CliTest, APressListWithCommasReachesEveryoneAndADeadAddressIsMailedOnce)
+TEST_F(CliTest, SendReachesAPressListWithCommasAndMailsADeadAddressOnce)
 {
     LocalSmtpServer mail(Path("mail"),
                          {"--script", "dead@y.example=550", "--script", "denied@y.example=policy"});
